@@ -1,0 +1,38 @@
+# Thin wrappers around CMake; every target works from a clean clone.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all test bench fuzz asan tsan tsan-threaded clean
+
+all:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: all
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+
+# Sanitizer builds of the whole suite.
+asan:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DZUV_SANITIZE=address,undefined -DZUV_BUILD_BENCHMARKS=OFF"
+
+tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DZUV_SANITIZE=thread -DZUV_BUILD_BENCHMARKS=OFF"
+
+# CI runs the tests labelled "threaded" under TSan; `make tsan` runs everything.
+tsan-threaded:
+	cmake -S . -B build-tsan -G Ninja -DZUV_SANITIZE=thread -DZUV_BUILD_BENCHMARKS=OFF
+	cmake --build build-tsan -j $(JOBS)
+	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) --timeout 600 -L threaded
+
+bench: all
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.5; done
+
+# FUZZ_TOTAL_SECONDS shared by all targets (default 120).
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZUV_FUZZ=ON -DZUV_BUILD_TESTS=OFF -DZUV_BUILD_BENCHMARKS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	fuzz/run-all.sh build-fuzz $${FUZZ_TOTAL_SECONDS:-120}
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

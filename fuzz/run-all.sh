@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of a fuzz build for a bounded time, sharing TOTAL
+# seconds between them (at least 15 s each, at most 300 s in all).
+# Usage: fuzz/run-all.sh BUILD_DIR [TOTAL_SECONDS]
+set -euo pipefail
+build=${1:?build dir}
+total=${2:-120}
+here=$(cd "$(dirname "$0")" && pwd)
+mapfile -t targets < <(find "$build/bin" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x | sort)
+if [ ${#targets[@]} -eq 0 ]; then
+  echo "no fuzz targets in $build/bin" >&2
+  exit 1
+fi
+each=$(( total / ${#targets[@]} ))
+[ "$each" -ge 15 ] || each=15
+[ $(( each * ${#targets[@]} )) -le 300 ] || each=$(( 300 / ${#targets[@]} ))
+for target in "${targets[@]}"; do
+  name=$(basename "$target")
+  seeds="$here/corpus/${name#fuzz_}"
+  work=$(mktemp -d)
+  corpus=("$work")
+  [ -d "$seeds" ] && corpus+=("$seeds")
+  # Targets that build their seeds from the frame builder write them on -seed_dir.
+  echo "== $name: ${each}s"
+  "$target" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${corpus[@]}" 2>&1 | tail -n 12
+  status=${PIPESTATUS[0]}
+  rm -rf "$work"
+  if [ "$status" -ne 0 ]; then
+    echo "fuzz target $name failed (status $status)" >&2
+    exit "$status"
+  fi
+done
+echo "fuzzing: ${#targets[@]} targets, ${each}s each, no crash"

@@ -1,0 +1,25 @@
+// UDP link: bound to a local port, sending every write as one datagram to the
+// remote IPv4 address and port. A datagram larger than one read's room is kept
+// and served over the following reads, so no byte is lost to truncation.
+// The address uses the helpers' byte order (first octet least significant).
+// Errors: ZUV_NULL_POINTER, ZUV_INVALID_PARAMETER for a port above 65535,
+// ZUV_ERROR when the socket cannot be created or bound (nothing is left open),
+// ZUV_READ_ERROR/ZUV_WRITE_ERROR on socket failures.
+// Threading: as any interface, one user at a time.
+#pragma once
+
+#include "zuvInterface.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+ZUVLIB_API ZuvErrorCode zuvInterfaceUdpCreate(ZuvInterface *pInterface, uint32_t remoteAddress, uint32_t remotePort,
+                                              uint32_t localPort);
+ZUVLIB_API ZuvErrorCode zuvInterfaceUdpDestroy(ZuvInterface *pInterface);
+// The local port actually bound (useful with local port 0).
+ZUVLIB_API ZuvErrorCode zuvInterfaceUdpGetLocalPort(ZuvInterface *pInterface, uint32_t *pLocalPort);
+
+#ifdef __cplusplus
+}
+#endif
