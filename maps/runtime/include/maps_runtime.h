@@ -8,8 +8,10 @@
 // instance's EndState.
 //
 // Threads: the Runtime object is driven from one control thread (the tool's
-// main thread); Stop() may also be called from another thread (signal
-// watcher). Each component runs Birth, Core..., Death on a thread of its own.
+// main thread); Stop() may also be called from another thread (a signal
+// watcher using sigwait; Stop is not async-signal-safe). A Stop() from another
+// thread releases the control thread from Start(), Source::Push/Drain and
+// WaitForEnded(). Each component runs Birth, Core..., Death on a thread of its own.
 // Report callbacks and sink callbacks run on whatever thread produced them
 // (component threads, the control thread for Dynamic and actions) and must be
 // thread-safe; they must not call back into the Runtime.
@@ -265,7 +267,9 @@ public:
   void Stop();
   bool Running() const;
   // Waits until some instance ended its run by itself (CommitSuicide or
-  // Error); returns it, or nullptr on time-out.
+  // Error) and returns it (each such end is returned once, oldest first);
+  // nullptr on time-out or once Stop() has begun (so a signal-watching
+  // thread calling Stop() wakes the main thread waiting here).
   Instance* WaitForEnded(std::chrono::milliseconds timeout);
 
   // The host clock (MAPS::CurrentTime): microseconds from the run's start;
