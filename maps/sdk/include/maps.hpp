@@ -85,6 +85,9 @@ public:
   void Set(MAPSProperty& property, int value) { Set(property, static_cast<long long>(value)); }
   void Set(MAPSProperty& property, long value) { Set(property, static_cast<long long>(value)); }
   void Set(MAPSProperty& property, long long value);
+  void Set(MAPSProperty& property, unsigned value) { Set(property, static_cast<long long>(value)); }
+  void Set(MAPSProperty& property, unsigned long value) { Set(property, static_cast<long long>(value)); }
+  void Set(MAPSProperty& property, unsigned long long value) { Set(property, static_cast<long long>(value)); }
   void Set(MAPSProperty& property, double value);
   void Set(MAPSProperty& property, const char* value);
   void Set(MAPSProperty& property, const MAPSString& value) { Set(property, value.c_str()); }
