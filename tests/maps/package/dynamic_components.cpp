@@ -70,9 +70,17 @@ const MAPSActionDefinition kActions[] = {{"aExchange", &TestDynamic::Exchange, 1
 
 MAPSComponentDefinition dynamicDefinition = {
     "TestDynamic", "1.0", &TestDynamic::Instantiate, 128, MAPS::Threaded,
+    MAPS_TABLE(kInputs), MAPS_TABLE(kOutputs), MAPS_TABLE(kProperties), MAPS_NO_TABLE,
+    1, 1, 6, -1};
+
+// The same class with an action that exchanges values of every kind.
+MAPSComponentDefinition propertiesDefinition = {
+    "TestProperties", "1.0", &TestDynamic::Instantiate, 128, MAPS::Threaded,
     MAPS_TABLE(kInputs), MAPS_TABLE(kOutputs), MAPS_TABLE(kProperties), MAPS_TABLE(kActions),
     1, 1, 6, -1};
 
 } // namespace
 
 MAPS_REGISTER_COMPONENT(TestDynamic, dynamicDefinition, "TestDynamic", "1.0");
+__attribute__((used)) static const char propertiesMarker[] = "$!MAPS_MODULE!MAPSComponent!TestProperties!$!1.0!$";
+static MAPSComponentRegistrar propertiesRegistrar("TestProperties", propertiesDefinition, propertiesMarker);
