@@ -39,6 +39,22 @@
 //   for each record: src.Push(ts, bytes, n);   // clock := ts, then published; waits when full
 //   src.Drain();                               // decoder has finished every sample
 //   rt.Stop();
+//
+// Notes for the tool:
+// - Instance and Source references stay valid for the Runtime's lifetime;
+//   nothing is ever removed.
+// - Reports: level 0 info, 1 warning, 2 error. Errors of the host itself
+//   (a Dynamic that did not complete, a refused Set from a component, a pin
+//   that could not be created) come as level 2 reports of that instance.
+// - Every property change from outside goes through SetProperty(FromText):
+//   while stopped it runs Dynamic again, so pins and properties may appear
+//   or go; list them again afterwards.
+// - A Start() after a Stop() starts a fresh run (FIFOs emptied, clock at 0,
+//   every Birth again); connections and sinks carry over.
+// - Driven clock: the clock reads 0 through the Births, then the value last
+//   pushed or set; Push sets it before the sample is published, so the
+//   consumer sees the clock at (or past) its sample's time stamp. Drain after
+//   each Push if the consumer must see exactly its own sample's time.
 #pragma once
 
 #include <chrono>
