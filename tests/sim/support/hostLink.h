@@ -150,7 +150,7 @@ struct Connected {
     uint16_t hostPort = 0;
 };
 
-inline Connected connect(LinkKind kind, SimConfig config, uint32_t hostBaud = 115200) {
+inline Connected connect(LinkKind kind, SimConfig config, uint32_t hostBaud = 115200, FrameTap tap = nullptr) {
     Connected c;
     config.link = kind;
     if (kind == LinkKind::Udp) {
@@ -159,6 +159,7 @@ inline Connected connect(LinkKind kind, SimConfig config, uint32_t hostBaud = 11
         config.udpPeer = "127.0.0.1:" + std::to_string(c.hostPort);
     }
     c.sim = std::make_unique<Simulator>(std::move(config));
+    c.sim->setFrameTap(std::move(tap));
     if (c.sim->start() != ZUV_NO_ERROR) {
         return c;
     }
