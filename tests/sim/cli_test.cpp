@@ -105,6 +105,20 @@ TEST(SimCli, UsageErrorsExitWith2BeforeAnythingStarts) {
     EXPECT_EQ(zuvSimMainArgs(5, offLoopback), 1);  // refused by the simulator itself
 }
 
+TEST(SimCli, ACallersStopFunctionEndsTheRun) {
+    SimCliOptions options;
+    options.pty = true;
+    int calls = 0;
+    const int status = zuvSimMain(options, [&calls](int ms) {
+        EXPECT_GT(ms, 0);
+        return ++calls == 3;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(calls, 3);
+    options.udpPeer = "127.0.0.1:9";
+    EXPECT_EQ(zuvSimMain(options, [](int) { return true; }), 2);  // two links
+}
+
 // Runs `zuv sim ARGS` in a child whose standard output comes back through a pipe.
 class Child {
 public:
