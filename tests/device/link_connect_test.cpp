@@ -54,6 +54,8 @@ struct FailingStep {
     std::vector<std::string> expected;
 };
 
+void PrintTo(const FailingStep &step, std::ostream *os) { *os << step.call << " fails"; }
+
 class SerialConnectFailure : public ::testing::TestWithParam<FailingStep> {};
 
 TEST_P(SerialConnectFailure, ReturnsTheCodeAndClosesWhatWasOpened) {
