@@ -87,6 +87,10 @@ void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
 
 bool zuvSimBuildConfig(const SimCliOptions &o, SimConfig &config, std::string &error) {
     config = SimConfig{};
+    if (!o.link.empty() && !o.pty) {
+        error = "--link goes with --pty";
+        return false;
+    }
     const bool udp = !o.udpBind.empty() || !o.udpPeer.empty();
     if (o.pty == udp) {
         error = "choose one link: --pty, or --udp-bind ADDR:PORT with --udp-peer ADDR:PORT";
@@ -94,10 +98,6 @@ bool zuvSimBuildConfig(const SimCliOptions &o, SimConfig &config, std::string &e
     }
     if (udp && (o.udpBind.empty() || o.udpPeer.empty())) {
         error = "UDP needs both --udp-bind and --udp-peer";
-        return false;
-    }
-    if (!o.link.empty() && !o.pty) {
-        error = "--link goes with --pty";
         return false;
     }
     if (o.replugAfter > 0.0 && !(o.unplugAfter > 0.0)) {

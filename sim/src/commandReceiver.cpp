@@ -28,8 +28,32 @@ bool CommandReceiver::frameIsSound(size_t start, size_t payloadSize) {
     return scratch_[6 + payloadSize] == frame[6 + payloadSize] && scratch_[7 + payloadSize] == frame[7 + payloadSize];
 }
 
+size_t CommandReceiver::soundFrameAfter(size_t from) {
+    for (size_t start = from; start + ZUV_ECOM_FRAME_OVERHEAD <= held_; ++start) {
+        if (buffer_[start] != ZUV_ECOM_SYNC_1 || buffer_[start + 1] != ZUV_ECOM_SYNC_2) {
+            continue;
+        }
+        const size_t payloadSize = static_cast<size_t>(buffer_[start + 4]) | (static_cast<size_t>(buffer_[start + 5]) << 8);
+        if (payloadSize <= ZUV_ECOM_MAX_PAYLOAD_SIZE && start + payloadSize + ZUV_ECOM_FRAME_OVERHEAD <= held_ &&
+            frameIsSound(start, payloadSize)) {
+            return start;
+        }
+    }
+    return 0;
+}
+
+void CommandReceiver::reset() {
+    if (feeding_) {
+        resetPending_ = true;  // the handler's frame is still in the buffer
+        return;
+    }
+    held_ = 0;
+}
+
 void CommandReceiver::feed(const uint8_t *data, size_t size, const FrameHandler &handler) {
-    while (size > 0) {
+    feeding_ = true;
+    resetPending_ = false;
+    while (size > 0 && !resetPending_) {
         const size_t room = buffer_.size() - held_;
         const size_t take = size < room ? size : room;
         std::memcpy(buffer_.data() + held_, data, take);
@@ -53,7 +77,14 @@ void CommandReceiver::feed(const uint8_t *data, size_t size, const FrameHandler 
                 continue;
             }
             if (held_ < payloadSize + ZUV_ECOM_FRAME_OVERHEAD) {
-                break;
+                // Noise can look like the start of a long frame; a whole frame behind it wins.
+                const size_t later = soundFrameAfter(1);
+                if (later == 0) {
+                    break;
+                }
+                ++badFrames_;
+                drop(later);
+                continue;
             }
             if (!frameIsSound(0, payloadSize)) {
                 ++badFrames_;
@@ -61,9 +92,14 @@ void CommandReceiver::feed(const uint8_t *data, size_t size, const FrameHandler 
                 continue;
             }
             handler(buffer_[2], buffer_[3], buffer_.data() + 6, payloadSize);
+            if (resetPending_) {
+                held_ = 0;
+                break;
+            }
             drop(payloadSize + ZUV_ECOM_FRAME_OVERHEAD);
         }
     }
+    feeding_ = false;
 }
 
 }  // namespace zuv::sim

@@ -43,6 +43,7 @@ struct Simulator::Impl final : DeviceOutput {
     void closeLink();
     void dropQueued();
     void deliver(const QueuedUnit &unit, const uint8_t *bytes);
+    bool probeHost();  // pty: true when a host has the slave open
     void flush();
     void readInput();
     void handleLinkRequest();
@@ -183,9 +184,20 @@ void Simulator::Impl::closeLink() {
     dropQueued();
 }
 
+bool Simulator::Impl::probeHost() {
+    pollfd probe{pty.fd(), POLLIN, 0};
+    hostAway = ::poll(&probe, 1, 0) < 0 || (probe.revents & POLLHUP) != 0;
+    nextHostProbeUs = nowUs() + kHostProbeUs;
+    return !hostAway;
+}
+
 void Simulator::Impl::flush() {
-    // One look at the host's speed per batch: an ioctl per frame buys nothing.
-    const uint32_t hostSpeed = (config.link == LinkKind::Pty && plugged && !hostAway) ? pty.hostSpeed() : 0;
+    if (queue.empty()) {
+        return;
+    }
+    // One look at the host per batch: an ioctl per frame buys nothing.
+    const bool onPty = config.link == LinkKind::Pty && plugged;
+    const uint32_t hostSpeed = (onPty && probeHost()) ? pty.hostSpeed() : 0;
     while (!queue.empty() && !waitWritable) {
         const QueuedUnit &u = queue.front();
         if (u.size == 0) {
@@ -278,12 +290,8 @@ void Simulator::Impl::run() {
             device.advanceTo(static_cast<uint64_t>(nowUs()));
         }
         const int64_t now = nowUs();
-        if (plugged && hostAway && now >= nextHostProbeUs) {
-            pollfd probe{pty.fd(), POLLIN, 0};
-            if (::poll(&probe, 1, 0) >= 0 && (probe.revents & POLLHUP) == 0) {
-                hostAway = false;
-            }
-            nextHostProbeUs = now + kHostProbeUs;
+        if (config.link == LinkKind::Pty && plugged && hostAway && now >= nextHostProbeUs) {
+            probeHost();
         }
         flush();
 

@@ -85,7 +85,7 @@ TEST(Streaming, NewDataFollowsEachSensorsOwnRate) {
             continue;
         }
         const std::vector<uint32_t> ts =
-            TapRecorder::hasTimeStamp(id) ? recorder.timeStamps(id) : recorder.productionTimes(id);
+            FrameList::hasTimeStamp(id) ? recorder.timeStamps(id) : recorder.productionTimes(id);
         EXPECT_EQ(ts.size(), 2 * hz + 1) << "log " << int(id);
         expectEvenSpacing(ts, 1000000 / hz, "log " + std::to_string(id));
     }
@@ -128,7 +128,7 @@ TEST(Streaming, BothLogClassesAndEveryKindKeepTheirOwnOrder) {
         previousTime = frame.deviceTimeUs;
         const auto key = std::make_pair(frame.msgClass, frame.msgId);
         const auto found = last.find(key);
-        if (!TapRecorder::hasTimeStamp(frame.msgId)) {
+        if (!FrameList::hasTimeStamp(frame.msgId)) {
             continue;
         }
         if (found != last.end()) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "zuvEComBinaryLogs.h"
@@ -32,21 +33,9 @@ struct TappedFrame {
     }
 };
 
-// Install with sim.setFrameTap(recorder.tap()); read after the simulator is quiet.
-class TapRecorder {
+// Frames in the order the device sent them, with lookups by log.
+class FrameList {
 public:
-    FrameTap tap() {
-        return [this](const SentFrame &sent) {
-            TappedFrame frame;
-            frame.bytes.assign(sent.bytes + sent.noiseBytes, sent.bytes + sent.size);
-            frame.noiseBytes = sent.noiseBytes;
-            frame.msgClass = sent.msgClass;
-            frame.msgId = sent.msgId;
-            frame.faults = sent.faults;
-            frame.deviceTimeUs = sent.deviceTimeUs;
-            frames.push_back(std::move(frame));
-        };
-    }
     std::vector<const TappedFrame *> ofId(uint8_t id, uint8_t msgClass = 0) const {
         std::vector<const TappedFrame *> out;
         for (const TappedFrame &frame : frames) {
@@ -63,7 +52,6 @@ public:
         }
         return out;
     }
-
     // When the device produced each frame (raw logs carry no time stamp of their own).
     std::vector<uint32_t> productionTimes(uint8_t id, uint8_t msgClass = 0) const {
         std::vector<uint32_t> out;
@@ -75,6 +63,34 @@ public:
     static bool hasTimeStamp(uint8_t id) { return zuvEComBinaryLogIsRaw(id) == 0; }
 
     std::vector<TappedFrame> frames;
+};
+
+// Install with sim.setFrameTap(recorder.tap()). Without a link the tap runs inside
+// advance() and `frames` can be read directly; with one, read a snapshot().
+class TapRecorder : public FrameList {
+public:
+    FrameTap tap() {
+        return [this](const SentFrame &sent) {
+            TappedFrame frame;
+            frame.bytes.assign(sent.bytes + sent.noiseBytes, sent.bytes + sent.size);
+            frame.noiseBytes = sent.noiseBytes;
+            frame.msgClass = sent.msgClass;
+            frame.msgId = sent.msgId;
+            frame.faults = sent.faults;
+            frame.deviceTimeUs = sent.deviceTimeUs;
+            std::lock_guard<std::mutex> lock(mutex_);
+            frames.push_back(std::move(frame));
+        };
+    }
+    FrameList snapshot() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        FrameList copy;
+        copy.frames = frames;
+        return copy;
+    }
+
+private:
+    mutable std::mutex mutex_;
 };
 
 // A simulator without a link on the manual clock: everything it sends lands in the recorder.
