@@ -40,6 +40,8 @@ public:
     CZuvCommunication &operator=(const CZuvCommunication &) = delete;
 
     // ---- Connection. Every Connect and AutoConnect closes the current link first.
+    // Pass the rate and ports as uint32_t and the flag as bool: other integer
+    // types make the serial and UDP overloads ambiguous.
     ZuvErrorCode Connect(const std::string &device, uint32_t baudRate, bool skipQuery);
     ZuvErrorCode Connect(const std::string &remoteAddress, uint32_t remotePort, uint32_t localPort);
     // Building blocks: they leave the connection kind alone.

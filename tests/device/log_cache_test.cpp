@@ -260,6 +260,8 @@ const Kind kKinds[] = {
 };
 #undef KIND
 
+void PrintTo(const Kind &kind, std::ostream *os) { *os << kind.name; }
+
 class EachKind : public LogCache, public ::testing::WithParamInterface<Kind> {};
 
 TEST_P(EachKind, ComesOutOfItsOwnQueryAsSent) {

@@ -41,7 +41,7 @@ SimLink::SimLink(const SimLinkOptions &options) {
         return;
     }
     const ZuvErrorCode rc = options.link == zuv::sim::LinkKind::Udp
-                                ? link_.Connect("127.0.0.1", sim_->udpPort(), localPort)
+                                ? link_.Connect("127.0.0.1", uint32_t{sim_->udpPort()}, uint32_t{localPort})
                                 : link_.Connect(sim_->ptyPath(), 115200u, false);
     if (rc != ZUV_NO_ERROR) {
         failure_ = "connect: " + std::to_string(rc);
