@@ -38,6 +38,10 @@ void runDecode(ToolContext &context, const DecodeOptions &options) {
     ReplayOptions replay;
     replay.path = options.recording;
     replay.realtime = options.realtime;
+    // The decoder reads the host clock only in Birth (0 in a replay) and
+    // stamps everything with its samples' own time stamps: letting the clock
+    // run ahead of it changes no line.
+    replay.lockstep = false;
     ReplayResult result = replayRecording(session, decoder, "iData", replay);
     if (!sink.close()) {
         context.printError(sink.error());
