@@ -1,4 +1,5 @@
 // One line per subcommand, in the order `zuv --help` lists them.
 // No include guard: commands.h includes this list twice.
 ZUV_COMMAND(Describe)
+ZUV_COMMAND(Decode)
 ZUV_COMMAND(Config)

@@ -1,0 +1,66 @@
+// Frame decoder Core throughput, driven directly through the component
+// harness (tests/support): one IMU frame per iData sample, as the reader
+// publishes them, at 200 Hz on the sample clock. The harness hands Core the
+// same sample each time and takes published elements without copying, so the
+// figures are the decoder's own work plus the host-interface calls it makes
+// (pin and property lookups, element handling).
+//
+//   build/bin/bench_decoder --benchmark_min_time=2
+//
+// Counters: frames/s (items_per_second) and heap allocations per frame.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "zuvAllocationCounter.h"
+#include "zuvComponentHarness.h"
+#include "zuvLogFrames.h"
+
+namespace {
+
+using zuv::test::ComponentHarness;
+
+void runImu(benchmark::State &state, bool twin, bool framerates, bool downSampling) {
+    ComponentHarness harness("ZUV_FrameDecoder", "decoder");
+    harness.keepSamples(false);
+    harness.set("pImuData", 1);
+    harness.set("pInternalTimestamp", twin ? 1 : 0);
+    harness.set("pAddOriginalFramerate", framerates ? 1 : 0);
+    harness.set("pDownSampling", downSampling ? 1 : 0);
+    if (downSampling) harness.set("pNewFramerate", 100);
+    ComponentHarness::setTime(0);
+    harness.birth();
+    harness.feedForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
+    harness.coreOnce();
+
+    const uint64_t publishedBefore = harness.published();
+    long allocations = 0;
+    {
+        zuv::test::AllocationWindow window;
+        for (auto _ : state) {
+            harness.coreOnce();
+        }
+        allocations = window.count();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["allocs_per_frame"] =
+        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
+    state.counters["samples_out_per_frame"] = benchmark::Counter(
+        static_cast<double>(harness.published() - publishedBefore) / static_cast<double>(state.iterations()));
+    harness.death();
+}
+
+void BM_DecoderCore_Imu_WithTwin(benchmark::State &state) { runImu(state, true, false, false); }
+void BM_DecoderCore_Imu_WithTwinAndFramerate(benchmark::State &state) { runImu(state, true, true, false); }
+void BM_DecoderCore_Imu_NoTwin(benchmark::State &state) { runImu(state, false, false, false); }
+void BM_DecoderCore_Imu_DownSampledTo100(benchmark::State &state) { runImu(state, true, true, true); }
+
+BENCHMARK(BM_DecoderCore_Imu_WithTwin);
+BENCHMARK(BM_DecoderCore_Imu_WithTwinAndFramerate);
+BENCHMARK(BM_DecoderCore_Imu_NoTwin);
+BENCHMARK(BM_DecoderCore_Imu_DownSampledTo100);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,85 @@
+// `zuv decode` of a one-million-frame recording to a file, end to end: the
+// tool beside this program loads zuv.pck, replays the recording through the
+// runtime into the decoder (oImu and its twin enabled) and writes two JSON
+// lines per frame. Wall time of the whole process, from start to exit.
+//
+//   build/bin/bench_zuv_decode
+//
+// Counter: frames_per_second (frames in the recording / wall seconds).
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "zuvLogFrames.h"
+
+namespace {
+
+constexpr int kFrames = 1000000;
+
+std::string toolPath() {
+    std::vector<char> self(4096, '\0');
+    const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    std::string path(self.data(), n > 0 ? static_cast<size_t>(n) : 0);
+    return path.substr(0, path.rfind('/') + 1) + "zuv";
+}
+
+void putLe(std::FILE *file, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((value >> (8 * i)) & 0xFF), file);
+}
+
+// One IMU frame per record, 200 Hz on the recorded clock.
+bool writeRecording(const std::string &path) {
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    std::fputs("ZREC", file);
+    putLe(file, 1, 4);
+    const zuv::test::FrameBytes frame = zuv::test::logFrame(3, zuv::test::records::imu());
+    for (int i = 1; i <= kFrames; ++i) {
+        putLe(file, static_cast<uint64_t>(5000LL * i), 8);
+        putLe(file, frame.size(), 4);
+        std::fwrite(frame.data(), 1, frame.size(), file);
+    }
+    return std::fclose(file) == 0;
+}
+
+void BM_ZuvDecode_MillionImuFrames(benchmark::State &state) {
+    const std::string tool = toolPath();
+    if (access(tool.c_str(), X_OK) != 0) {
+        state.SkipWithError("zuv not found beside this program");
+        return;
+    }
+    char dir[] = "/tmp/zuv_bench_decode_XXXXXX";
+    if (mkdtemp(dir) == nullptr || !writeRecording(std::string(dir) + "/imu.zrec")) {
+        state.SkipWithError("cannot write the recording");
+        return;
+    }
+    const std::string command = "'" + tool + "' decode '" + dir + "/imu.zrec' -p pImuData=Enabled --jsonl '" + dir +
+                                "/imu.jsonl' 2>/dev/null";
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const int status = std::system(command.c_str());
+        const auto end = std::chrono::steady_clock::now();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("zuv decode failed");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    state.SetItemsProcessed(state.iterations() * kFrames);
+    state.counters["frames_per_second"] =
+        benchmark::Counter(static_cast<double>(kFrames) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    std::system((std::string("rm -rf '") + dir + "'").c_str());
+}
+
+BENCHMARK(BM_ZuvDecode_MillionImuFrames)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
