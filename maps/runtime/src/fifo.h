@@ -1,0 +1,105 @@
+// Output FIFO: `depth` preallocated elements, one writer at a time, any number
+// of readers, each reading every sample. A full FIFO makes the writer wait for
+// the slowest reader still running; a stop or the waiting side's dying flag
+// ends any wait. Publishing allocates nothing.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "maps_runtime.h"
+#include "maps_types.h"
+
+namespace zuv::host::detail {
+
+class Fifo;
+
+class Slot final : public MAPSIOElt {
+public:
+  Slot() = default;
+  void Bind(Fifo* owner, void* data, int elements, MAPSElementType type) {
+    owner_ = owner;
+    data_ = data;
+    bufferSize_ = elements;
+    type_ = type;
+  }
+  void Clear() {
+    timestamp_ = 0;
+    vectorSize_ = 0;
+    quality_ = 0;
+  }
+  Fifo* Owner() const { return owner_; }
+
+private:
+  Fifo* owner_ = nullptr;
+};
+
+class Fifo {
+public:
+  // Names are those of the publishing instance and output, for sinks; they
+  // must outlive the FIFO.
+  Fifo(MAPSElementType type, int maxSize, int depth, const std::string* instance, const std::string* output);
+  Fifo(const Fifo&) = delete;
+  Fifo& operator=(const Fifo&) = delete;
+
+  // Set-up before the run.
+  int AddReader();
+  void AddSink(SampleCallback sink);
+
+  // Writer: a cleared element, or null when it would have to wait and
+  // `dying` is set or the FIFO is stopped.
+  Slot* Acquire(const std::atomic<bool>& dying);
+  enum class PublishResult { Published, Discarded, NotWriting, BadVectorSize };
+  PublishResult Publish(Slot* slot, bool discard);
+
+  // Reader: releases the reader's previous element, then the next sample;
+  // null when stopping (even if samples are queued).
+  Slot* Read(int reader, const std::atomic<bool>& dying);
+  void ReaderGone(int reader);
+
+  // True once every reader still running has finished with every sample
+  // published and waits for more; false on time-out.
+  bool WaitIdle(std::chrono::steady_clock::time_point deadline);
+
+  void Stop();  // ends every wait for good
+  void Wake();  // makes waiters re-check their dying flags
+  const std::string& OutputName() const { return *output_; }
+  int MaxSize() const { return maxSize_; }
+  MAPSElementType Type() const { return type_; }
+
+private:
+  struct Reader {
+    uint64_t taken = 0;    // samples handed out
+    uint64_t released = 0; // samples finished with
+    bool waiting = false;  // blocked in Read with nothing to take
+    bool gone = false;     // its component's run has ended
+  };
+  bool FullLocked() const;
+  bool IdleLocked() const;
+
+  const MAPSElementType type_;
+  const int maxSize_;
+  const int depth_;
+  const std::string* instance_;
+  const std::string* output_;
+  std::unique_ptr<uint64_t[]> storage_;
+  std::unique_ptr<Slot[]> slots_;
+  std::vector<SampleCallback> sinks_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable writerCv_;
+  std::condition_variable readerCv_;
+  std::condition_variable idleCv_;
+  std::vector<Reader> readers_;
+  uint64_t written_ = 0;
+  bool writing_ = false;
+  Slot* current_ = nullptr;
+  bool stopped_ = false;
+  int drainers_ = 0;
+};
+
+} // namespace zuv::host::detail
