@@ -1,4 +1,4 @@
-// TEMPORARY stand-in until the helper base lands (not committed).
+// Placeholder for the helper base until its branch lands; replaced on merge.
 #pragma once
 #include "maps.hpp"
 class MAPSAdvancedComponent : public MAPSComponent {
