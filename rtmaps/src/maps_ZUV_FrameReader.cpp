@@ -233,7 +233,7 @@ void MAPSZUV_FrameReader::Core() {
         return Quarvelis_zuvEComProtocolReceive(link_.GetHandle(), &f.msgClass, &f.msgId, f.payload,
                                                 &f.payloadSize, sizeof f.payload, f.crc);
     };
-    if (!zuv::WaitForLogFrame(receive, frame, zuv::PlatformWaitClock())) {
+    if (!zuv::WaitForLogFrame(receive, frame, zuv::PlatformWaitClock(), [this] { return IsDying(); })) {
         return;
     }
     MAPSIOElt *element = StartWriting(*data_);

@@ -60,9 +60,10 @@ inline size_t WriteFrameBytes(const LogFrame &frame, uint8_t *out) {
 
 // `receive(frame)` makes one extraction attempt into `frame` and returns its
 // result (10 when nothing complete is held). Sleeps 1 ms after each empty
-// attempt, tries again at once after a dropped frame.
-template <typename Receive>
-bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock,
+// attempt, tries again at once after a dropped frame. `abandon()` ends the wait
+// early (a component being stopped need not sit out its second).
+template <typename Receive, typename Abandon>
+bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock, Abandon &&abandon,
                      uint32_t timeoutMs = kLogFrameWaitMs) {
     const uint32_t deadline = clock.now() + timeoutMs;
     for (;;) {
@@ -73,10 +74,15 @@ bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock,
         if (rc == ZUV_NOT_READY) {
             clock.sleepMs(1);
         }
-        if (DeadlinePassed(clock.now(), deadline)) {
+        if (DeadlinePassed(clock.now(), deadline) || abandon()) {
             return false;
         }
     }
+}
+
+template <typename Receive>
+bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock) {
+    return WaitForLogFrame(receive, frame, clock, [] { return false; });
 }
 
 }  // namespace zuv

@@ -122,6 +122,14 @@ TEST_F(FrameWait, TwoFramesTogetherComeOutOneAfterTheOther) {
     EXPECT_EQ(fakeSleeps, 0u);
 }
 
+TEST_F(FrameWait, AStoppingComponentStopsWaitingAtOnce) {
+    auto receive = [](zuv::LogFrame &) { return ZUV_NOT_READY; };
+    zuv::LogFrame frame;
+    int asked = 0;
+    EXPECT_FALSE(zuv::WaitForLogFrame(receive, frame, kFakeClock, [&asked] { return ++asked == 3; }));
+    EXPECT_EQ(fakeSleeps, 3u);
+}
+
 // What goes on oData is the frame as it was on the wire, for every size.
 class FrameBytes : public FrameWait, public ::testing::WithParamInterface<size_t> {};
 
