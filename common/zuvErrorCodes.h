@@ -7,7 +7,13 @@
 extern "C" {
 #endif
 
+// In C++ the enum is based on int, so a code from outside 0..20 (a device
+// answer, a newer library) is a value the type can hold rather than undefined.
+#ifdef __cplusplus
+typedef enum _ZuvErrorCode : int {
+#else
 typedef enum _ZuvErrorCode {
+#endif
     ZUV_NO_ERROR = 0,
     ZUV_ERROR = 1,
     ZUV_NULL_POINTER = 2,

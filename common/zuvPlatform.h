@@ -14,7 +14,12 @@
 extern "C" {
 #endif
 
+// Based on int in C++ for the same reason as ZuvErrorCode: any type prints "*UKNW*".
+#ifdef __cplusplus
+typedef enum _ZuvDebugLogType : int {
+#else
 typedef enum _ZuvDebugLogType {
+#endif
     ZUV_LOG_ERROR = 0,
     ZUV_LOG_WARNING = 1,
     ZUV_LOG_INFO = 2,

@@ -20,14 +20,18 @@ for target in "${targets[@]}"; do
   work=$(mktemp -d)
   corpus=("$work")
   [ -d "$seeds" ] && corpus+=("$seeds")
-  # Targets that build their seeds from the frame builder write them on -seed_dir.
+  # Committed seeds (fuzz/make_seeds.cpp writes them) are read, never written: new finds go to $work.
   echo "== $name: ${each}s"
-  "$target" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${corpus[@]}" 2>&1 | tail -n 12
-  status=${PIPESTATUS[0]}
-  rm -rf "$work"
+  status=0
+  "$target" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${corpus[@]}" \
+    >"$work.log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
+    tail -n 80 "$work.log"
     echo "fuzz target $name failed (status $status)" >&2
+    rm -rf "$work" "$work.log"
     exit "$status"
   fi
+  tail -n 12 "$work.log"
+  rm -rf "$work" "$work.log"
 done
 echo "fuzzing: ${#targets[@]} targets, ${each}s each, no crash"

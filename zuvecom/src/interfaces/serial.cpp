@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -73,9 +74,15 @@ ZuvErrorCode serialRead(ZuvInterface *pInterface, void *pBuffer, size_t *pReadBy
     *pReadBytes = 0;
     for (;;) {
         const ssize_t got = ::read(state->fd, pBuffer, bytesToRead);
-        if (got >= 0) {
+        if (got > 0) {
             *pReadBytes = static_cast<size_t>(got);
             return ZUV_NO_ERROR;
+        }
+        if (got == 0) {
+            // In raw mode "nothing yet" and a hung-up line both read 0; only poll tells them apart.
+            pollfd pfd{state->fd, POLLIN, 0};
+            const bool hungUp = ::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+            return hungUp ? ZUV_READ_ERROR : ZUV_NO_ERROR;
         }
         if (errno == EINTR) {
             continue;
