@@ -1,0 +1,3 @@
+// One line per subcommand, in the order `zuv --help` lists them.
+// No include guard: commands.h includes this list twice.
+ZUV_COMMAND(Describe)

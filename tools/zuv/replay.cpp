@@ -1,0 +1,64 @@
+#include "replay.h"
+
+#include <chrono>
+
+#include <fmt/format.h>
+
+#include "player.h"
+#include "runControl.h"
+#include "stopSignal.h"
+#include "toolError.h"
+
+namespace zuv::tool {
+
+ReplayResult replayRecording(Session &session, host::Instance &consumer, const std::string &input,
+                             const ReplayOptions &options) {
+    recording::ZrecReader reader;
+    if (!reader.open(options.path)) throw runError(reader.error());
+
+    host::Runtime &rt = session.runtime();
+    rt.SetClockMode(host::ClockMode::Driven);
+    host::Source &source = rt.CreateSource("player", host::ElementType::Stream8, options.maxRecordSize, 16);
+    rt.Connect(source, consumer, input);
+    startDiagram(session);
+
+    ToolContext &context = session.context();
+    ReplayResult result;
+    if (host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(0))) {
+        rt.Stop();
+        context.printError(ended->Name() + " stopped itself at start; nothing replayed");
+        result.status = kExitRunFailed;
+        return result;
+    }
+
+    recording::PlayOptions play;
+    play.realtime = options.realtime;
+    play.maxRecordSize = options.maxRecordSize;
+    play.shouldStop = [] { return StopSignal::stopRequested(); };
+    auto nextStatus = std::chrono::steady_clock::now();
+    if (context.status.enabled()) {
+        play.progress = [&](uint64_t delivered, int64_t t) {
+            auto now = std::chrono::steady_clock::now();
+            if (now < nextStatus) return;
+            nextStatus = now + std::chrono::milliseconds(250);
+            context.status.show(fmt::format("replaying {}: {} records, t = {:.3f} s", options.path, delivered,
+                                            static_cast<double>(t) / 1e6));
+        };
+    }
+    recording::PlayOutcome outcome = recording::playRecording(reader, source, play);
+    host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(0));
+    rt.Stop();
+    context.status.finish();
+
+    result.delivered = outcome.delivered;
+    if (!outcome.error.empty()) context.printError(outcome.error);
+    if (ended != nullptr) {
+        context.printError(ended->Name() + " stopped itself during the replay");
+    } else if (outcome.interrupted) {
+        context.printError(fmt::format("replay interrupted after {} records", outcome.delivered));
+    }
+    result.status = outcome.complete() && ended == nullptr ? kExitOk : kExitRunFailed;
+    return result;
+}
+
+}  // namespace zuv::tool

@@ -1,0 +1,35 @@
+// Replaying a .zrec recording into one input of an instance (zuv decode): the
+// host clock follows the recording, each sample is delivered with the clock at
+// its time stamp, and the run stops only after the consumer has finished with
+// every sample.
+// Errors: a file that cannot be read or has no ZREC header is ToolError status
+// 1 before anything runs (nothing decoded). Otherwise the result is the exit
+// status: 0 when every record was delivered and consumed; 1 after a truncated
+// last record (its byte offset reported, the records before it delivered), a
+// read error, a record too large to deliver, an interrupted run, or a
+// component that stopped itself.
+// Threading: main thread; set up instances, properties and sinks first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "session.h"
+
+namespace zuv::tool {
+
+struct ReplayOptions {
+    std::string path;
+    bool realtime = false;
+    int maxRecordSize = 65536;
+};
+
+struct ReplayResult {
+    int status = 0;
+    uint64_t delivered = 0;
+};
+
+ReplayResult replayRecording(Session &session, host::Instance &consumer, const std::string &input,
+                             const ReplayOptions &options);
+
+}  // namespace zuv::tool
