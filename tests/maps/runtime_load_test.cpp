@@ -20,11 +20,11 @@ HostError::Code CodeOf(const std::function<void()>& call) {
 TEST_F(RuntimeTest, LoadsTheTestPackageModels) {
   auto models = runtime.Models();
   std::sort(models.begin(), models.end());
-  EXPECT_EQ(models, (std::vector<std::string>{"TestCounter", "TestDynamic", "TestEcho", "TestLifecycle"}));
+  EXPECT_EQ(models, (std::vector<std::string>{"TestCounter", "TestDynamic", "TestEcho", "TestLifecycle", "TestProperties"}));
   // Loading the same package again brings nothing new and no duplicates.
   auto again = runtime.LoadPackage(ZUV_TEST_PACKAGE);
-  EXPECT_EQ(again.size(), 4u);
-  EXPECT_EQ(runtime.Models().size(), 4u);
+  EXPECT_EQ(again.size(), 5u);
+  EXPECT_EQ(runtime.Models().size(), 5u);
 }
 
 TEST_F(RuntimeTest, RefusesWhatIsNotAPackage) {

@@ -152,8 +152,9 @@ public:
 
   // Run control, from the host.
   void PrepareRun();
-  InputPin* InputByName(const std::string& name);
-  OutputPin* OutputByName(const std::string& name);
+  // Lookups by C string: no allocation on the per-sample path.
+  InputPin* InputByName(const char* name);
+  OutputPin* OutputByName(const char* name);
   void Launch();
   void RequestStop();
   void Join();
@@ -162,7 +163,7 @@ public:
 private:
   enum class SetResult { Done, Refused, BadValue };
   SetResult ApplySet(PropertySlot& slot, const PropertyValue& given, std::string& why);
-  PropertySlot* PropertyByName(const std::string& name) const;
+  PropertySlot* PropertyByName(const char* name) const;
   void RunDynamic();
   void SetDying();
   void ThreadMain();

@@ -158,21 +158,21 @@ std::vector<std::string> InstanceImpl::Actions() const {
   return list;
 }
 
-PropertySlot* InstanceImpl::PropertyByName(const std::string& name) const {
+PropertySlot* InstanceImpl::PropertyByName(const char* name) const {
   std::lock_guard<std::mutex> lock(pinsMutex_);
   for (auto& slot : properties_)
     if (slot->name == name) return slot.get();
   return nullptr;
 }
 
-InputPin* InstanceImpl::InputByName(const std::string& name) {
+InputPin* InstanceImpl::InputByName(const char* name) {
   std::lock_guard<std::mutex> lock(pinsMutex_);
   for (auto& pin : inputs_)
     if (pin->name == name) return pin.get();
   return nullptr;
 }
 
-OutputPin* InstanceImpl::OutputByName(const std::string& name) {
+OutputPin* InstanceImpl::OutputByName(const char* name) {
   std::lock_guard<std::mutex> lock(pinsMutex_);
   for (auto& pin : outputs_)
     if (pin->name == name) return pin.get();
@@ -180,7 +180,7 @@ OutputPin* InstanceImpl::OutputByName(const std::string& name) {
 }
 
 PropertyValue InstanceImpl::GetProperty(const std::string& name) const {
-  PropertySlot* slot = PropertyByName(name);
+  PropertySlot* slot = PropertyByName(name.c_str());
   if (slot == nullptr) throw HostError(HostError::Code::NotFound, name_ + ": no property " + name);
   std::lock_guard<std::mutex> lock(propMutex_);
   return slot->value;
@@ -253,7 +253,7 @@ InstanceImpl::SetResult InstanceImpl::ApplySet(PropertySlot& slot, const Propert
 
 void InstanceImpl::SetProperty(const std::string& name, const PropertyValue& value) {
   std::lock_guard<std::recursive_mutex> control(host_.Control());
-  PropertySlot* slot = PropertyByName(name);
+  PropertySlot* slot = PropertyByName(name.c_str());
   if (slot == nullptr) throw HostError(HostError::Code::NotFound, name_ + ": no property " + name);
   std::string why;
   switch (ApplySet(*slot, value, why)) {
@@ -439,7 +439,7 @@ MAPSInput* InstanceImpl::NewInput(const char* entryName, const char* newName) {
     Report(("Invalid input name " + Quote(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)").c_str(), 2);
     return nullptr;
   }
-  InputPin* pin = InputByName(name);
+  InputPin* pin = InputByName(name.c_str());
   if (pin != nullptr && pin->entry != entry) {
     Report(("Input name " + Quote(name.c_str()) + " is already in use").c_str(), 2);
     return nullptr;
@@ -470,7 +470,7 @@ MAPSOutput* InstanceImpl::NewOutput(const char* entryName, const char* newName) 
     Report(("Invalid output name " + Quote(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)").c_str(), 2);
     return nullptr;
   }
-  OutputPin* pin = OutputByName(name);
+  OutputPin* pin = OutputByName(name.c_str());
   if (pin != nullptr && pin->entry != entry) {
     Report(("Output name " + Quote(name.c_str()) + " is already in use").c_str(), 2);
     return nullptr;
@@ -501,7 +501,7 @@ MAPSProperty* InstanceImpl::NewProperty(const char* entryName, const char* newNa
     Report(("Invalid property name " + Quote(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)").c_str(), 2);
     return nullptr;
   }
-  PropertySlot* slot = PropertyByName(name);
+  PropertySlot* slot = PropertyByName(name.c_str());
   if (slot != nullptr && slot->entry != entry) {
     Report(("Property name " + Quote(name.c_str()) + " is already in use").c_str(), 2);
     return nullptr;
