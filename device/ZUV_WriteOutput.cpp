@@ -1,0 +1,247 @@
+#include "ZUV_WriteOutput.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+void Fill(MAPSIOElt &element, int index, double value) { element.Float64(index) = value; }
+void Fill(MAPSIOElt &element, int index, MAPSInt64 value) { element.Integer64(index) = value; }
+
+// One sample: the fixed values, the appended value when it is 0 or more, the
+// vector size, the caller's time stamp. A short buffer cuts the vector.
+template <typename T>
+void Publish(MAPSComponent *component, const char *output, const T *values, int count, const MAPSInt64 &timestamp,
+             MAPSInt32 appended) {
+    MAPSIOElt *element = component->StartWriting(component->Output(output));
+    if (element == nullptr) {
+        return;
+    }
+    const int room = element->BufferSize();
+    int size = std::min(count, room);
+    for (int i = 0; i < size; ++i) {
+        Fill(*element, i, values[i]);
+    }
+    if (appended >= 0 && size < room) {
+        Fill(*element, size++, static_cast<T>(appended));
+    }
+    element->VectorSize() = size;
+    element->Timestamp() = timestamp;
+    component->StopWriting(element, false);
+}
+
+template <typename T, size_t N>
+void Publish(MAPSComponent *component, const char *output, const std::array<T, N> &values,
+             const MAPSInt64 &timestamp, MAPSInt32 appended) {
+    Publish(component, output, values.data(), static_cast<int>(N), timestamp, appended);
+}
+
+// The device's own time stamp of the record, after the main sample.
+void PublishTwin(MAPSComponent *component, const char *twinOutput, uint32_t deviceTimestamp, bool internalTimestamp,
+                 const MAPSInt64 &timestamp) {
+    if (!internalTimestamp) {
+        return;
+    }
+    const MAPSInt64 value = deviceTimestamp;
+    Publish(component, twinOutput, &value, 1, timestamp, -1);
+}
+
+double F(float value) { return static_cast<double>(value); }
+
+}  // namespace
+
+void WriteStatusData(MAPSComponent *component, const ZuvLogStatusData &log, const MAPSInt64 &timestamp,
+                     MAPSInt32 appended) {
+    const std::array<MAPSInt64, 7> values{log.timeStamp,    log.generalStatus, log.comStatus, log.aidingStatus,
+                                          log.clockStatus,  log.reserved2,     log.reserved3};
+    Publish(component, "oStatus", values, timestamp, appended);
+}
+
+void WriteUtcData(MAPSComponent *component, const ZuvLogUtcData &log, const MAPSInt64 &timestamp,
+                  bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<MAPSInt64, 10> values{log.year,   log.month,      log.day,           log.hour,
+                                           log.minute, log.second,     log.nanoSecond,    log.gpsTimeOfWeek,
+                                           log.timeStamp, log.status};
+    Publish(component, "oUtcTime", values, timestamp, appended);
+    PublishTwin(component, "oUtcTimeInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteImuData(MAPSComponent *component, const ZuvLogImuData &log, const MAPSInt64 &timestamp,
+                  bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 14> values{
+        F(log.accelerometers[0]), F(log.accelerometers[1]), F(log.accelerometers[2]),
+        F(log.gyroscopes[0]),     F(log.gyroscopes[1]),     F(log.gyroscopes[2]),
+        F(log.deltaVelocity[0]),  F(log.deltaVelocity[1]),  F(log.deltaVelocity[2]),
+        F(log.deltaAngle[0]),     F(log.deltaAngle[1]),     F(log.deltaAngle[2]),
+        F(log.temperature),       static_cast<double>(log.status)};
+    Publish(component, "oImu", values, timestamp, appended);
+    PublishTwin(component, "oImuInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteMagData(MAPSComponent *component, const ZuvLogMag &log, const MAPSInt64 &timestamp, bool internalTimestamp,
+                  MAPSInt32 appended) {
+    const std::array<double, 7> values{F(log.magnetometers[0]),  F(log.magnetometers[1]),  F(log.magnetometers[2]),
+                                       F(log.accelerometers[0]), F(log.accelerometers[1]), F(log.accelerometers[2]),
+                                       static_cast<double>(log.status)};
+    Publish(component, "oMag", values, timestamp, appended);
+    PublishTwin(component, "oMagInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteMagCalibData(MAPSComponent *component, const ZuvLogMagCalib &log, const MAPSInt64 &timestamp,
+                       MAPSInt32 appended) {
+    std::array<MAPSInt64, 18> values{};
+    for (size_t i = 0; i < 16; ++i) {
+        values[i] = log.magData[i];
+    }
+    values[16] = log.reserved;
+    values[17] = log.timeStamp;
+    Publish(component, "oMagCalib", values, timestamp, appended);
+}
+
+void WriteEkfEuler(MAPSComponent *component, const ZuvLogEkfEulerData &log, const MAPSInt64 &timestamp,
+                   bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 7> values{F(log.euler[0]),       F(log.euler[1]),       F(log.euler[2]),
+                                       F(log.eulerStdDev[0]), F(log.eulerStdDev[1]), F(log.eulerStdDev[2]),
+                                       static_cast<double>(log.solutionStatus)};
+    Publish(component, "oEkfEuler", values, timestamp, appended);
+    PublishTwin(component, "oEkfEulerInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteEkfQuat(MAPSComponent *component, const ZuvLogEkfQuatData &log, const MAPSInt64 &timestamp,
+                  bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 8> values{F(log.quaternion[0]),  F(log.quaternion[1]),  F(log.quaternion[2]),
+                                       F(log.quaternion[3]),  F(log.eulerStdDev[0]), F(log.eulerStdDev[1]),
+                                       F(log.eulerStdDev[2]), static_cast<double>(log.solutionStatus)};
+    Publish(component, "oEkfQuat", values, timestamp, appended);
+    PublishTwin(component, "oEkfQuatInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteEkfNav(MAPSComponent *component, const ZuvLogEkfNavData &log, const MAPSInt64 &timestamp,
+                 bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 14> values{
+        F(log.velocity[0]),       F(log.velocity[1]),       F(log.velocity[2]),
+        F(log.velocityStdDev[0]), F(log.velocityStdDev[1]), F(log.velocityStdDev[2]),
+        log.latitude,             log.longitude,            log.altitude,
+        F(log.undulation),        F(log.positionStdDev[0]), F(log.positionStdDev[1]),
+        F(log.positionStdDev[2]), static_cast<double>(log.solutionStatus)};
+    Publish(component, "oEkfNav", values, timestamp, appended);
+    PublishTwin(component, "oEkfNavInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteShipMotion(MAPSComponent *component, const ZuvLogShipMotionData &log, const MAPSString &output,
+                     const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
+                     MAPSInt32 appended) {
+    const std::array<double, 11> values{F(log.shipMotion[0]), F(log.shipMotion[1]), F(log.shipMotion[2]),
+                                        F(log.shipAccel[0]),  F(log.shipAccel[1]),  F(log.shipAccel[2]),
+                                        F(log.shipVel[0]),    F(log.shipVel[1]),    F(log.shipVel[2]),
+                                        F(log.mainHeavePeriod), static_cast<double>(log.status)};
+    Publish(component, output.c_str(), values, timestamp, appended);
+    PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteGPSVel(MAPSComponent *component, const ZuvLogGpsVel &log, const MAPSString &output,
+                 const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 10> values{F(log.velocity[0]),    F(log.velocity[1]),    F(log.velocity[2]),
+                                        F(log.velocityAcc[0]), F(log.velocityAcc[1]), F(log.velocityAcc[2]),
+                                        F(log.course),         F(log.courseAcc),      static_cast<double>(log.status),
+                                        static_cast<double>(log.timeOfWeek)};
+    Publish(component, output.c_str(), values, timestamp, appended);
+    PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteGPSPos(MAPSComponent *component, const ZuvLogGpsPos &log, const MAPSString &output,
+                 const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 12> values{log.latitude,
+                                        log.longitude,
+                                        log.altitude,
+                                        F(log.latitudeAccuracy),
+                                        F(log.longitudeAccuracy),
+                                        F(log.altitudeAccuracy),
+                                        F(log.undulation),
+                                        static_cast<double>(log.status),
+                                        static_cast<double>(log.timeOfWeek),
+                                        static_cast<double>(log.numSvUsed),
+                                        static_cast<double>(log.baseStationId),
+                                        static_cast<double>(log.differentialAge)};
+    Publish(component, output.c_str(), values, timestamp, appended);
+    PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteGPSHdt(MAPSComponent *component, const ZuvLogGpsHdt &log, const MAPSString &output,
+                 const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 7> values{F(log.heading),  F(log.headingAccuracy),         F(log.pitch),
+                                       F(log.pitchAccuracy), F(log.baseline), static_cast<double>(log.status),
+                                       static_cast<double>(log.timeOfWeek)};
+    Publish(component, output.c_str(), values, timestamp, appended);
+    PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteGPSRaw(MAPSComponent *component, const ZuvLogGpsRaw &log, const MAPSString &output,
+                 const MAPSInt64 &timestamp) {
+    MAPSIOElt *element = component->StartWriting(component->Output(output.c_str()));
+    if (element == nullptr) {
+        return;
+    }
+    // The count comes with the record: never read past its buffer nor write past the element's.
+    const size_t count = std::min<size_t>({log.bufferSize, sizeof(log.rawBuffer),
+                                           static_cast<size_t>(std::max(element->BufferSize(), 0))});
+    if (count > 0) {
+        std::memcpy(element->Stream8(), log.rawBuffer, count);
+    }
+    element->VectorSize() = static_cast<int>(count);
+    element->Timestamp() = timestamp;
+    component->StopWriting(element, false);
+}
+
+void WriteOdo(MAPSComponent *component, const ZuvLogOdometerData &log, const MAPSInt64 &timestamp,
+              bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 2> values{F(log.velocity), static_cast<double>(log.status)};
+    Publish(component, "oOdoVel", values, timestamp, appended);
+    PublishTwin(component, "oOdoVelInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSString &output,
+                const MAPSInt64 &timestamp, MAPSInt32 appended) {
+    const uint16_t offsets[4] = {log.timeOffset0, log.timeOffset1, log.timeOffset2, log.timeOffset3};
+    std::array<MAPSInt64, 5> times{};
+    int count = 0;
+    times[count++] = log.timeStamp;
+    for (int k = 0; k < 4; ++k) {
+        if ((log.status & (0x02u << k)) != 0) {
+            // Device clock arithmetic: wraps at 2^32.
+            times[count++] = static_cast<uint32_t>(log.timeStamp + offsets[k]);
+        }
+    }
+    Publish(component, output.c_str(), times.data(), count, timestamp, appended);
+}
+
+void WriteDvl(MAPSComponent *component, const ZuvLogDvlData &log, const MAPSString &output,
+              const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 7> values{F(log.velocity[0]),        F(log.velocity[1]),        F(log.velocity[2]),
+                                       F(log.velocityQuality[0]), F(log.velocityQuality[1]), F(log.velocityQuality[2]),
+                                       static_cast<double>(log.status)};
+    Publish(component, output.c_str(), values, timestamp, appended);
+    PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteAirData(MAPSComponent *component, const ZuvLogAirData &log, const MAPSInt64 &timestamp,
+                  bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 6> values{F(log.pressureAbs),  F(log.altitude),       F(log.pressureDiff),
+                                       F(log.trueAirspeed), F(log.airTemperature), static_cast<double>(log.status)};
+    Publish(component, "oPressure", values, timestamp, appended);
+    PublishTwin(component, "oPressureInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSInt64 &timestamp,
+               bool internalTimestamp, MAPSInt32 appended) {
+    const std::array<double, 7> values{log.latitude,
+                                       log.longitude,
+                                       F(log.depth),
+                                       F(log.latitudeAccuracy),
+                                       F(log.longitudeAccuracy),
+                                       F(log.depthAccuracy),
+                                       static_cast<double>(log.status)};
+    Publish(component, "oUsbl", values, timestamp, appended);
+    PublishTwin(component, "oUsblInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}

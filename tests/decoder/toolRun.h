@@ -1,0 +1,60 @@
+// Runs the zuv tool as a user would and keeps what it printed.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace zuv::test {
+
+class ScratchDir {
+public:
+    ScratchDir() {
+        char name[] = "/tmp/zuv_decoder_test_XXXXXX";
+        if (mkdtemp(name) == nullptr) std::abort();
+        path_ = name;
+    }
+    ~ScratchDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct ToolResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Arguments are passed through the shell in single quotes.
+inline ToolResult runTool(const std::vector<std::string> &arguments) {
+    static int serial = 0;
+    const std::string stem = "/tmp/zuv_decoder_tool_" + std::to_string(getpid()) + "_" + std::to_string(serial++);
+    std::string command = "'" ZUV_TOOL "' --package '" ZUV_PACKAGE "'";
+    for (const std::string &argument : arguments) command += " '" + argument + "'";
+    command += " >" + stem + ".out 2>" + stem + ".err </dev/null";
+    ToolResult result;
+    const int raw = std::system(command.c_str());
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readFile(stem + ".out");
+    result.err = readFile(stem + ".err");
+    std::remove((stem + ".out").c_str());
+    std::remove((stem + ".err").c_str());
+    return result;
+}
+
+}  // namespace zuv::test
