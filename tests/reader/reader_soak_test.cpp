@@ -1,0 +1,15 @@
+// Every log kind at 200 Hz for a few seconds: every frame the simulator wrote
+// reaches oData, in order and byte for byte. Speed is measured by the benchmark.
+#include <gtest/gtest.h>
+
+#include "zuvReaderSoak.h"
+
+TEST(ReaderSoak, EveryFrameArrivesInOrderByteForByte) {
+    zuv::soak::SoakOptions options;
+    options.package = zuv::soak::PackageBesideProgram();
+    options.seconds = 3;
+    const zuv::soak::SoakResult result = zuv::soak::RunReaderSoak(options);
+    EXPECT_EQ(result.failure, "");
+    EXPECT_GT(result.framesReceived, 26u * 100u);
+    EXPECT_EQ(result.framesReceived, result.framesSent);
+}
