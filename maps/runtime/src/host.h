@@ -25,6 +25,7 @@ class Host;
 class InstanceImpl;
 
 bool ValidName(const std::string& name);
+inline std::string Quoted(const char* text) { return std::string("\"") + (text ? text : "(null)") + "\""; }
 PropertyValue FromDefinition(const MAPSPropertyValue& value);
 PropertyType TypeOf(MAPSPropertyKind kind);
 
