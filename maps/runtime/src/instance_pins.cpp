@@ -17,99 +17,75 @@ int FindEntry(const Entry* table, int count, const char* name) {
 
 } // namespace
 
-MAPSInput* InstanceImpl::NewInput(const char* entryName, const char* newName) {
-  const int entry = FindEntry(definition_->inputs, definition_->inputCount, entryName);
+// The rules shared by inputs, outputs and properties: only while stopped,
+// from an existing entry, under a valid name not taken by another entry.
+// A name that the same entry already made is the same pin, declared again.
+template <class Pin, class Entry, class Make>
+Pin* InstanceImpl::Declare(const char* kind, const Entry* table, int count, std::vector<std::unique_ptr<Pin>>& list,
+                           std::vector<Pin*>& declared, const char* entryName, const char* newName, Make make) {
+  const int entry = FindEntry(table, count, entryName);
   const std::string name = newName ? newName : (entryName ? entryName : "");
+  std::string refusal;
   if (host_.Running()) {
-    Report(("Cannot create input " + Quoted(name.c_str()) + " while running").c_str(), 2);
+    refusal = std::string("Cannot create ") + kind + " " + Quoted(name.c_str()) + " while running";
+  } else if (entry < 0) {
+    refusal = std::string("No ") + kind + " entry named " + Quoted(entryName);
+  } else if (!ValidName(name)) {
+    refusal = std::string("Invalid ") + kind + " name " + Quoted(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)";
+  }
+  Pin* pin = nullptr;
+  if (refusal.empty()) {
+    std::lock_guard<std::mutex> pins(pinsMutex_);
+    for (auto& existing : list)
+      if (existing->name == name) pin = existing.get();
+    if (pin != nullptr && pin->entry != entry) {
+      refusal = std::string("The ") + kind + " name " + Quoted(name.c_str()) + " is already in use";
+    } else if (pin == nullptr) {
+      std::lock_guard<std::mutex> props(propMutex_);
+      list.push_back(make(name, entry, table[entry]));
+      pin = list.back().get();
+    }
+  }
+  if (!refusal.empty()) {
+    Report(refusal.c_str(), 2);
     return nullptr;
   }
-  if (entry < 0) {
-    Report(("No input entry named " + Quoted(entryName)).c_str(), 2);
-    return nullptr;
-  }
-  if (!ValidName(name)) {
-    Report(("Invalid input name " + Quoted(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)").c_str(), 2);
-    return nullptr;
-  }
-  InputPin* pin = InputByName(name.c_str());
-  if (pin != nullptr && pin->entry != entry) {
-    Report(("Input name " + Quoted(name.c_str()) + " is already in use").c_str(), 2);
-    return nullptr;
-  }
-  if (pin == nullptr) {
-    auto made = std::make_unique<InputPin>(name, entry, false);
-    made->face.Init(made.get(), made->name, definition_->inputs[entry].filter);
-    pin = made.get();
-    std::lock_guard<std::mutex> lock(pinsMutex_);
-    inputs_.push_back(std::move(made));
-  }
-  if (inDynamic_) declaredInputs_.push_back(pin);
-  return &pin->face;
+  if (inDynamic_) declared.push_back(pin);
+  return pin;
+}
+
+MAPSInput* InstanceImpl::NewInput(const char* entryName, const char* newName) {
+  InputPin* pin = Declare("input", definition_->inputs, definition_->inputCount, inputs_, declaredInputs_, entryName,
+                          newName, [](const std::string& name, int entry, const MAPSInputDefinition& definition) {
+                            auto made = std::make_unique<InputPin>(name, entry, false);
+                            made->face.Init(made.get(), made->name, definition.filter);
+                            return made;
+                          });
+  return pin ? &pin->face : nullptr;
 }
 
 MAPSOutput* InstanceImpl::NewOutput(const char* entryName, const char* newName) {
-  const int entry = FindEntry(definition_->outputs, definition_->outputCount, entryName);
-  const std::string name = newName ? newName : (entryName ? entryName : "");
-  if (host_.Running()) {
-    Report(("Cannot create output " + Quoted(name.c_str()) + " while running").c_str(), 2);
-    return nullptr;
-  }
-  if (entry < 0) {
-    Report(("No output entry named " + Quoted(entryName)).c_str(), 2);
-    return nullptr;
-  }
-  if (!ValidName(name)) {
-    Report(("Invalid output name " + Quoted(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)").c_str(), 2);
-    return nullptr;
-  }
-  OutputPin* pin = OutputByName(name.c_str());
-  if (pin != nullptr && pin->entry != entry) {
-    Report(("Output name " + Quoted(name.c_str()) + " is already in use").c_str(), 2);
-    return nullptr;
-  }
-  if (pin == nullptr) {
-    auto made = std::make_unique<OutputPin>(name, entry, false);
-    made->face.Init(made.get(), made->name, definition_->outputs[entry]);
-    pin = made.get();
-    std::lock_guard<std::mutex> lock(pinsMutex_);
-    outputs_.push_back(std::move(made));
-  }
-  if (inDynamic_) declaredOutputs_.push_back(pin);
-  return &pin->face;
+  OutputPin* pin = Declare("output", definition_->outputs, definition_->outputCount, outputs_, declaredOutputs_,
+                           entryName, newName,
+                           [](const std::string& name, int entry, const MAPSOutputDefinition& definition) {
+                             auto made = std::make_unique<OutputPin>(name, entry, false);
+                             made->face.Init(made.get(), made->name, definition);
+                             return made;
+                           });
+  return pin ? &pin->face : nullptr;
 }
 
 MAPSProperty* InstanceImpl::NewProperty(const char* entryName, const char* newName) {
-  const int entry = FindEntry(definition_->properties, definition_->propertyCount, entryName);
-  const std::string name = newName ? newName : (entryName ? entryName : "");
-  if (host_.Running()) {
-    Report(("Cannot create property " + Quoted(name.c_str()) + " while running").c_str(), 2);
-    return nullptr;
-  }
-  if (entry < 0) {
-    Report(("No property entry named " + Quoted(entryName)).c_str(), 2);
-    return nullptr;
-  }
-  if (!ValidName(name)) {
-    Report(("Invalid property name " + Quoted(name.c_str()) + " (must match ^[a-zA-Z][a-zA-Z_0-9]*$)").c_str(), 2);
-    return nullptr;
-  }
-  PropertySlot* slot = PropertyByName(name.c_str());
-  if (slot != nullptr && slot->entry != entry) {
-    Report(("Property name " + Quoted(name.c_str()) + " is already in use").c_str(), 2);
-    return nullptr;
-  }
-  if (slot == nullptr) {
-    const MAPSPropertyDefinition& definition = definition_->properties[entry];
-    auto made = std::make_unique<PropertySlot>(name, entry, false, definition.flags,
-                                               FromDefinition(definition.defaultValue));
-    made->face.Init(made.get(), made->name, definition.defaultValue.kind, definition.flags);
-    slot = made.get();
-    std::lock_guard<std::mutex> pins(pinsMutex_);
-    std::lock_guard<std::mutex> props(propMutex_);
-    properties_.push_back(std::move(made));
-  }
-  if (inDynamic_) declaredProperties_.push_back(slot);
-  return &slot->face;
+  PropertySlot* slot = Declare("property", definition_->properties, definition_->propertyCount, properties_,
+                               declaredProperties_, entryName, newName,
+                               [](const std::string& name, int entry, const MAPSPropertyDefinition& definition) {
+                                 auto made = std::make_unique<PropertySlot>(name, entry, false, definition.flags,
+                                                                            FromDefinition(definition.defaultValue));
+                                 made->face.Init(made.get(), made->name, definition.defaultValue.kind,
+                                                 definition.flags);
+                                 return made;
+                               });
+  return slot ? &slot->face : nullptr;
 }
+
 } // namespace zuv::host::detail
