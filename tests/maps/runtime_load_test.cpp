@@ -55,3 +55,8 @@ TEST_F(RuntimeTest, ConnectionsCheckNamesTypesAndSingleProducer) {
   EXPECT_EQ(CodeOf([&] { runtime.AttachSink(echo, "oNope", [](const zuv::host::SampleView&) {}); }),
             HostError::Code::NotFound);
 }
+
+TEST_F(RuntimeTest, TheProjectPackageLoadsThroughItsEntryPoints) {
+  // zuv.pck carries the SDK's entry points although nothing in it calls them.
+  EXPECT_NO_THROW(runtime.LoadPackage(ZUV_PROJECT_PACKAGE));
+}

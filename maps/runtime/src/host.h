@@ -25,6 +25,7 @@ class Host;
 class InstanceImpl;
 
 bool ValidName(const std::string& name);
+inline std::string Quoted(const char* text) { return std::string("\"") + (text ? text : "(null)") + "\""; }
 PropertyValue FromDefinition(const MAPSPropertyValue& value);
 PropertyType TypeOf(MAPSPropertyKind kind);
 
@@ -165,6 +166,9 @@ private:
   SetResult ApplySet(PropertySlot& slot, const PropertyValue& given, std::string& why);
   PropertySlot* PropertyByName(const char* name) const;
   void RunDynamic();
+  template <class Pin, class Entry, class Make>
+  Pin* Declare(const char* kind, const Entry* table, int count, std::vector<std::unique_ptr<Pin>>& list,
+               std::vector<Pin*>& declared, const char* entryName, const char* newName, Make make);
   void SetDying();
   void ThreadMain();
   void JoinCreatedThreads();
