@@ -119,10 +119,11 @@ TEST(SimCli, ACallersStopFunctionEndsTheRun) {
     EXPECT_EQ(zuvSimMain(options, [](int) { return true; }), 2);  // two links
 }
 
-// Runs `zuv sim ARGS` in a child whose standard output comes back through a pipe.
+// Runs `zuv sim ARGS` in a child whose standard output comes back through a pipe:
+// in-process through zuvSimMainArgs, or the built tool when `program` is given.
 class Child {
 public:
-    explicit Child(std::vector<std::string> args) {
+    explicit Child(std::vector<std::string> args, const char *program = nullptr) {
         int fds[2];
         if (::pipe(fds) != 0) {
             return;
@@ -133,8 +134,16 @@ public:
             ::close(fds[0]);
             ::close(fds[1]);
             std::vector<const char *> argv;
+            if (program != nullptr) {
+                argv.push_back(program);
+            }
             for (const std::string &arg : args) {
                 argv.push_back(arg.c_str());
+            }
+            if (program != nullptr) {
+                argv.push_back(nullptr);
+                ::execv(program, const_cast<char *const *>(argv.data()));
+                ::_exit(127);
             }
             ::_exit(zuvSimMainArgs(static_cast<int>(argv.size()), argv.data()));
         }
@@ -205,6 +214,19 @@ TEST(SimCli, ServesUdpToItsPeer) {
     EXPECT_GT(host->logsById[ZUV_ECOM_LOG_EKF_NAV], 0);
     EXPECT_EQ(child.terminate(), 0);
 }
+
+#ifdef ZUV_TOOL_PATH
+TEST(SimCli, TheToolRunsTheSimulatorAndStopsCleanlyOnSigterm) {
+    Child child({"sim", "--pty", "--rate", "Status=On PPS"}, ZUV_TOOL_PATH);
+    const std::string first = child.line(10000);
+    ASSERT_EQ(first.rfind("pty: /dev/", 0), 0u) << first;
+    auto host = HostLink::serial(first.substr(5), 115200);
+    ASSERT_NE(host, nullptr);
+    ZuvEComModelInfo model{};
+    EXPECT_EQ(zuvEComCmdSensorGetMotionProfileInfo(&host->handle, &model), ZUV_NO_ERROR);
+    EXPECT_EQ(child.terminate(), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace zuv::sim::test

@@ -3,3 +3,4 @@
 ZUV_COMMAND(Describe)
 ZUV_COMMAND(Decode)
 ZUV_COMMAND(Config)
+ZUV_COMMAND(Sim)
