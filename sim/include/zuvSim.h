@@ -152,6 +152,9 @@ public:
     // Waits until everything produced so far has been written or dropped; false on time-out.
     bool waitForOutput(int timeoutMs);
 
+    // The calls below act on the running device: use them after start() (the
+    // configuration covers power-on; setFrameTap alone may come before start()).
+
     // The device's own settings, as the output configuration command sets them.
     ZuvErrorCode setOutputMode(uint8_t port, uint8_t msgClass, uint8_t logId, uint16_t mode);
     uint16_t outputMode(uint8_t port, uint8_t msgClass, uint8_t logId) const;

@@ -7,11 +7,13 @@
 // Errors: zuvSimMain returns 0 on success, 1 when the simulator cannot start,
 // 2 for a usage error (the message names the option), and prints the reason
 // on standard error.
-// Threading: zuvSimMain blocks SIGINT and SIGTERM on the calling thread while it
-// runs (the simulator's thread inherits that) and waits for them itself.
+// Threading: without a stop function zuvSimMain blocks SIGINT and SIGTERM on the
+// calling thread while it runs (the simulator's thread inherits that) and waits
+// for them itself; a caller with its own signal handling passes its wait instead.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,7 +50,9 @@ struct SimCliOptions {
 void zuvSimAddOptions(CLI::App &app, SimCliOptions &options);
 // The configuration the options describe; false with a message that names the bad option.
 bool zuvSimBuildConfig(const SimCliOptions &options, SimConfig &config, std::string &error);
-int zuvSimMain(const SimCliOptions &options);
+// Sleeps up to ms milliseconds; true when the run is to stop.
+using StopWait = std::function<bool(int ms)>;
+int zuvSimMain(const SimCliOptions &options, const StopWait &waitForStop = nullptr);
 // Parses argv (argv[0] being the program or subcommand name) and runs: for callers without CLI11.
 int zuvSimMainArgs(int argc, const char *const *argv);
 

@@ -57,17 +57,22 @@ bool parseSync(const std::string &text, SimConfig &config, std::string &error) {
 
 void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
     app.add_flag("--pty", o.pty, "Serve on a new pseudo-terminal; prints 'pty: PATH' first");
-    app.add_option("--link", o.link, "Also make PATH a symbolic link to the pseudo-terminal");
-    app.add_option("--udp-bind", o.udpBind, "Serve on UDP, bound to ADDR:PORT");
-    app.add_option("--udp-peer", o.udpPeer, "Send every frame to ADDR:PORT (loopback only)");
-    app.add_option("--baud", o.baud, "Port A speed; the device is silent to a host at another one (default 115200)");
+    app.add_option("--link", o.link, "Also make PATH a symbolic link to the pseudo-terminal")->type_name("PATH");
+    app.add_option("--udp-bind", o.udpBind, "Serve on UDP, bound to ADDR:PORT")->type_name("ADDR:PORT");
+    app.add_option("--udp-peer", o.udpPeer, "Send every frame to ADDR:PORT (loopback only)")->type_name("ADDR:PORT");
+    app.add_option("--baud", o.baud, "Port A speed; the device is silent to a host at another one (default 115200)")
+        ->type_name("N");
     app.add_option("--rate", o.rates, "Output mode of a log at power-on, LOG=CHOICE, e.g. ImuData=\"100 Hz\", all=Disabled")
+        ->type_name("LOG=CHOICE")
+        ->expected(1)
         ->take_all();
-    app.add_option("--position", o.position, "Centre of the vehicle's circle: LAT,LON[,ALT]");
+    app.add_option("--position", o.position, "Centre of the vehicle's circle in degrees and metres")
+        ->type_name("LAT,LON[,ALT]");
     app.add_option("--radius", o.radius, "Radius of the circle in metres")->check(CLI::PositiveNumber);
     app.add_option("--speed", o.speed, "Vehicle speed in metres per second")->check(CLI::NonNegativeNumber);
-    app.add_option("--sync", o.sync, "Pulses on a sync input, INPUT=HZ (A to E)")->take_all();
-    app.add_option("--settings", o.settings, "Settings file: read at start when present, written by save");
+    app.add_option("--sync", o.sync, "Pulses on a sync input (A to E) at HZ")->type_name("INPUT=HZ")->expected(1)->take_all();
+    app.add_option("--settings", o.settings, "Settings file: read at start when present, written by save")
+        ->type_name("FILE");
     app.add_option("--export-pad", o.exportPad, "Pad the exported settings image to N bytes (at most 100000)")
         ->check(CLI::Range(0, 100000));
     app.add_option("--ts-start", o.tsStart, "Device time stamp of the first cycle (to see the 32-bit wrap soon)");

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "zuvSimCli.h"
 
@@ -50,14 +51,18 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-int zuvSimMain(const SimCliOptions &options) {
+int zuvSimMain(const SimCliOptions &options, const StopWait &waitForStop) {
     SimConfig config;
     std::string error;
     if (!zuvSimBuildConfig(options, config, error)) {
         std::fprintf(stderr, "zuv sim: %s\n", error.c_str());
         return 2;
     }
-    SignalWait signals;
+    std::optional<SignalWait> signals;
+    if (!waitForStop) {
+        signals.emplace();
+    }
+    const StopWait wait = waitForStop ? waitForStop : [&signals](int ms) { return signals->wait(ms); };
     Simulator simulator(config);
     if (simulator.start() != ZUV_NO_ERROR) {
         std::fprintf(stderr, "zuv sim: %s\n", simulator.errorText().c_str());
@@ -79,7 +84,7 @@ int zuvSimMain(const SimCliOptions &options) {
     double unpluggedAt = -1.0;
     bool replugged = false;
     for (;;) {
-        if (signals.wait(100)) {
+        if (wait(100)) {
             break;
         }
         const double elapsed = secondsSince(start);

@@ -105,10 +105,25 @@ TEST(SimCli, UsageErrorsExitWith2BeforeAnythingStarts) {
     EXPECT_EQ(zuvSimMainArgs(5, offLoopback), 1);  // refused by the simulator itself
 }
 
-// Runs `zuv sim ARGS` in a child whose standard output comes back through a pipe.
+TEST(SimCli, ACallersStopFunctionEndsTheRun) {
+    SimCliOptions options;
+    options.pty = true;
+    int calls = 0;
+    const int status = zuvSimMain(options, [&calls](int ms) {
+        EXPECT_GT(ms, 0);
+        return ++calls == 3;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(calls, 3);
+    options.udpPeer = "127.0.0.1:9";
+    EXPECT_EQ(zuvSimMain(options, [](int) { return true; }), 2);  // two links
+}
+
+// Runs `zuv sim ARGS` in a child whose standard output comes back through a pipe:
+// in-process through zuvSimMainArgs, or the built tool when `program` is given.
 class Child {
 public:
-    explicit Child(std::vector<std::string> args) {
+    explicit Child(std::vector<std::string> args, const char *program = nullptr) {
         int fds[2];
         if (::pipe(fds) != 0) {
             return;
@@ -119,8 +134,16 @@ public:
             ::close(fds[0]);
             ::close(fds[1]);
             std::vector<const char *> argv;
+            if (program != nullptr) {
+                argv.push_back(program);
+            }
             for (const std::string &arg : args) {
                 argv.push_back(arg.c_str());
+            }
+            if (program != nullptr) {
+                argv.push_back(nullptr);
+                ::execv(program, const_cast<char *const *>(argv.data()));
+                ::_exit(127);
             }
             ::_exit(zuvSimMainArgs(static_cast<int>(argv.size()), argv.data()));
         }
@@ -191,6 +214,19 @@ TEST(SimCli, ServesUdpToItsPeer) {
     EXPECT_GT(host->logsById[ZUV_ECOM_LOG_EKF_NAV], 0);
     EXPECT_EQ(child.terminate(), 0);
 }
+
+#ifdef ZUV_TOOL_PATH
+TEST(SimCli, TheToolRunsTheSimulatorAndStopsCleanlyOnSigterm) {
+    Child child({"sim", "--pty", "--rate", "Status=On PPS"}, ZUV_TOOL_PATH);
+    const std::string first = child.line(10000);
+    ASSERT_EQ(first.rfind("pty: /dev/", 0), 0u) << first;
+    auto host = HostLink::serial(first.substr(5), 115200);
+    ASSERT_NE(host, nullptr);
+    ZuvEComModelInfo model{};
+    EXPECT_EQ(zuvEComCmdSensorGetMotionProfileInfo(&host->handle, &model), ZUV_NO_ERROR);
+    EXPECT_EQ(child.terminate(), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace zuv::sim::test

@@ -191,6 +191,41 @@ TEST(Link, AStableLinkNeverReplacesARealFile) {
     ::rmdir(directory);
 }
 
+TEST(Link, EachUdpDatagramCarriesExactlyOneFrame) {
+    const int socketFd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    socklen_t length = sizeof(address);
+    ::getsockname(socketFd, reinterpret_cast<sockaddr *>(&address), &length);
+
+    SimConfig config = streamingImu(1);
+    config.clock = ClockMode::Manual;
+    config.link = LinkKind::Udp;
+    config.udpPeer = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    Simulator sim(config);
+    ASSERT_EQ(sim.start(), ZUV_NO_ERROR) << sim.errorText();
+    sim.advance(50000);
+    ASSERT_TRUE(sim.waitForOutput(2000));
+    sim.stop();
+
+    int datagrams = 0;
+    uint8_t buffer[8192];
+    ssize_t got = 0;
+    while ((got = ::recv(socketFd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0) {
+        ++datagrams;
+        ASSERT_GE(got, 9);
+        EXPECT_EQ(buffer[0], 0xFF);
+        EXPECT_EQ(buffer[1], 0x5A);
+        EXPECT_EQ(buffer[2], ZUV_ECOM_LOG_IMU_DATA);
+        EXPECT_EQ(static_cast<size_t>(got), (buffer[4] | (buffer[5] << 8)) + 9u);
+        EXPECT_EQ(buffer[got - 1], 0x33);
+    }
+    EXPECT_EQ(datagrams, 11);
+    ::close(socketFd);
+}
+
 struct Extracted {
     int good = 0;
     int badCrc = 0;

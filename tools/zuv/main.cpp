@@ -2,11 +2,33 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
 
 #include "commands/commands.h"
 #include "stopSignal.h"
 #include "toolContext.h"
 #include "toolError.h"
+
+namespace {
+
+// CLI11 says only "A subcommand is required" for `zuv frobnicate`; name the word instead.
+const char *unknownSubcommand(const CLI::App &app, int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--package") {
+            ++i;
+            continue;
+        }
+        if (arg.empty() || arg[0] == '-') continue;
+        for (const CLI::App *sub : app.get_subcommands({})) {
+            if (sub->check_name(arg)) return nullptr;
+        }
+        return argv[i];
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
     using namespace zuv::tool;
@@ -20,6 +42,11 @@ int main(int argc, char **argv) {
                    "zuv.pck to load (default: $ZUV_PACKAGE, else the zuv.pck beside this program)")
         ->type_name("PATH");
     addAllCommands(app, context);
+
+    if (const char *word = unknownSubcommand(app, argc, argv)) {
+        context.printError(std::string("unknown subcommand \"") + word + "\" (see zuv --help)");
+        return kExitUsage;
+    }
 
     StopSignal::install();
     try {

@@ -10,8 +10,8 @@ void ToolContext::report(std::string_view instance, int level, std::string_view 
 
 void ToolContext::printError(std::string_view message) {
     status.printAbove([&] {
-        std::fprintf(stderr, "zuv: %.*s\n", static_cast<int>(message.size()), message.data());
-        std::fflush(stderr);
+        std::fprintf(errorStream, "zuv: %.*s\n", static_cast<int>(message.size()), message.data());
+        std::fflush(errorStream);
     });
 }
 

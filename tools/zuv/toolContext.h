@@ -4,6 +4,7 @@
 // (component threads report); the rest belongs to the main thread.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,15 @@
 namespace zuv::tool {
 
 struct ToolContext {
+    // Reports, errors and the status line go to `errors` (tests pass a file).
+    explicit ToolContext(std::FILE *errors = stderr) : errorStream(errors), reports(errors), status(errors) {}
+
     std::string packageOption;  // --package
     int exitStatus = 0;         // set by a subcommand that finishes without throwing
 
-    sinks::ReportPrinter reports{stderr};
-    StatusLine status{stderr};
+    std::FILE *errorStream;
+    sinks::ReportPrinter reports;
+    StatusLine status;
 
     // One component report as a line on stderr, kept clear of the status line.
     void report(std::string_view instance, int level, std::string_view text);

@@ -64,6 +64,10 @@ PlayOutcome playRecording(ZrecReader &reader, host::Source &source, const PlayOp
             out.interrupted = true;
             break;
         }
+        if (options.lockstep && !source.Drain()) {
+            out.interrupted = true;
+            break;
+        }
         ++out.delivered;
         if (options.progress) options.progress(out.delivered, record.timestampUs);
     }

@@ -1,7 +1,11 @@
 // Replays a .zrec recording into a runtime Source (the decoder's input).
 // Each record is pushed with its time stamp; with the runtime's clock in
-// Driven mode the host clock reads that time stamp when the sample is
-// delivered. As fast as possible by default; `realtime` paces the pushes by
+// Driven mode the host clock reads that time stamp while the consumer handles
+// the sample: by default the player waits for the consumer to finish each
+// sample before it moves the clock on (lockstep). Without lockstep up to a
+// FIFO's worth of samples queue up and the clock runs ahead of the consumer,
+// which is faster and gives the same result for a consumer that reads only
+// the samples' own time stamps. As fast as possible by default; `realtime` paces the pushes by
 // the recorded time differences. When the recording ends, the player waits
 // until the consumer has finished with every sample (drain) before returning,
 // so that stopping the run afterwards loses nothing.
@@ -24,6 +28,7 @@ namespace zuv::recording {
 
 struct PlayOptions {
     bool realtime = false;
+    bool lockstep = true;
     int maxRecordSize = 65536;  // must not exceed the source's maxSize
     std::function<bool()> shouldStop;
     // Called after each delivered record (status line, counters); may be empty.

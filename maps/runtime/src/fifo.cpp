@@ -26,18 +26,22 @@ void Fifo::AddSink(SampleCallback sink) {
   sinks_.push_back(std::move(sink));
 }
 
-bool Fifo::FullLocked() const {
+int Fifo::FreeLocked() const {
   uint64_t oldest = written_;
   for (const Reader& reader : readers_)
     if (!reader.gone) oldest = std::min(oldest, reader.released);
-  return written_ - oldest >= static_cast<uint64_t>(depth_);
+  return depth_ - static_cast<int>(written_ - oldest);
 }
+
+bool Fifo::FullLocked() const { return FreeLocked() <= 0; }
 
 Slot* Fifo::Acquire(const std::atomic<bool>& dying) {
   std::unique_lock<std::mutex> lock(mutex_);
   while (writing_ || FullLocked()) {
     if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
+    ++writersWaiting_;
     writerCv_.wait(lock);
+    --writersWaiting_;
   }
   writing_ = true;
   current_ = &slots_[written_ % static_cast<uint64_t>(depth_)];
@@ -56,7 +60,7 @@ Fifo::PublishResult Fifo::Publish(Slot* slot, bool discard) {
     result = PublishResult::BadVectorSize;
   } else {
     ++written_;
-    readerCv_.notify_all();
+    if (readersWaiting_ > 0) readerCv_.notify_all();
     if (!sinks_.empty()) {
       // Sinks run outside the lock while `writing_` keeps other writers out,
       // so they see samples in publishing order and readers are not held up.
@@ -77,7 +81,7 @@ Fifo::PublishResult Fifo::Publish(Slot* slot, bool discard) {
   }
   writing_ = false;
   current_ = nullptr;
-  writerCv_.notify_all();
+  if (writersWaiting_ > 0) writerCv_.notify_all();
   return result;
 }
 
@@ -86,12 +90,16 @@ Slot* Fifo::Read(int reader, const std::atomic<bool>& dying) {
   Reader& self = readers_[static_cast<size_t>(reader)];
   if (self.released != self.taken) {
     self.released = self.taken;
-    writerCv_.notify_all();
+    // A waiting writer is woken once half the FIFO is free, so that it
+    // writes a run of samples instead of trading places at every sample.
+    if (writersWaiting_ > 0 && (FreeLocked() >= (depth_ + 1) / 2 || self.taken == written_)) writerCv_.notify_all();
   }
   while (self.taken == written_ && !stopped_ && !dying.load(std::memory_order_acquire)) {
     self.waiting = true;
     if (drainers_ > 0) idleCv_.notify_all();
+    ++readersWaiting_;
     readerCv_.wait(lock);
+    --readersWaiting_;
   }
   self.waiting = false;
   if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;

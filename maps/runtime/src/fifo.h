@@ -78,6 +78,7 @@ private:
     bool waiting = false;  // blocked in Read with nothing to take
     bool gone = false;     // its component's run has ended
   };
+  int FreeLocked() const;
   bool FullLocked() const;
   bool IdleLocked() const;
 
@@ -100,6 +101,8 @@ private:
   Slot* current_ = nullptr;
   bool stopped_ = false;
   int drainers_ = 0;
+  int readersWaiting_ = 0;
+  int writersWaiting_ = 0;
 };
 
 } // namespace zuv::host::detail

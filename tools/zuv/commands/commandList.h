@@ -2,3 +2,4 @@
 // No include guard: commands.h includes this list twice.
 ZUV_COMMAND(Describe)
 ZUV_COMMAND(Config)
+ZUV_COMMAND(Sim)
