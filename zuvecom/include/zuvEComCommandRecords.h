@@ -1,6 +1,7 @@
 // Configuration records exchanged by the zuvECom commands, and their value sets.
 // Records hold the fields in natural C types; the byte layouts live in the
 // command codec (zuvEComCommandCodec.h).
+// Errors: none here; value checks happen when a record is encoded or decoded.
 // Threading: plain data.
 #pragma once
 

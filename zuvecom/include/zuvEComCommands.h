@@ -10,11 +10,12 @@
 // it sent it; ZUV_TIME_OUT after three silent attempts; ZUV_INVALID_FRAME for an
 // answer of the wrong size, a success ACK where data was due, or settings pages
 // whose count changes; ZUV_INVALID_PARAMETER for a value that does not fit its
-// wire field (checked before anything is sent); ZUV_BUFFER_OVERFLOW for an
-// export larger than the caller's capacity or an import above 65535 pages;
+// wire field, or an import of more than 65535 pages (checked before anything
+// is sent); ZUV_BUFFER_OVERFLOW for an export larger than the caller's capacity;
 // ZUV_WRITE_ERROR / ZUV_READ_ERROR when the link fails; ZUV_NULL_POINTER;
 // ZUV_NOT_READY from inside the receive-log callback of the same handle.
-// Out-arguments are written only on success.
+// Out-arguments are written only on success (an export may have filled part
+// of the buffer when it fails). A device error code above 20 reads as ZUV_ERROR.
 // Threading: one thread at a time per handle; keep the package's extraction
 // loop off the handle while a command runs.
 #pragma once

@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "fakeDevice.h"
+#include "zuvEComCommands.h"
+
+namespace {
+
+using zuvtest::buildFrame;
+using zuvtest::Bytes;
+using zuvtest::FakeClock;
+using zuvtest::FakeDevice;
+using zuvtest::LogSink;
+
+Bytes imuFrame(uint32_t timeStamp) {
+    ZuvBinaryLogData log{};
+    log.imuData.timeStamp = timeStamp;
+    Bytes payload(58);
+    size_t size = 0;
+    zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_IMU_DATA, &log, payload.data(), payload.size(),
+                           &size);
+    return buildFrame(ZUV_ECOM_LOG_IMU_DATA, ZUV_ECOM_CLASS_LOG_ECOM_0, payload);
+}
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(zuvEComInit(&handle, device.interface()), ZUV_NO_ERROR);
+        clock.attach(&handle);
+        sink.attach(&handle);
+    }
+
+    FakeDevice device;
+    ZuvEComHandle handle{};
+    FakeClock clock;
+    LogSink sink;
+};
+
+TEST_F(Commands, DeviceInformationFeaturesAndMotionProfile) {
+    ZuvEComDeviceInfo info{};
+    ASSERT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_NO_ERROR);
+    EXPECT_STREQ(info.productCode, "ZUV-FAKE-INS");
+    EXPECT_EQ(info.serialNumber, 45000123u);
+    EXPECT_EQ(info.calibrationYear, 2023);
+    EXPECT_EQ(info.firmwareRev, 0x03010000u);
+
+    ZuvEComFeatures features{};
+    ASSERT_EQ(zuvEComCmdGetFeatures(&handle, &features), ZUV_NO_ERROR);
+    EXPECT_EQ(features.gnssUpdateRate, 5);
+    EXPECT_STREQ(features.gnssProductCode, "FAKE-GNSS");
+
+    ASSERT_EQ(zuvEComCmdSensorSetMotionProfileId(&handle, 0xA1B2C3D4u), ZUV_NO_ERROR);
+    ZuvEComModelInfo profile{};
+    ASSERT_EQ(zuvEComCmdSensorGetMotionProfileInfo(&handle, &profile), ZUV_NO_ERROR);
+    EXPECT_EQ(profile.id, 0xA1B2C3D4u);
+    EXPECT_STREQ(profile.name, "AUTOMOTIVE");
+    EXPECT_EQ(clock.slept, 0u);  // answered at once: no waiting
+}
+
+TEST_F(Commands, AlignmentAndLeverArmRoundTrip) {
+    const ZuvEComSensorAlignmentInfo alignment{ZUV_ECOM_ALIGNMENT_LEFT, ZUV_ECOM_ALIGNMENT_DOWN, 0.5f, -1.25f, 90.0f};
+    const float leverArm[3] = {1.5f, -0.25f, 2.0f};
+    ASSERT_EQ(zuvEComCmdSensorSetAlignmentAndLeverArm(&handle, &alignment, leverArm), ZUV_NO_ERROR);
+    ZuvEComSensorAlignmentInfo readBack{};
+    float readArm[3] = {};
+    ASSERT_EQ(zuvEComCmdSensorGetAlignmentAndLeverArm(&handle, &readBack, readArm), ZUV_NO_ERROR);
+    EXPECT_EQ(readBack.axisDirectionX, ZUV_ECOM_ALIGNMENT_LEFT);
+    EXPECT_EQ(readBack.axisDirectionY, ZUV_ECOM_ALIGNMENT_DOWN);
+    EXPECT_EQ(readBack.misRoll, 0.5f);
+    EXPECT_EQ(readBack.misPitch, -1.25f);
+    EXPECT_EQ(readBack.misYaw, 90.0f);
+    EXPECT_EQ(0, std::memcmp(readArm, leverArm, sizeof(leverArm)));
+}
+
+TEST_F(Commands, InitialConditionAndAidingAssignmentRoundTrip) {
+    const ZuvEComInitConditionConf init{-33.5, 151.25, -12.0, 2025, 6, 30};
+    ASSERT_EQ(zuvEComCmdSensorSetInitCondition(&handle, &init), ZUV_NO_ERROR);
+    ZuvEComInitConditionConf initBack{};
+    ASSERT_EQ(zuvEComCmdSensorGetInitCondition(&handle, &initBack), ZUV_NO_ERROR);
+    EXPECT_EQ(initBack.latitude, -33.5);
+    EXPECT_EQ(initBack.longitude, 151.25);
+    EXPECT_EQ(initBack.altitude, -12.0);
+    EXPECT_EQ(initBack.year, 2025);
+    EXPECT_EQ(initBack.day, 30);
+
+    const ZuvEComAidingAssignConf aiding{3, 1, 4, 2};
+    ASSERT_EQ(zuvEComCmdSensorSetAidingAssignment(&handle, &aiding), ZUV_NO_ERROR);
+    ZuvEComAidingAssignConf aidingBack{};
+    ASSERT_EQ(zuvEComCmdSensorGetAidingAssignment(&handle, &aidingBack), ZUV_NO_ERROR);
+    EXPECT_EQ(aidingBack.gnss1Module, 3);
+    EXPECT_EQ(aidingBack.gnss1Sync, 1);
+    EXPECT_EQ(aidingBack.rtcmModule, 4);
+    EXPECT_EQ(aidingBack.odometerPinsConf, 2);
+}
+
+TEST_F(Commands, GnssInstallationAndRejectionRoundTrip) {
+    const ZuvEComGnssInstallation installation{
+        {0.1f, 0.2f, 0.3f}, true, {-0.4f, 0.5f, -0.6f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_PRECISE};
+    ASSERT_EQ(zuvEComCmdGnss1InstallationSet(&handle, &installation), ZUV_NO_ERROR);
+    ZuvEComGnssInstallation back{};
+    ASSERT_EQ(zuvEComCmdGnss1InstallationGet(&handle, &back), ZUV_NO_ERROR);
+    EXPECT_EQ(back.leverArmPrimary[2], 0.3f);
+    EXPECT_TRUE(back.leverArmPrimaryPrecise);
+    EXPECT_EQ(back.leverArmSecondary[0], -0.4f);
+    EXPECT_EQ(back.leverArmSecondaryMode, ZUV_ECOM_GNSS_INSTALLATION_DUAL_PRECISE);
+
+    const ZuvEComGnssRejectionConf rejection{ZUV_ECOM_NEVER_ACCEPT_MODE, ZUV_ECOM_ALWAYS_ACCEPT_MODE,
+                                             ZUV_ECOM_AUTOMATIC_MODE};
+    ASSERT_EQ(zuvEComCmdGnss1SetRejection(&handle, &rejection), ZUV_NO_ERROR);
+    ZuvEComGnssRejectionConf rejectionBack{};
+    ASSERT_EQ(zuvEComCmdGnss1GetRejection(&handle, &rejectionBack), ZUV_NO_ERROR);
+    EXPECT_EQ(rejectionBack.position, ZUV_ECOM_NEVER_ACCEPT_MODE);
+    EXPECT_EQ(rejectionBack.velocity, ZUV_ECOM_ALWAYS_ACCEPT_MODE);
+    EXPECT_EQ(rejectionBack.hdt, ZUV_ECOM_AUTOMATIC_MODE);
+}
+
+TEST_F(Commands, OdometerAndAdvancedRoundTrip) {
+    const ZuvEComOdoConf odo{4096.5f, 7, true};
+    ASSERT_EQ(zuvEComCmdOdoSetConf(&handle, &odo), ZUV_NO_ERROR);
+    ZuvEComOdoConf odoBack{};
+    ASSERT_EQ(zuvEComCmdOdoGetConf(&handle, &odoBack), ZUV_NO_ERROR);
+    EXPECT_EQ(odoBack.gain, 4096.5f);
+    EXPECT_EQ(odoBack.gainError, 7);
+    EXPECT_TRUE(odoBack.reverseMode);
+
+    const float arm[3] = {-1.0f, 0.75f, 0.125f};
+    ASSERT_EQ(zuvEComCmdOdoSetLeverArm(&handle, arm), ZUV_NO_ERROR);
+    float armBack[3] = {};
+    ASSERT_EQ(zuvEComCmdOdoGetLeverArm(&handle, armBack), ZUV_NO_ERROR);
+    EXPECT_EQ(0, std::memcmp(arm, armBack, sizeof(arm)));
+
+    const ZuvEComOdoRejectionConf rejection{ZUV_ECOM_ALWAYS_ACCEPT_MODE};
+    ASSERT_EQ(zuvEComCmdOdoSetRejection(&handle, &rejection), ZUV_NO_ERROR);
+    ZuvEComOdoRejectionConf rejectionBack{};
+    ASSERT_EQ(zuvEComCmdOdoGetRejection(&handle, &rejectionBack), ZUV_NO_ERROR);
+    EXPECT_EQ(rejectionBack.velocity, ZUV_ECOM_ALWAYS_ACCEPT_MODE);
+
+    const ZuvEComAdvancedConf advanced{ZUV_ECOM_TIME_REFERENCE_UTC_GPS_1};
+    ASSERT_EQ(zuvEComCmdAdvancedSetConf(&handle, &advanced), ZUV_NO_ERROR);
+    ZuvEComAdvancedConf advancedBack{};
+    ASSERT_EQ(zuvEComCmdAdvancedGetConf(&handle, &advancedBack), ZUV_NO_ERROR);
+    EXPECT_EQ(advancedBack.timeReferenceSrc, ZUV_ECOM_TIME_REFERENCE_UTC_GPS_1);
+}
+
+TEST_F(Commands, OutputAndUartConfigurationRoundTrip) {
+    ASSERT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS2_RAW,
+                                      ZUV_ECOM_OUTPUT_MODE_SYNC_D),
+              ZUV_NO_ERROR);
+    ZuvEComOutputMode mode = ZUV_ECOM_OUTPUT_MODE_DISABLED;
+    ASSERT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0,
+                                      ZUV_ECOM_LOG_GPS2_RAW, &mode),
+              ZUV_NO_ERROR);
+    EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_SYNC_D);
+    // Another log on the same port is untouched.
+    ASSERT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_STATUS,
+                                      &mode),
+              ZUV_NO_ERROR);
+    EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_DISABLED);
+
+    const ZuvEComInterfaceConf uart{921600, ZUV_ECOM_UART_MODE_422};
+    ASSERT_EQ(zuvEComCmdInterfaceSetUartConf(&handle, ZUV_ECOM_IF_COM_C, &uart), ZUV_NO_ERROR);
+    ZuvEComInterfaceConf uartBack{};
+    ASSERT_EQ(zuvEComCmdInterfaceGetUartConf(&handle, ZUV_ECOM_IF_COM_C, &uartBack), ZUV_NO_ERROR);
+    EXPECT_EQ(uartBack.baudRate, 921600u);
+    EXPECT_EQ(uartBack.mode, ZUV_ECOM_UART_MODE_422);
+    ASSERT_EQ(zuvEComCmdInterfaceGetUartConf(&handle, ZUV_ECOM_IF_COM_A, &uartBack), ZUV_NO_ERROR);
+    EXPECT_EQ(uartBack.baudRate, 115200u);
+}
+
+TEST_F(Commands, SettingsActionsWaitForTheirAck) {
+    for (ZuvEComSettingsAction action :
+         {ZUV_ECOM_REBOOT_ONLY, ZUV_ECOM_SAVE_SETTINGS, ZUV_ECOM_RESTORE_DEFAULT_SETTINGS}) {
+        EXPECT_EQ(zuvEComCmdSettingsAction(&handle, action), ZUV_NO_ERROR);
+    }
+    EXPECT_EQ(device.settingsActions[0], 1);
+    EXPECT_EQ(device.settingsActions[1], 1);
+    EXPECT_EQ(device.settingsActions[2], 1);
+    EXPECT_EQ(zuvEComCmdSettingsAction(&handle, static_cast<ZuvEComSettingsAction>(3)), ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_SETTINGS_ACTION), 3u);
+}
+
+TEST_F(Commands, TheDevicesRefusalIsReturnedAndOutputsStayUnchanged) {
+    // The device checks the log id; the library passes any 8-bit id through.
+    EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 200,
+                                      ZUV_ECOM_OUTPUT_MODE_DIV_200),
+              ZUV_INVALID_PARAMETER);
+    device.onCommand(ZUV_ECOM_CMD_INIT_CONDITION, [](FakeDevice &d, const Bytes &) {
+        d.ack(ZUV_ECOM_CMD_INIT_CONDITION, ZUV_INVALID_PARAMETER);
+    });
+    ZuvEComInitConditionConf init{};
+    init.year = 1999;
+    EXPECT_EQ(zuvEComCmdSensorGetInitCondition(&handle, &init), ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(init.year, 1999);
+    EXPECT_EQ(zuvEComCmdSensorSetInitCondition(&handle, &init), ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_INIT_CONDITION), 2u);  // a refusal is not retried
+    // Codes the library does not know become a plain error.
+    device.onCommand(ZUV_ECOM_CMD_ODO_REJECTION, [](FakeDevice &d, const Bytes &) {
+        d.ack(ZUV_ECOM_CMD_ODO_REJECTION, 300);
+    });
+    ZuvEComOdoRejectionConf rejection{ZUV_ECOM_AUTOMATIC_MODE};
+    EXPECT_EQ(zuvEComCmdOdoSetRejection(&handle, &rejection), ZUV_ERROR);
+}
+
+TEST_F(Commands, ValuesThatDoNotFitTheWireAreRefusedBeforeSending) {
+    EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 3,
+                                      static_cast<ZuvEComOutputMode>(10002)),
+              ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_CMD_0, 3,
+                                      ZUV_ECOM_OUTPUT_MODE_DIV_2),
+              ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, static_cast<ZuvEComOutputPort>(5), ZUV_ECOM_CLASS_LOG_ECOM_0, 3,
+                                      ZUV_ECOM_OUTPUT_MODE_DIV_2),
+              ZUV_INVALID_PARAMETER);
+    ZuvEComGnssInstallation installation{};  // secondary mode 0 is not a mode
+    EXPECT_EQ(zuvEComCmdGnss1InstallationSet(&handle, &installation), ZUV_INVALID_PARAMETER);
+    const ZuvEComInterfaceConf uart{115200, static_cast<ZuvEComPortMode>(3)};
+    EXPECT_EQ(zuvEComCmdInterfaceSetUartConf(&handle, ZUV_ECOM_IF_COM_A, &uart), ZUV_INVALID_PARAMETER);
+    EXPECT_TRUE(device.requests().empty());
+}
+
+TEST_F(Commands, SilenceTimesOutAfterThreeAttempts) {
+    device.silent(true);
+    ZuvEComDeviceInfo info{};
+    info.serialNumber = 77;
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_TIME_OUT);
+    EXPECT_EQ(info.serialNumber, 77u);
+    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_INFO), 3u);
+    EXPECT_GE(clock.slept, 1500u);
+    EXPECT_LE(clock.slept, 1510u);
+}
+
+TEST_F(Commands, SaveWaitsTwoSecondsPerAttempt) {
+    device.silent(true);
+    EXPECT_EQ(zuvEComCmdSettingsAction(&handle, ZUV_ECOM_SAVE_SETTINGS), ZUV_TIME_OUT);
+    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_SETTINGS_ACTION), 3u);
+    EXPECT_GE(clock.slept, 6000u);
+    EXPECT_LE(clock.slept, 6010u);
+}
+
+TEST_F(Commands, ALostAnswerIsRecoveredByTheNextAttempt) {
+    int calls = 0;
+    device.onCommand(ZUV_ECOM_CMD_ADVANCED_CONF, [&calls](FakeDevice &d, const Bytes &) {
+        if (++calls == 2) {
+            d.answer(ZUV_ECOM_CMD_ADVANCED_CONF, Bytes{ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A});
+        }
+    });
+    ZuvEComAdvancedConf conf{};
+    ASSERT_EQ(zuvEComCmdAdvancedGetConf(&handle, &conf), ZUV_NO_ERROR);
+    EXPECT_EQ(conf.timeReferenceSrc, ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A);
+    EXPECT_EQ(calls, 2);
+    EXPECT_GE(clock.slept, 500u);
+    EXPECT_LT(clock.slept, 1000u);
+}
+
+TEST_F(Commands, LogsWhileWaitingReachTheCallbackAndLaterBytesStayHeld) {
+    const Bytes after = imuFrame(3);
+    device.onCommand(ZUV_ECOM_CMD_FEATURES, [&after](FakeDevice &d, const Bytes &) {
+        d.queue(imuFrame(1));
+        d.queueFrame(ZUV_ECOM_LOG_STATUS, 2, Bytes(26, 0));  // unknown class: dropped
+        d.queue(imuFrame(2));
+        d.answer(ZUV_ECOM_CMD_FEATURES, Bytes(ZUV_ECOM_FEATURES_SIZE, 0));
+        d.queue(after);
+    });
+    ZuvEComFeatures features{};
+    ASSERT_EQ(zuvEComCmdGetFeatures(&handle, &features), ZUV_NO_ERROR);
+    ASSERT_EQ(sink.entries.size(), 2u);
+    EXPECT_EQ(sink.entries[0].log.imuData.timeStamp, 1u);
+    EXPECT_EQ(sink.entries[1].log.imuData.timeStamp, 2u);
+    // The log behind the answer is the package's or the next receive's to take.
+    EXPECT_EQ(handle.protocolHandle.rxBufferSize, after.size());
+    EXPECT_EQ(Bytes(handle.protocolHandle.rxBuffer, handle.protocolHandle.rxBuffer + after.size()), after);
+    ASSERT_EQ(zuvEComHandle(&handle), ZUV_NO_ERROR);
+    ASSERT_EQ(sink.entries.size(), 3u);
+    EXPECT_EQ(sink.entries[2].log.imuData.timeStamp, 3u);
+}
+
+TEST_F(Commands, AnswersToOtherCommandsAreDropped) {
+    device.onCommand(ZUV_ECOM_CMD_ODO_CONF, [](FakeDevice &d, const Bytes &request) {
+        d.ack(ZUV_ECOM_CMD_INFO, ZUV_INVALID_PARAMETER);         // another command's refusal
+        d.answer(ZUV_ECOM_CMD_ODO_LEVER_ARM, Bytes(12, 0));      // another command's data
+        d.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_ODO_CONF, 0x01, 9, 0});  // not a command class
+        d.answer(ZUV_ECOM_CMD_ODO_CONF, Bytes(ZUV_ECOM_ODO_CONF_SIZE, 0));  // data where an ACK is due
+        if (!request.empty()) {
+            d.ack(ZUV_ECOM_CMD_ODO_CONF, ZUV_NO_ERROR);
+        }
+    });
+    const ZuvEComOdoConf odo{1.0f, 2, false};
+    EXPECT_EQ(zuvEComCmdOdoSetConf(&handle, &odo), ZUV_NO_ERROR);
+    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_ODO_CONF), 1u);
+}
+
+TEST_F(Commands, AnAckForAnotherCommandNeverCompletesThisOne) {
+    device.onCommand(ZUV_ECOM_CMD_ODO_LEVER_ARM, [](FakeDevice &d, const Bytes &) {
+        d.ack(ZUV_ECOM_CMD_ODO_CONF, ZUV_NO_ERROR);
+    });
+    const float arm[3] = {1, 2, 3};
+    EXPECT_EQ(zuvEComCmdOdoSetLeverArm(&handle, arm), ZUV_TIME_OUT);
+    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_ODO_LEVER_ARM), 3u);
+}
+
+TEST_F(Commands, MalformedAnswersAreInvalidFrames) {
+    device.onCommand(ZUV_ECOM_CMD_INFO, [](FakeDevice &d, const Bytes &) {
+        d.answer(ZUV_ECOM_CMD_INFO, Bytes(ZUV_ECOM_DEVICE_INFO_SIZE - 1, 0x41));
+    });
+    ZuvEComDeviceInfo info{};
+    info.serialNumber = 5;
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_INVALID_FRAME);
+    EXPECT_EQ(info.serialNumber, 5u);
+
+    device.onCommand(ZUV_ECOM_CMD_INFO, [](FakeDevice &d, const Bytes &) {
+        d.answer(ZUV_ECOM_CMD_INFO, Bytes(ZUV_ECOM_DEVICE_INFO_SIZE + 1, 0x41));
+    });
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_INVALID_FRAME);
+
+    // A success ACK where data was due.
+    device.onCommand(ZUV_ECOM_CMD_FEATURES, [](FakeDevice &d, const Bytes &) { d.ack(ZUV_ECOM_CMD_FEATURES, 0); });
+    ZuvEComFeatures features{};
+    EXPECT_EQ(zuvEComCmdGetFeatures(&handle, &features), ZUV_INVALID_FRAME);
+
+    // A short ACK that names this command.
+    device.onCommand(ZUV_ECOM_CMD_MOTION_PROFILE_ID, [](FakeDevice &d, const Bytes &) {
+        d.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_MOTION_PROFILE_ID, 0x10});
+    });
+    EXPECT_EQ(zuvEComCmdSensorSetMotionProfileId(&handle, 1), ZUV_INVALID_FRAME);
+
+    // An answer about another log than the one asked for.
+    device.onCommand(ZUV_ECOM_CMD_OUTPUT_CONF, [](FakeDevice &d, const Bytes &) {
+        d.answer(ZUV_ECOM_CMD_OUTPUT_CONF, {0, 0, ZUV_ECOM_LOG_EKF_NAV, 1, 0});
+    });
+    ZuvEComOutputMode mode = ZUV_ECOM_OUTPUT_MODE_DIV_40;
+    EXPECT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_IMU_DATA,
+                                      &mode),
+              ZUV_INVALID_FRAME);
+    EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_DIV_40);
+
+    // An answer with a value outside its set.
+    device.onCommand(ZUV_ECOM_CMD_SENSOR_ALIGNMENT, [](FakeDevice &d, const Bytes &) {
+        Bytes bad(ZUV_ECOM_SENSOR_ALIGNMENT_SIZE, 0);
+        bad[0] = 9;
+        d.answer(ZUV_ECOM_CMD_SENSOR_ALIGNMENT, bad);
+    });
+    ZuvEComSensorAlignmentInfo alignment{};
+    float arm[3];
+    EXPECT_EQ(zuvEComCmdSensorGetAlignmentAndLeverArm(&handle, &alignment, arm), ZUV_INVALID_PARAMETER);
+}
+
+TEST_F(Commands, LinkFailuresEndTheCommandAtOnce) {
+    device.failWrites(ZUV_WRITE_ERROR);
+    ZuvEComDeviceInfo info{};
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_WRITE_ERROR);
+    device.failWrites(ZUV_NO_ERROR);
+    device.failReads(ZUV_READ_ERROR);
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_READ_ERROR);
+    EXPECT_EQ(clock.slept, 0u);
+}
+
+TEST(CommandArguments, NullsAreRefused) {
+    FakeDevice device;
+    ZuvEComHandle handle{};
+    ZuvEComDeviceInfo info{};
+    EXPECT_EQ(zuvEComCmdGetInfo(nullptr, &info), ZUV_NULL_POINTER);
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_NULL_POINTER);  // not initialised
+    ASSERT_EQ(zuvEComInit(&handle, device.interface()), ZUV_NO_ERROR);
+    EXPECT_EQ(zuvEComCmdGetInfo(&handle, nullptr), ZUV_NULL_POINTER);
+    EXPECT_EQ(zuvEComCmdOdoSetLeverArm(&handle, nullptr), ZUV_NULL_POINTER);
+    EXPECT_EQ(zuvEComCmdSensorSetAlignmentAndLeverArm(&handle, nullptr, nullptr), ZUV_NULL_POINTER);
+    EXPECT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 1, nullptr),
+              ZUV_NULL_POINTER);
+    EXPECT_EQ(zuvEComCmdExportSettings(&handle, nullptr, nullptr, 0), ZUV_NULL_POINTER);
+    EXPECT_EQ(zuvEComCmdImportSettings(&handle, nullptr, 10), ZUV_NULL_POINTER);
+    EXPECT_TRUE(device.requests().empty());
+}
+
+}  // namespace
