@@ -99,8 +99,8 @@ TEST(PackageEntryPoints, InitAcceptsOnlyTheHostVersionAndKeepsTheFirstKernel) {
 TEST(PackageEntryPoints, ModuleCountsPerCategory) {
   Package package(ZUV_TEST_PACKAGE);
   ASSERT_NE(package.list, nullptr);
-  EXPECT_EQ(package.list(nullptr, nullptr, 0), 4);
-  EXPECT_EQ(package.list("MAPSComponent", nullptr, 0), 4);
+  EXPECT_EQ(package.list(nullptr, nullptr, 0), 5);
+  EXPECT_EQ(package.list("MAPSComponent", nullptr, 0), 5);
   EXPECT_EQ(package.list("MAPSOther", nullptr, 0), -1);
   EXPECT_EQ(package.list("", nullptr, 0), -1);
 
@@ -110,9 +110,9 @@ TEST(PackageEntryPoints, ModuleCountsPerCategory) {
   EXPECT_EQ(package.list(nullptr, modules, 2), 2);
   EXPECT_NE(modules[1], nullptr);
   EXPECT_EQ(modules[2], nullptr); // nothing written past count
-  ASSERT_EQ(package.list("MAPSComponent", modules, 8), 4);
+  ASSERT_EQ(package.list("MAPSComponent", modules, 8), 5);
   std::set<std::string> models;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     EXPECT_STREQ(modules[i]->category, "MAPSComponent");
     auto* definition = static_cast<MAPSComponentDefinition*>(modules[i]->userData);
     EXPECT_STREQ(definition->version, "1.0");
@@ -120,7 +120,7 @@ TEST(PackageEntryPoints, ModuleCountsPerCategory) {
     EXPECT_EQ(modules[i]->glue->abi, MAPS_GLUE_ABI);
     models.insert(definition->name);
   }
-  EXPECT_EQ(models, (std::set<std::string>{"TestLifecycle", "TestDynamic", "TestCounter", "TestEcho"}));
+  EXPECT_EQ(models, (std::set<std::string>{"TestLifecycle", "TestDynamic", "TestCounter", "TestEcho", "TestProperties"}));
 }
 
 TEST(PackageEntryPoints, OnlyTheEntryPointsAreExported) {
@@ -133,7 +133,7 @@ TEST(PackageEntryPoints, OnlyTheEntryPointsAreExported) {
 TEST(PackageEntryPoints, MarkerStringsStayInTheBinary) {
   std::ifstream file(ZUV_TEST_PACKAGE, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  for (const char* model : {"TestLifecycle", "TestDynamic", "TestCounter", "TestEcho"}) {
+  for (const char* model : {"TestLifecycle", "TestDynamic", "TestCounter", "TestEcho", "TestProperties"}) {
     std::string marker = std::string("$!MAPS_MODULE!MAPSComponent!") + model + "!$!1.0!$";
     EXPECT_NE(bytes.find(marker), std::string::npos) << marker;
   }

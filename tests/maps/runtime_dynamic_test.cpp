@@ -133,3 +133,17 @@ TEST_F(RuntimeTest, OnlyFlaggedPropertiesChangeWhileRunning) {
   dyn.SetPropertyFromText("pOutputs", "2");
   EXPECT_EQ(dyn.Outputs().size(), 3u);
 }
+
+TEST_F(RuntimeTest, ComponentsReadAndWriteEveryPropertyKind) {
+  auto& dyn = runtime.CreateInstance("TestProperties", "dyn");
+  dyn.RunAction("aExchange");
+  EXPECT_TRUE(Reported("dyn", "ratio=0.500000 label=label mode=None/3 mismatch=-5"));
+  bool refused = false;
+  for (auto& r : Reports()) refused |= r.level == 2 && r.text == "Property pLabel is text and cannot be read as integer";
+  EXPECT_TRUE(refused);
+  EXPECT_DOUBLE_EQ(dyn.GetProperty("pRatio").real, 1.0);
+  EXPECT_EQ(dyn.GetProperty("pLabel").text, "label!");
+  EXPECT_EQ(dyn.GetProperty("pMode").SelectedText(), "Text");
+  // Each Set ran Dynamic again: pOutputs=2 and pMode=Text shaped the outputs.
+  EXPECT_EQ(Names(dyn.Outputs()), (std::vector<std::string>{"oFixed", "oExtra0", "oExtra1", "oText"}));
+}

@@ -155,3 +155,22 @@ TEST_F(RuntimeTest, ARunCanStartAgain) {
     EXPECT_EQ(samples.back().Integer64(0), 99);
   }
 }
+
+TEST_F(RuntimeTest, StopFromAnotherThreadReleasesTheControlThread) {
+  auto& idle = runtime.CreateInstance("TestDynamic", "idle"); // never reads
+  idle.SetPropertyFromText("pExtra", "true");
+  auto& source = runtime.CreateSource("player", ElementType::Stream8, 8, 2);
+  runtime.Connect(source, idle, "iExtra");
+  runtime.Start();
+  uint8_t byte = 0;
+  ASSERT_TRUE(source.Push(0, &byte, 1));
+  ASSERT_TRUE(source.Push(1, &byte, 1));
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(50ms);
+    runtime.Stop();
+  });
+  EXPECT_FALSE(source.Push(2, &byte, 1)); // was waiting on the full FIFO
+  EXPECT_EQ(runtime.WaitForEnded(60s), nullptr);
+  stopper.join();
+  EXPECT_FALSE(runtime.Running());
+}

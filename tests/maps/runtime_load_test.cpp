@@ -20,11 +20,11 @@ HostError::Code CodeOf(const std::function<void()>& call) {
 TEST_F(RuntimeTest, LoadsTheTestPackageModels) {
   auto models = runtime.Models();
   std::sort(models.begin(), models.end());
-  EXPECT_EQ(models, (std::vector<std::string>{"TestCounter", "TestDynamic", "TestEcho", "TestLifecycle"}));
+  EXPECT_EQ(models, (std::vector<std::string>{"TestCounter", "TestDynamic", "TestEcho", "TestLifecycle", "TestProperties"}));
   // Loading the same package again brings nothing new and no duplicates.
   auto again = runtime.LoadPackage(ZUV_TEST_PACKAGE);
-  EXPECT_EQ(again.size(), 4u);
-  EXPECT_EQ(runtime.Models().size(), 4u);
+  EXPECT_EQ(again.size(), 5u);
+  EXPECT_EQ(runtime.Models().size(), 5u);
 }
 
 TEST_F(RuntimeTest, RefusesWhatIsNotAPackage) {
@@ -54,4 +54,9 @@ TEST_F(RuntimeTest, ConnectionsCheckNamesTypesAndSingleProducer) {
   EXPECT_EQ(CodeOf([&] { runtime.Connect(source, echo, "iIn"); }), HostError::Code::Incompatible);
   EXPECT_EQ(CodeOf([&] { runtime.AttachSink(echo, "oNope", [](const zuv::host::SampleView&) {}); }),
             HostError::Code::NotFound);
+}
+
+TEST_F(RuntimeTest, TheProjectPackageLoadsThroughItsEntryPoints) {
+  // zuv.pck carries the SDK's entry points although nothing in it calls them.
+  EXPECT_NO_THROW(runtime.LoadPackage(ZUV_PROJECT_PACKAGE));
 }

@@ -8,8 +8,10 @@
 // instance's EndState.
 //
 // Threads: the Runtime object is driven from one control thread (the tool's
-// main thread); Stop() may also be called from another thread (signal
-// watcher). Each component runs Birth, Core..., Death on a thread of its own.
+// main thread); Stop() may also be called from another thread (a signal
+// watcher using sigwait; Stop is not async-signal-safe). A Stop() from another
+// thread releases the control thread from Start(), Source::Push/Drain and
+// WaitForEnded(). Each component runs Birth, Core..., Death on a thread of its own.
 // Report callbacks and sink callbacks run on whatever thread produced them
 // (component threads, the control thread for Dynamic and actions) and must be
 // thread-safe; they must not call back into the Runtime.
@@ -37,6 +39,22 @@
 //   for each record: src.Push(ts, bytes, n);   // clock := ts, then published; waits when full
 //   src.Drain();                               // decoder has finished every sample
 //   rt.Stop();
+//
+// Notes for the tool:
+// - Instance and Source references stay valid for the Runtime's lifetime;
+//   nothing is ever removed.
+// - Reports: level 0 info, 1 warning, 2 error. Errors of the host itself
+//   (a Dynamic that did not complete, a refused Set from a component, a pin
+//   that could not be created) come as level 2 reports of that instance.
+// - Every property change from outside goes through SetProperty(FromText):
+//   while stopped it runs Dynamic again, so pins and properties may appear
+//   or go; list them again afterwards.
+// - A Start() after a Stop() starts a fresh run (FIFOs emptied, clock at 0,
+//   every Birth again); connections and sinks carry over.
+// - Driven clock: the clock reads 0 through the Births, then the value last
+//   pushed or set; Push sets it before the sample is published, so the
+//   consumer sees the clock at (or past) its sample's time stamp. Drain after
+//   each Push if the consumer must see exactly its own sample's time.
 #pragma once
 
 #include <chrono>
@@ -265,7 +283,9 @@ public:
   void Stop();
   bool Running() const;
   // Waits until some instance ended its run by itself (CommitSuicide or
-  // Error); returns it, or nullptr on time-out.
+  // Error) and returns it (each such end is returned once, oldest first);
+  // nullptr on time-out or once Stop() has begun (so a signal-watching
+  // thread calling Stop() wakes the main thread waiting here).
   Instance* WaitForEnded(std::chrono::milliseconds timeout);
 
   // The host clock (MAPS::CurrentTime): microseconds from the run's start;

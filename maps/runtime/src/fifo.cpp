@@ -42,6 +42,8 @@ Slot* Fifo::Acquire(const std::atomic<bool>& dying) {
     ++writersWaiting_;
     writerCv_.wait(lock);
     --writersWaiting_;
+    // A stop ends the wait even if room appeared meanwhile (readers ending).
+    if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
   }
   writing_ = true;
   current_ = &slots_[written_ % static_cast<uint64_t>(depth_)];

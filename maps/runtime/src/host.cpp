@@ -143,14 +143,14 @@ void Host::Connect(InstanceImpl* from, SourceImpl* source, const std::string& ou
                    const std::string& input) {
   std::lock_guard<std::recursive_mutex> control(control_);
   if (running_) throw HostError(HostError::Code::BadState, "cannot connect while running");
-  if (from && !from->OutputByName(output))
+  if (from && !from->OutputByName(output.c_str()))
     throw HostError(HostError::Code::NotFound, from->Name() + ": no output " + output);
-  InputPin* pin = to.InputByName(input);
+  InputPin* pin = to.InputByName(input.c_str());
   if (pin == nullptr) throw HostError(HostError::Code::NotFound, to.Name() + ": no input " + input);
   for (const Connection& c : connections_)
     if (c.to == &to && c.input == input)
       throw HostError(HostError::Code::Incompatible, to.Name() + "." + input + " is already connected");
-  MAPSElementType type = source ? source->Type() : from->OutputByName(output)->face.Type();
+  MAPSElementType type = source ? source->Type() : from->OutputByName(output.c_str())->face.Type();
   if (!pin->face.Filter().Accepts(type))
     throw HostError(HostError::Code::Incompatible,
                     to.Name() + "." + input + " does not accept " + (source ? source->Name() : from->Name() + "." + output));
@@ -160,7 +160,7 @@ void Host::Connect(InstanceImpl* from, SourceImpl* source, const std::string& ou
 void Host::AttachSink(InstanceImpl& from, const std::string& output, SampleCallback callback) {
   std::lock_guard<std::recursive_mutex> control(control_);
   if (running_) throw HostError(HostError::Code::BadState, "cannot attach a sink while running");
-  if (!from.OutputByName(output)) throw HostError(HostError::Code::NotFound, from.Name() + ": no output " + output);
+  if (!from.OutputByName(output.c_str())) throw HostError(HostError::Code::NotFound, from.Name() + ": no output " + output);
   sinks_.push_back({&from, output, std::move(callback)});
 }
 
@@ -189,17 +189,17 @@ void Host::Start() {
       if (c.source) {
         fifo = c.source->RunFifo();
       } else {
-        OutputPin* out = c.from->OutputByName(c.output);
+        OutputPin* out = c.from->OutputByName(c.output.c_str());
         if (out == nullptr) throw HostError(HostError::Code::NotFound, c.from->Name() + ": no output " + c.output);
         fifo = out->fifo.get();
       }
-      InputPin* in = c.to->InputByName(c.input);
+      InputPin* in = c.to->InputByName(c.input.c_str());
       if (in == nullptr) throw HostError(HostError::Code::NotFound, c.to->Name() + ": no input " + c.input);
       in->fifo = fifo;
       in->reader = fifo->AddReader();
     }
     for (const Sink& sink : sinks_) {
-      OutputPin* out = sink.from->OutputByName(sink.output);
+      OutputPin* out = sink.from->OutputByName(sink.output.c_str());
       if (out == nullptr) throw HostError(HostError::Code::NotFound, sink.from->Name() + ": no output " + sink.output);
       out->fifo->AddSink(sink.callback);
     }
@@ -244,7 +244,8 @@ void Host::Ended(InstanceImpl* instance) {
 Instance* Host::WaitForEnded(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(stateMutex_);
   const auto deadline = std::chrono::steady_clock::now() + std::min(timeout, std::chrono::milliseconds(1000LL * 3600 * 24 * 365));
-  if (!stateCv_.wait_until(lock, deadline, [&] { return !ended_.empty(); })) return nullptr;
+  stateCv_.wait_until(lock, deadline, [&] { return !ended_.empty() || stopping_; });
+  if (ended_.empty()) return nullptr;
   InstanceImpl* instance = ended_.front();
   ended_.pop_front();
   return instance;

@@ -25,6 +25,7 @@ class Host;
 class InstanceImpl;
 
 bool ValidName(const std::string& name);
+inline std::string Quoted(const char* text) { return std::string("\"") + (text ? text : "(null)") + "\""; }
 PropertyValue FromDefinition(const MAPSPropertyValue& value);
 PropertyType TypeOf(MAPSPropertyKind kind);
 
@@ -152,8 +153,9 @@ public:
 
   // Run control, from the host.
   void PrepareRun();
-  InputPin* InputByName(const std::string& name);
-  OutputPin* OutputByName(const std::string& name);
+  // Lookups by C string: no allocation on the per-sample path.
+  InputPin* InputByName(const char* name);
+  OutputPin* OutputByName(const char* name);
   void Launch();
   void RequestStop();
   void Join();
@@ -162,8 +164,11 @@ public:
 private:
   enum class SetResult { Done, Refused, BadValue };
   SetResult ApplySet(PropertySlot& slot, const PropertyValue& given, std::string& why);
-  PropertySlot* PropertyByName(const std::string& name) const;
+  PropertySlot* PropertyByName(const char* name) const;
   void RunDynamic();
+  template <class Pin, class Entry, class Make>
+  Pin* Declare(const char* kind, const Entry* table, int count, std::vector<std::unique_ptr<Pin>>& list,
+               std::vector<Pin*>& declared, const char* entryName, const char* newName, Make make);
   void SetDying();
   void ThreadMain();
   void JoinCreatedThreads();

@@ -8,6 +8,29 @@
 // catch (...) in component code.
 // Threads: Birth, Core and Death run on the component's own thread; Dynamic
 // and actions on host threads. Property Get/Set take the host's property lock.
+//
+// A component in a few lines:
+//   class MAPSMyComponent : public MAPSComponent {
+//   public:
+//     MAPS_COMPONENT_FACTORY(MAPSMyComponent)
+//     MAPSMyComponent(const char* name, MAPSComponentDefinition& d) : MAPSComponent(name, d) {}
+//     void Dynamic() override { if (GetBoolProperty("pMore")) NewOutput("oMore"); }
+//     void Core() override { MAPSIOElt* in = StartReading(Input("iData")); ... }
+//     void Birth() override {}
+//     void Death() override {}
+//   };
+//   static const MAPSInputDefinition kIn[] = {{"iData", MAPS::FilterStream8}};
+//   static const MAPSOutputDefinition kOut[] = {{"oMore", MAPS::Float64, 8, 16}};
+//   static const MAPSPropertyDefinition kProps[] = {
+//       {"pMore", MAPSPropertyValue::Bool(false), 0x1000000},
+//       {"pRate", MAPSPropertyValue::Enum("Disabled|Enabled", 0), 0x1000000}};
+//   static MAPSComponentDefinition myDefinition = {
+//       "MyComponent", "1.0", &MAPSMyComponent::Instantiate, 128, MAPS::Threaded,
+//       MAPS_TABLE(kIn), MAPS_TABLE(kOut), MAPS_TABLE(kProps), MAPS_NO_TABLE,
+//       -1, 0, -1, -1};   // leading inputs, outputs, properties, actions (-1: all)
+//   MAPS_REGISTER_COMPONENT(MAPSMyComponent, myDefinition, "MyComponent", "1.0");
+// Enumeration properties read as an integer give the selected index, read as
+// a MAPSString the selected choice, read as MAPSEnumStruct both.
 #pragma once
 
 #include <cstdint>
@@ -85,6 +108,9 @@ public:
   void Set(MAPSProperty& property, int value) { Set(property, static_cast<long long>(value)); }
   void Set(MAPSProperty& property, long value) { Set(property, static_cast<long long>(value)); }
   void Set(MAPSProperty& property, long long value);
+  void Set(MAPSProperty& property, unsigned value) { Set(property, static_cast<long long>(value)); }
+  void Set(MAPSProperty& property, unsigned long value) { Set(property, static_cast<long long>(value)); }
+  void Set(MAPSProperty& property, unsigned long long value) { Set(property, static_cast<long long>(value)); }
   void Set(MAPSProperty& property, double value);
   void Set(MAPSProperty& property, const char* value);
   void Set(MAPSProperty& property, const MAPSString& value) { Set(property, value.c_str()); }
