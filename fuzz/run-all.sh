@@ -23,7 +23,7 @@ for target in "${targets[@]}"; do
   # Committed seeds (fuzz/make_seeds.cpp writes them) are read, never written: new finds go to $work.
   echo "== $name: ${each}s"
   status=0
-  "$target" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${corpus[@]}" \
+  "$target" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$here/" "${corpus[@]}" \
     >"$work.log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
     tail -n 80 "$work.log"
