@@ -193,13 +193,19 @@ TEST(JsonLinesSink, WriteFailureIsKept) {
     if (full == nullptr) GTEST_SKIP() << "no /dev/full";
     sinks::JsonLinesSink sink(full);
     sink.setFlushEachLine(true);
+    std::vector<std::string> failures;
+    sink.setFailureHandler([&failures](const std::string &e) { failures.push_back(e); });
     auto cb = sink.callbackFor("decoder", "oImu");
     const double v = 1.0;
     const std::string inst = "decoder", out = "oImu";
     cb(view(inst, out, host::ElementType::Float64, 1, &v, 1));
     EXPECT_FALSE(sink.ok());
     EXPECT_NE(sink.error().find("cannot write"), std::string::npos) << sink.error();
+    cb(view(inst, out, host::ElementType::Float64, 2, &v, 1));
     EXPECT_FALSE(sink.flush());
+    EXPECT_EQ(sink.lines(), 1u);
+    ASSERT_EQ(failures.size(), 1u) << "the handler runs once";
+    EXPECT_EQ(failures[0], sink.error());
     std::fclose(full);
 }
 

@@ -42,6 +42,9 @@ void StopSignal::install() {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // A reader that goes away (`zuv decode x | head`) is a write error to handle,
+    // not a reason to die with recordings half written.
+    signal(SIGPIPE, SIG_IGN);
 }
 
 bool StopSignal::stopRequested() { return gStopCount.load() > 0; }

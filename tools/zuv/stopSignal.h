@@ -1,6 +1,7 @@
 // SIGINT and SIGTERM as a stop request for the running diagram: the first
 // signal asks for a clean stop (every Death runs, every file is completed), a
 // second one while stopping ends the process at once with status 130.
+// SIGPIPE is ignored: a closed output is a write error that ends the run.
 // Errors: none. Threading: install() once from main; stopRequested() and
 // waitFor() from any thread. The handler only writes to a pipe, which is
 // async-signal-safe.

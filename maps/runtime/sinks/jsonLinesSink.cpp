@@ -59,12 +59,21 @@ void JsonLinesSink::attachAll(host::Runtime &runtime, host::Instance &instance) 
 }
 
 void JsonLinesSink::write(const host::SampleView &sample, const JsonPinTag &pin) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!error_.empty() || stream_ == nullptr) return;
-    size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
-    appendJsonLine(buffer_, sample.timestamp, pin, sample.data, count);
-    ++lines_;
-    if (flushEachLine_ || buffer_.size() >= kFlushAt) flushLocked();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!error_.empty() || stream_ == nullptr) return;
+        size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
+        appendJsonLine(buffer_, sample.timestamp, pin, sample.data, count);
+        ++lines_;
+        if (!flushEachLine_ && buffer_.size() < kFlushAt) return;
+        if (flushLocked()) return;
+    }
+    reportFailure(false);
+}
+
+void JsonLinesSink::reportFailure(bool failedBefore) {
+    if (failedBefore || !failureHandler_) return;
+    failureHandler_(error());
 }
 
 bool JsonLinesSink::flushLocked() {
@@ -81,8 +90,14 @@ bool JsonLinesSink::flushLocked() {
 }
 
 bool JsonLinesSink::flush() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return flushLocked();
+    bool failedBefore = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failedBefore = !error_.empty();
+        if (flushLocked()) return true;
+    }
+    reportFailure(failedBefore);
+    return false;
 }
 
 bool JsonLinesSink::close() {

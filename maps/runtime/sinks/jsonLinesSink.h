@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -32,6 +33,11 @@ public:
 
     // Flush after every line (live runs, where someone watches); default off.
     void setFlushEachLine(bool on) { flushEachLine_ = on; }
+    // Called once, on the failing thread, when the first write fails (e.g. to
+    // end the run: the lines after it are lost). Must not call into the sink.
+    void setFailureHandler(std::function<void(const std::string &error)> handler) {
+        failureHandler_ = std::move(handler);
+    }
 
     host::SampleCallback callbackFor(const std::string &instance, const std::string &output);
     // Attaches to every output the instance has now; call after properties are applied.
@@ -50,6 +56,7 @@ public:
 
 private:
     bool flushLocked();
+    void reportFailure(bool failedBefore);
 
     mutable std::mutex mutex_;
     std::FILE *stream_;
@@ -60,6 +67,7 @@ private:
     std::deque<JsonPinTag> pins_;  // stable addresses for the callbacks
     uint64_t lines_ = 0;
     std::string error_;
+    std::function<void(const std::string &)> failureHandler_;
 };
 
 SampleType sampleTypeOf(host::ElementType type);
