@@ -1,9 +1,12 @@
 // Writes small CRC-valid seed streams for the fuzz targets, built with the
 // library's frame builder. Usage: make_fuzz_seeds CORPUS_DIR (e.g. fuzz/corpus).
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "zuvLogFrames.h"
 #include "zuvTestStreams.h"
 
 namespace {
@@ -25,6 +28,44 @@ bool write(const std::string &path, uint8_t control, const Bytes &stream) {
     std::fputc(control, file);
     const bool ok = std::fwrite(stream.data(), 1, stream.size(), file) == stream.size();
     return std::fclose(file) == 0 && ok;
+}
+
+// Decoder seeds: a control byte, then samples as [time step][u16 LE length][bytes].
+Bytes sampleOf(uint8_t step, const Bytes &bytes) {
+    Bytes out = {step, static_cast<uint8_t>(bytes.size() & 0xFF), static_cast<uint8_t>(bytes.size() >> 8)};
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
+
+bool writeDecoderSeeds(const std::string &dir) {
+    ::mkdir(dir.c_str(), 0755);
+    namespace records = zuv::test::records;
+    using zuv::test::logFrame;
+    const Bytes imu = logFrame(3, records::imu());
+    Bytes everyKind;
+    for (const Bytes &frame : {logFrame(1, records::status()), logFrame(2, records::utc()), imu,
+                               logFrame(4, records::mag()), logFrame(5, records::magCalib()),
+                               logFrame(6, records::ekfEuler()), logFrame(7, records::ekfQuat()),
+                               logFrame(8, records::ekfNav()), logFrame(9, records::shipMotion()),
+                               logFrame(13, records::gpsVel()), logFrame(14, records::gpsPos()),
+                               logFrame(15, records::gpsHdt()), logFrame(18, records::gpsHdt()),
+                               logFrame(19, records::odometer()), logFrame(24, records::event(4294967290u, 0x1E, 10, 5, 65535, 6)),
+                               logFrame(29, records::dvl()), logFrame(31, records::raw({1, 2, 3})),
+                               logFrame(36, records::airData()), logFrame(37, records::usbl())}) {
+        everyKind = everyKind + frame;
+    }
+    Bytes tenHertz;
+    for (int i = 0; i < 30; ++i) tenHertz = tenHertz + sampleOf(100, imu);
+    Bytes badCrc = imu;
+    badCrc[badCrc.size() - 3] ^= 0x5A;
+    bool ok = true;
+    ok &= write(dir + "every_kind", 0x03, sampleOf(10, everyKind) + sampleOf(199, everyKind));
+    ok &= write(dir + "ten_hertz_down_sampled", 0x17, tenHertz);
+    ok &= write(dir + "rejections", 0x01,
+                sampleOf(1, badCrc + imu) + sampleOf(1, Bytes{0xFF} + imu) + sampleOf(1, imu + Bytes{1, 2, 3}) +
+                    sampleOf(1, {}) + sampleOf(1, zuv::test::makeFrame(3, 2, Bytes(58, 0)).wire));
+    ok &= write(dir + "extreme_stamps", 0xF7, sampleOf(250, imu) + sampleOf(251, imu) + sampleOf(220, imu));
+    return ok;
 }
 
 }  // namespace
@@ -56,5 +97,6 @@ int main(int argc, char **argv) {
     ok &= write(dir + "large_frame_small_buffer", 0x15, big + imu);
     ok &= write(dir + "no_payload_buffer_failing_reads", 0x2E, imu + empty + imu);
     ok &= write(dir + "trailing_ff", 0x07, status + Bytes{0x10, 0xFF});
+    ok &= writeDecoderSeeds(std::string(argv[1]) + "/decoder/");
     return ok ? 0 : 1;
 }

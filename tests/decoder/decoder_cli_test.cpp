@@ -263,6 +263,19 @@ TEST_F(Decode, DownSampledReplayMatchesTheDecoderDrivenDirectly) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 20 + 15);
 }
 
+TEST_F(Decode, TruncatedLastRecordDecodesTheRestAndFails) {
+    const std::string whole = readFile(dir_.file("mixed.zrec"));
+    const std::string path = dir_.file("cut.zrec");
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    std::fwrite(whole.data(), 1, whole.size() - 5, file);
+    std::fclose(file);
+    const ToolResult result = runTool({"decode", path, "-p", "pImuData=Enabled", "-p", "pInternalTimestamp=false"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("offset"), std::string::npos) << result.err;
+    // 300 samples with an IMU frame, less the cut last one, the broken 123rd and the class-2 124th.
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 297);
+}
+
 TEST_F(Decode, NotARecordingIsRefused) {
     const std::string path = dir_.file("plain.txt");
     std::FILE *file = std::fopen(path.c_str(), "w");

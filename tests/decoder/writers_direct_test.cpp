@@ -1,0 +1,114 @@
+// The writers called directly, for what the decoder's frames cannot reach:
+// the ship-motion writer, records no frame can carry, outputs smaller than a
+// vector, and a component that is not running.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ZUV_WriteOutput.h"
+#include "decoderFixture.h"
+
+namespace zuv::test {
+namespace {
+
+class Writers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        run.harness.addOutput("oShip", MAPSType_Float64, 12);
+        run.harness.addOutput("oShipTs", MAPSType_Integer64, 1);
+        run.harness.addOutput("oRaw", MAPSType_Stream8, 4086);
+        run.harness.addOutput("oEvents", MAPSType_Integer64, 6);
+        run.harness.addOutput("oImu", MAPSType_Float64, 15);
+        run.harness.addOutput("oImuInternalTimestamp", MAPSType_Integer64, 1);
+        run.harness.birth();
+    }
+    const std::vector<ComponentHarness::Sample> &samples() { return run.harness.samples(); }
+    MAPSComponent *component() { return run.harness.component(); }
+
+    DecoderRun run;
+    const MAPSInt64 t = 123456789012LL;
+};
+
+TEST_F(Writers, ShipMotionOnTheCallersOutputsWithItsTwin) {
+    const ZuvBinaryLogData log = records::shipMotion();
+    WriteShipMotion(component(), log.shipMotionData, "oShip", "oShipTs", t, true, 12);
+    EXPECT_EQ(run.takeLines(),
+              (std::vector<std::string>{
+                  "{\"t\":123456789012,\"pin\":\"decoder.oShip\",\"type\":\"Float64\",\"data\":"
+                  "[0.5,-0.5,1.5,0.25,-0.25,0.75,2.5,-2.5,0.125,8.5,65535,12]}\n",
+                  "{\"t\":123456789012,\"pin\":\"decoder.oShipTs\",\"type\":\"Integer64\",\"data\":[140]}\n"}));
+}
+
+TEST_F(Writers, AppendedValueOnlyFromZeroUp) {
+    const ZuvBinaryLogData log = records::imu();
+    for (MAPSInt32 appended : {-1, 0, 200, -2147483647 - 1, 2147483647}) {
+        WriteImuData(component(), log.imuData, t, false, appended);
+    }
+    ASSERT_EQ(samples().size(), 5u);
+    EXPECT_EQ(samples()[0].vectorSize, 14);
+    ASSERT_EQ(samples()[1].vectorSize, 15);
+    EXPECT_EQ(samples()[1].float64(14), 0.0);
+    ASSERT_EQ(samples()[2].vectorSize, 15);
+    EXPECT_EQ(samples()[2].float64(14), 200.0);
+    EXPECT_EQ(samples()[3].vectorSize, 14);
+    EXPECT_EQ(samples()[4].float64(14), 2147483647.0);
+}
+
+TEST_F(Writers, EmptyRawRecordStillWrittenAndStamped) {
+    WriteGPSRaw(component(), records::raw({}).gpsRawData, "oRaw", t);
+    ASSERT_EQ(samples().size(), 1u);
+    EXPECT_EQ(samples()[0].vectorSize, 0);
+    EXPECT_EQ(samples()[0].timestamp, t);
+}
+
+TEST_F(Writers, RawCountBeyondTheRecordOrTheOutputIsCut) {
+    ZuvBinaryLogData log = records::raw({7});
+    log.gpsRawData.bufferSize = 0xFFFFFFFFu;
+    WriteGPSRaw(component(), log.gpsRawData, "oRaw", t);
+    run.harness.addOutput("oSmallRaw", MAPSType_Stream8, 2);
+    log.gpsRawData.bufferSize = 3;
+    WriteGPSRaw(component(), log.gpsRawData, "oSmallRaw", t);
+    ASSERT_EQ(samples().size(), 2u);
+    EXPECT_EQ(samples()[0].vectorSize, 4086);
+    EXPECT_EQ(samples()[0].bytes[0], 7);
+    EXPECT_EQ(samples()[1].vectorSize, 2);
+}
+
+TEST_F(Writers, VectorCutToASmallerOutput) {
+    run.harness.addOutput("oTiny", MAPSType_Integer64, 2);
+    WriteEvent(component(), records::event(1000, 0x1E, 1, 2, 3, 4).eventMarker, "oTiny", t, 9);
+    ASSERT_EQ(samples().size(), 1u);
+    EXPECT_EQ(samples()[0].vectorSize, 2);
+    EXPECT_EQ(samples()[0].integer64(1), 1001);
+}
+
+TEST_F(Writers, EventsWithEveryOffsetAndTheAppendedValue) {
+    WriteEvent(component(), records::event(100, 0x1F, 1, 2, 3, 4).eventMarker, "oEvents", t, 0);
+    WriteEvent(component(), records::event(100, 0x10, 1, 2, 3, 4).eventMarker, "oEvents", t, 5);
+    ASSERT_EQ(samples().size(), 2u);
+    ASSERT_EQ(samples()[0].vectorSize, 6);
+    EXPECT_EQ(samples()[0].integer64(4), 104);
+    EXPECT_EQ(samples()[0].integer64(5), 0);
+    ASSERT_EQ(samples()[1].vectorSize, 3);
+    EXPECT_EQ(samples()[1].integer64(1), 104);
+    EXPECT_EQ(samples()[1].integer64(2), 5);
+}
+
+TEST_F(Writers, NothingWhileTheComponentIsNotRunning) {
+    run.harness.death();
+    WriteImuData(component(), records::imu().imuData, t, true, 3);
+    WriteGPSRaw(component(), records::raw({1}).gpsRawData, "oRaw", t);
+    EXPECT_TRUE(samples().empty());
+}
+
+TEST(DecoderAction, LifeCheckingOnlyReportsThatTheDecoderHasNoAliveProperty) {
+    DecoderRun run;
+    ASSERT_EQ(run.harness.action(0), MAPS_GLUE_RETURNED);
+    ASSERT_EQ(run.harness.reports().size(), 1u);
+    EXPECT_NE(run.harness.reports()[0].text.find("pAlive"), std::string::npos);
+    EXPECT_FALSE(run.harness.hasProperty("pAlive"));
+}
+
+}  // namespace
+}  // namespace zuv::test
