@@ -2,3 +2,7 @@
 // No include guard: commands.h includes this list twice.
 ZUV_COMMAND(Describe)
 ZUV_COMMAND(Decode)
+ZUV_COMMAND(Live)
+ZUV_COMMAND(Record)
+ZUV_COMMAND(Detect)
+ZUV_COMMAND(Demo)
