@@ -3,11 +3,17 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all test bench fuzz asan tsan tsan-threaded clean
+.PHONY: all demo test bench fuzz asan tsan tsan-threaded clean
 
 all:
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The package on a simulated device: builds the tool and zuv.pck, runs `zuv demo`.
+demo:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS) --target zuv zuv_pck
+	$(BUILD)/bin/zuv demo --out $(BUILD)/demo
 
 test: all
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600

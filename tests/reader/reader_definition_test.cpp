@@ -114,6 +114,16 @@ TEST(ReaderStart, ARemoteAddressThatIsNotADottedQuadIsRefused) {
     EXPECT_EQ(reports[0].text, "Unable to connect to the device 127.0.0.256, remote port: " +
                                    std::to_string(remotePort) + ", local port: " + std::to_string(localPort) +
                                    ". ZUV Error Code: 9.");
+
+    // The all-zero address is a dotted quad like any other (the reader sends
+    // nothing on UDP, it only listens).
+    ReaderRun zero;
+    zero.useUdp(FreeUdpPort(), FreeUdpPort());
+    zero.set("pRemoteAdress", "0.0.0.0");
+    zero.start();
+    EXPECT_EQ(zero.runtime().WaitForEnded(std::chrono::milliseconds(200)), nullptr);
+    EXPECT_TRUE(zero.reader().Running());
+    EXPECT_TRUE(zero.reports().empty());
 }
 
 }  // namespace

@@ -2,5 +2,9 @@
 // No include guard: commands.h includes this list twice.
 ZUV_COMMAND(Describe)
 ZUV_COMMAND(Decode)
+ZUV_COMMAND(Live)
+ZUV_COMMAND(Record)
+ZUV_COMMAND(Detect)
+ZUV_COMMAND(Demo)
 ZUV_COMMAND(Config)
 ZUV_COMMAND(Sim)
