@@ -44,7 +44,8 @@ public:
     // types make the serial and UDP overloads ambiguous.
     ZuvErrorCode Connect(const std::string &device, uint32_t baudRate, bool skipQuery);
     ZuvErrorCode Connect(const std::string &remoteAddress, uint32_t remotePort, uint32_t localPort);
-    // Building blocks: they leave the connection kind alone.
+    // Building blocks: they leave the connection kind alone and write over the
+    // link's interface and handle, so call them only while no link is open.
     ZuvErrorCode CreateSerialInterface(const std::string &device, uint32_t baudRate, bool skipQuery);
     ZuvErrorCode InitECom();
     ZuvErrorCode InitReceiveLogCallback();
