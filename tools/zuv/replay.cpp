@@ -34,6 +34,7 @@ ReplayResult replayRecording(Session &session, host::Instance &consumer, const s
     recording::PlayOptions play;
     play.realtime = options.realtime;
     play.maxRecordSize = options.maxRecordSize;
+    play.lockstep = options.lockstep;
     play.shouldStop = [] { return StopSignal::stopRequested(); };
     auto nextStatus = std::chrono::steady_clock::now();
     if (context.status.enabled()) {
