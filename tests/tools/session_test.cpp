@@ -1,18 +1,23 @@
 // The tool's diagram pieces on the host runtime with the runtime's test package.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "instanceJson.h"
+#include "jsonLinesSink.h"
+#include "replay.h"
 #include "runControl.h"
 #include "session.h"
 #include "stopSignal.h"
 #include "toolError.h"
 #include "toolTestFiles.h"
+#include "zrecWriter.h"
 
 using namespace zuv::tool;
 using zuv::testing::CapturedStream;
+using zuv::testing::TempPath;
 
 namespace {
 
@@ -172,6 +177,72 @@ TEST_F(RunControlTest, CountAndStopRequest) {
     StopSignal::request();
     EXPECT_EQ(runDiagram(session, RunLimits{30.0, 0}).reason, RunEndReason::StopSignal);
     EXPECT_NE(errors.text().find("info life: Death cores="), std::string::npos);
+}
+
+class ReplayTest : public RunControlTest {
+protected:
+    // Replays `path` into TestEcho "echo"; its JSON lines land in `lines`.
+    ReplayResult replay(const std::string &path) {
+        Session session(context);
+        session.loadPackage();
+        auto &echo = session.createInstance("TestEcho", "echo");
+        zuv::sinks::JsonLinesSink sink(lines.file());
+        sink.attachAll(session.runtime(), echo);
+        ReplayOptions options;
+        options.path = path;
+        ReplayResult result = replayRecording(session, echo, "iIn", options);
+        EXPECT_TRUE(sink.close());
+        return result;
+    }
+
+    static void writeThree(const std::string &path) {
+        zuv::recording::ZrecWriter w;
+        ASSERT_TRUE(w.open(path));
+        for (uint8_t i = 1; i <= 3; ++i) w.append(i * 1000, &i, 1);
+        ASSERT_TRUE(w.close());
+    }
+
+    CapturedStream lines;
+};
+
+TEST_F(ReplayTest, EveryRecordDecodedWithItsTimeStamp) {
+    TempPath file;
+    writeThree(file.path());
+    ReplayResult result = replay(file.path());
+    EXPECT_EQ(result.status, kExitOk) << errors.text();
+    EXPECT_EQ(result.delivered, 3u);
+    EXPECT_EQ(lines.text(),
+              "{\"t\":1000,\"pin\":\"echo.oEcho\",\"type\":\"Integer64\",\"data\":[1,1000]}\n"
+              "{\"t\":2000,\"pin\":\"echo.oEcho\",\"type\":\"Integer64\",\"data\":[2,2000]}\n"
+              "{\"t\":3000,\"pin\":\"echo.oEcho\",\"type\":\"Integer64\",\"data\":[3,3000]}\n");
+}
+
+TEST_F(ReplayTest, TruncatedLastRecordReportedAndTheRestDecoded) {
+    TempPath file;
+    writeThree(file.path());
+    std::string bytes = file.text();
+    file.write(bytes.substr(0, bytes.size() - 5));
+    ReplayResult result = replay(file.path());
+    EXPECT_EQ(result.status, kExitRunFailed);
+    EXPECT_EQ(result.delivered, 2u);
+    EXPECT_NE(errors.text().find("zuv: " + file.path() + ": truncated record at byte offset 34"), std::string::npos)
+        << errors.text();
+    const std::string decoded = lines.text();
+    EXPECT_EQ(std::count(decoded.begin(), decoded.end(), '\n'), 2) << decoded;
+}
+
+TEST_F(ReplayTest, FileWithoutHeaderRefusedBeforeAnythingRuns) {
+    TempPath file;
+    file.write(std::string("\xFF\x5A\x01\x00\x00\x00\x12\x34\x33", 9));
+    try {
+        replay(file.path());
+        ADD_FAILURE();
+    } catch (const ToolError &e) {
+        EXPECT_EQ(e.status(), kExitRunFailed);
+        EXPECT_NE(std::string(e.what()).find("not a recording"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(lines.text(), "");
+    EXPECT_EQ(errors.text().find("Death"), std::string::npos) << "the diagram never started";
 }
 
 }  // namespace
