@@ -2,105 +2,18 @@
 // the heap. This binary counts every allocation made while a window is open.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 
+#include "zuvAllocationCounter.h"
 #include "zuvExtractionHarness.h"
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define ZUV_SANITIZED_HEAP 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define ZUV_SANITIZED_HEAP 1
-#endif
-#endif
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-
-void noteAllocation() {
-    if (gCounting.load(std::memory_order_relaxed)) {
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    }
-}
-
-void *allocateOrThrow(std::size_t size) {
-    noteAllocation();
-    if (void *p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-void *allocateAligned(std::size_t size, std::align_val_t alignment) {
-    noteAllocation();
-    void *p = nullptr;
-    if (posix_memalign(&p, static_cast<std::size_t>(alignment), size == 0 ? 1 : size) != 0) {
-        throw std::bad_alloc();
-    }
-    return p;
-}
-}  // namespace
-
-void *operator new(std::size_t size) { return allocateOrThrow(size); }
-void *operator new[](std::size_t size) { return allocateOrThrow(size); }
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
-    noteAllocation();
-    return std::malloc(size == 0 ? 1 : size);
-}
-void *operator new[](std::size_t size, const std::nothrow_t &) noexcept {
-    noteAllocation();
-    return std::malloc(size == 0 ? 1 : size);
-}
-void *operator new(std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void *operator new[](std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
-void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-
-#if !defined(ZUV_SANITIZED_HEAP)
-// The C allocator too (sanitizers own it in their builds; there only new is counted).
-extern "C" void *__libc_malloc(std::size_t);
-extern "C" void *__libc_calloc(std::size_t, std::size_t);
-extern "C" void *__libc_realloc(void *, std::size_t);
-extern "C" void *malloc(std::size_t size) {
-    noteAllocation();
-    return __libc_malloc(size);
-}
-extern "C" void *calloc(std::size_t count, std::size_t size) {
-    noteAllocation();
-    return __libc_calloc(count, size);
-}
-extern "C" void *realloc(void *p, std::size_t size) {
-    noteAllocation();
-    return __libc_realloc(p, size);
-}
-#endif
 
 namespace {
 
 using zuv::test::Bytes;
 
-class CountingWindow {
-public:
-    CountingWindow() {
-        gAllocations = 0;
-        gCounting = true;
-    }
-    ~CountingWindow() { gCounting = false; }
-    long count() const { return gAllocations.load(); }
-};
-
 TEST(ExtractionHeap, CounterSeesAllocations) {
     static void *volatile escape;  // keeps the compiler from eliding the pairs below
-    CountingWindow window;
+    zuv::test::AllocationWindow window;
     escape = new int(1);
     delete static_cast<int *>(escape);
     escape = std::malloc(16);
@@ -138,7 +51,7 @@ TEST(ExtractionHeap, NoAllocationPerCall) {
     long crcDrops = 0;
     long allocations = 0;
     {
-        CountingWindow window;
+        zuv::test::AllocationWindow window;
         for (int call = 0; call < 20000; ++call) {
             const ZuvErrorCode rc =
                 zuv::test::receive(link.protocol(), &cls, &id, payload, &payloadSize, sizeof(payload), crc);
