@@ -53,6 +53,12 @@ inline void *allocateCountedAligned(std::size_t size, std::align_val_t alignment
 
 }  // namespace zuv::test
 
+// The replacements pair new with malloc and delete with free on purpose; g++
+// cannot see that through inlining and warns at -O1.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void *operator new(std::size_t size) { return zuv::test::allocateCounted(size); }
 void *operator new[](std::size_t size) { return zuv::test::allocateCounted(size); }
 void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
@@ -77,6 +83,9 @@ void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
 void operator delete[](void *p, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 #if !defined(ZUV_SANITIZED_HEAP)
 extern "C" void *__libc_malloc(std::size_t);
