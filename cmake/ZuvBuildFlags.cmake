@@ -18,3 +18,10 @@ if(ZUV_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Rebuilds of an unchanged tree (CI right after a session, a second worktree) come from ccache.
+find_program(ZUV_CCACHE ccache)
+if(ZUV_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_C_COMPILER_LAUNCHER ${ZUV_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${ZUV_CCACHE})
+endif()
