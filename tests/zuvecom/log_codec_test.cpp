@@ -212,6 +212,18 @@ TEST_P(FixedLayout, BytesBeyondTheLayoutAreIgnored) {
     EXPECT_EQ(encode(c.msgId, extended), encode(c.msgId, exact));
 }
 
+TEST_P(FixedLayout, TimeStampIsTheFirstFourPayloadBytes) {
+    const LayoutCase c = GetParam();
+    const Bytes payload = pattern(c.size, c.msgId);
+    const ZuvBinaryLogData log = parse(c.msgId, payload);
+    uint32_t ts = 0;
+    ASSERT_EQ(zuvEComBinaryLogTimeStamp(c.msgId, &log, &ts), 1);
+    EXPECT_EQ(ts, uint32_t(payload[0]) | uint32_t(payload[1]) << 8 | uint32_t(payload[2]) << 16 |
+                      uint32_t(payload[3]) << 24);
+    EXPECT_EQ(zuvEComBinaryLogTimeStamp(c.msgId, nullptr, &ts), 0);
+    EXPECT_EQ(zuvEComBinaryLogTimeStamp(c.msgId, &log, nullptr), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryLayout, FixedLayout, ::testing::ValuesIn(kLayouts),
                          [](const auto &testInfo) { return "id" + std::to_string(testInfo.param.msgId); });
 
@@ -220,6 +232,10 @@ TEST(RawLogs, GnssRawAndOpaqueIdsKeepTheirBytes) {
     for (uint8_t id : rawIds) {
         SCOPED_TRACE(static_cast<int>(id));
         EXPECT_TRUE(zuvEComBinaryLogIsRaw(id));
+        uint32_t ts = 0xDEADBEEF;
+        const ZuvBinaryLogData four = parse(id, pattern(4, id));
+        EXPECT_EQ(zuvEComBinaryLogTimeStamp(id, &four, &ts), 0);  // raw bytes carry no ts
+        EXPECT_EQ(ts, 0xDEADBEEF);
         for (size_t size : {size_t{0}, size_t{1}, size_t{100}, size_t{4086}}) {
             const Bytes payload = pattern(size, id);
             const ZuvBinaryLogData log = parse(id, payload);

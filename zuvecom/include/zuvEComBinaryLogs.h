@@ -232,6 +232,9 @@ ZUVLIB_API size_t zuvEComBinaryLogLayoutSize(uint8_t msgId);
 ZUVLIB_API int zuvEComBinaryLogIsKnown(uint8_t msgId);
 // True for the ids that carry their payload as raw bytes: raw GNSS and opaque logs.
 ZUVLIB_API int zuvEComBinaryLogIsRaw(uint8_t msgId);
+// The device time stamp of a parsed record: 1 and *pTimeStamp for the ids with a layout
+// (each starts with ts), 0 for raw, opaque and unknown ids and null pointers.
+ZUVLIB_API int zuvEComBinaryLogTimeStamp(uint8_t msgId, const ZuvBinaryLogData *pLogData, uint32_t *pTimeStamp);
 
 #ifdef __cplusplus
 }

@@ -1,4 +1,5 @@
 // Entry points of the log codec: class and id checks, then the id's layout or the raw bytes.
+#include <cstddef>
 #include <cstring>
 
 #include "logs/logCodec.h"
@@ -25,6 +26,18 @@ int zuvEComBinaryLogIsKnown(uint8_t msgId) {
 
 int zuvEComBinaryLogIsRaw(uint8_t msgId) {
     return zuvEComBinaryLogIsKnown(msgId) && codecFor(msgId) == nullptr ? 1 : 0;
+}
+
+int zuvEComBinaryLogTimeStamp(uint8_t msgId, const ZuvBinaryLogData *pLogData, uint32_t *pTimeStamp) {
+    if (pLogData == nullptr || pTimeStamp == nullptr || codecFor(msgId) == nullptr) {
+        return 0;
+    }
+    // Every record with a layout starts with its ts, like its payload.
+    static_assert(offsetof(ZuvLogStatusData, timeStamp) == 0 && offsetof(ZuvLogImuData, timeStamp) == 0 &&
+                      offsetof(ZuvLogEvent, timeStamp) == 0 && offsetof(ZuvLogUsblData, timeStamp) == 0,
+                  "ts leads every record");
+    std::memcpy(pTimeStamp, pLogData, sizeof(*pTimeStamp));
+    return 1;
 }
 
 size_t zuvEComBinaryLogLayoutSize(uint8_t msgId) {
