@@ -97,6 +97,7 @@ const MAPSPropertyDefinition kProperties[] = {
     {"pAddOriginalFramerate", MAPSPropertyValue::Bool(false), kFixedProperty},
     {"pDownSampling", MAPSPropertyValue::Bool(false), kFixedProperty},
     {"pNewFramerate", MAPSPropertyValue::Integer(2), kFixedProperty},
+    {"pDeviceClockTimestamps", MAPSPropertyValue::Bool(false), kFixedProperty},
 };
 
 #undef ZUV_ENABLE_PROPERTY
@@ -207,12 +208,16 @@ void MAPSZUV_FrameDecoder::Dynamic() {
     if (downSampling) {
         NewProperty("pNewFramerate", nullptr);
     }
+    // Beyond the leading properties: declared on every call, or it would be removed.
+    NewProperty("pDeviceClockTimestamps", nullptr);
 }
 
 void MAPSZUV_FrameDecoder::Birth() {
     Get(Property("pVerbose"), verbose);
     Get(Property("pInternalTimestamp"), internalTimestamp);
     Get(Property("pAddOriginalFramerate"), addOriginalFramerate);
+    Get(Property("pDeviceClockTimestamps"), deviceClockTimestamps);
+    clockMap.reset();
 
     minPeriod = 0;
     bool downSampling = false;
@@ -258,6 +263,7 @@ void MAPSZUV_FrameDecoder::Core() {
         if (addOriginalFramerate) {
             ComputeFramerates();
         }
+        outputTimestamp = deviceClockTimestamps ? DeviceClockTimestamp() : sampleTimestamp;
         if (minPeriod <= 0) {
             WriteOutput();
         } else if (Elapsed(sampleTimestamp, lastWriteTime[msgId]) >= minPeriod) {
@@ -325,6 +331,20 @@ void MAPSZUV_FrameDecoder::ComputeFramerates() {
     }
 }
 
+// Every log with a ts feeds the mapping, written or not, so that the stamps
+// depend on the stream alone and not on which outputs are enabled.
+MAPSInt64 MAPSZUV_FrameDecoder::DeviceClockTimestamp() {
+    uint32_t deviceStamp = 0;
+    if (zuvEComBinaryLogTimeStamp(msgId, &logData, &deviceStamp) == 0) {
+        return sampleTimestamp;
+    }
+    const zuv::clocksync::MappedStamp mapped = clockMap.map(msgId, deviceStamp, sampleTimestamp);
+    if (mapped.clockJump) {
+        Report("Device clock jumped (device restarted?): time stamps follow a new estimate.", 1, 0);
+    }
+    return mapped.hostUs;
+}
+
 void MAPSZUV_FrameDecoder::WriteOutput() {
     if (msgId >= kStatisticsSize) {
         return;
@@ -341,7 +361,7 @@ void MAPSZUV_FrameDecoder::WriteOutput() {
     const LogKind &kind = kLogKinds[kindIndex];
     const MAPSInt32 framerate = framerates[msgId];
     const bool twin = internalTimestamp;
-    const MAPSInt64 &t = sampleTimestamp;
+    const MAPSInt64 &t = outputTimestamp;
     switch (kind.writer) {
         case Writer::Status: WriteStatusData(this, logData.statusData, t, framerate); break;
         case Writer::Utc: WriteUtcData(this, logData.utcData, t, twin, framerate); break;

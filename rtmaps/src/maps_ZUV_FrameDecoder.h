@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "maps_advanced.h"
+#include "zuvDeviceClockMap.h"
 #include "zuvEComBinaryLogs.h"
 
 class MAPSZUV_FrameDecoder : public MAPSAdvancedComponent {
@@ -41,6 +42,7 @@ private:
     bool ParseInput();
     void ComputeFramerates();
     void WriteOutput();
+    MAPSInt64 DeviceClockTimestamp();  // the stamp of the current log on the host clock
     bool Reject(const char *message);
 
     MAPSIOElt *inputElt = nullptr;
@@ -48,6 +50,7 @@ private:
     ZuvBinaryLogData logData{};
     uint8_t msgId = 0;
     MAPSInt64 sampleTimestamp = 0;
+    MAPSInt64 outputTimestamp = 0;  // what the current log's samples are stamped with
     bool verbose = true;
     bool internalTimestamp = true;
     bool addOriginalFramerate = false;
@@ -56,6 +59,8 @@ private:
     MAPSInt32 framerates[kStatisticsSize] = {};
     MAPSInt32 minPeriod = 0;
     MAPSInt64 lastWriteTime[kStatisticsSize] = {};
+    bool deviceClockTimestamps = false;
+    zuv::clocksync::DeviceClockMap clockMap;
 
     // Looked up once at Birth: the pins and properties exist for the whole run
     // and nothing changes them while it runs. Values are still read per frame.

@@ -53,7 +53,9 @@ TEST(Describe, DefaultsHaveTheInputTheFirstThirtyPropertiesAndNoOutput) {
     for (const char *name : {"pVerbose", "pInternalTimestamp", "pAddOriginalFramerate", "pDownSampling"}) {
         expected.push_back(name);
     }
+    expected.push_back("pDeviceClockTimestamps");  // after the leading thirty, always there
     EXPECT_EQ(namesOf(d.at("properties")), expected);
+    EXPECT_EQ(d["properties"][30].at("value"), false);
     for (const json &property : d["properties"]) {
         EXPECT_EQ(property.at("flags"), 0x1000000) << property;
         if (property.at("type") == "enum") {
@@ -158,12 +160,14 @@ TEST(Describe, EveryKindEnabledGivesTheWholeOutputTable) {
 
 TEST(Describe, NewFramerateComesAndGoesWithDownSampling) {
     const json on = describe({"pDownSampling=true"}).at("properties");
-    ASSERT_EQ(on.size(), 31u);
+    ASSERT_EQ(on.size(), 32u);
     EXPECT_EQ(on[30].at("name"), "pNewFramerate");
     EXPECT_EQ(on[30].at("value"), 2);
     EXPECT_EQ(on[30].at("flags"), 0x1000000);
+    EXPECT_EQ(on[31].at("name"), "pDeviceClockTimestamps");
     const json off = describe({"pDownSampling=true", "decoder.pNewFramerate=5", "pDownSampling=false"});
-    EXPECT_EQ(off.at("properties").size(), 30u);
+    ASSERT_EQ(off.at("properties").size(), 31u);
+    EXPECT_EQ(off["properties"][30].at("name"), "pDeviceClockTimestamps");
 }
 
 // A recording with every kind, two-frame samples, a rejected frame and ids
