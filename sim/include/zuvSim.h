@@ -62,6 +62,16 @@ struct OutputModeSetting {
     uint16_t mode = 0;  // on port A, class 0
 };
 
+// How the device's clock and its link's delivery differ from an ideal device, so
+// that time stamping can be measured against the truth.
+struct TimingConfig {
+    double clockDriftPpm = 0.0;  // the device clock runs this much fast against the host's (negative: slow)
+    uint32_t burstMs = 0;        // frames wait and leave together every N ms, like a USB serial adapter; 0 = at once
+    uint32_t dropEvery = 0;      // every N-th frame of each log id is never sent: a gap in its ts; 0 = none
+    std::string truthFile;       // every log frame sent, one line "ID TS HOST_US"; empty = none
+};
+constexpr double kMaxClockDriftPpm = 1000.0;
+
 struct SimConfig {
     ClockMode clock = ClockMode::RealTime;
     LinkKind link = LinkKind::None;
@@ -84,6 +94,7 @@ struct SimConfig {
     size_t exportPadTo = 0;                      // pads the exported image with zeros (at most 100000)
     std::array<SyncPulses, kSyncInputCount> sync{};
     FaultConfig faults;
+    TimingConfig timing;
 };
 
 // One unit as it left the device: [noise][frame]. The frame may be damaged on purpose.

@@ -43,6 +43,7 @@ struct SimCliOptions {
     uint32_t seed = 1;
     double duration = 0.0;  // seconds; 0 = until a signal
     FaultConfig faults;
+    TimingConfig timing;
     double unplugAfter = 0.0;  // seconds; 0 = never
     double replugAfter = 0.0;  // seconds after the unplug; 0 = never
 };

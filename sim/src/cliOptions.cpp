@@ -3,6 +3,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "timingOptions.h"
 #include "zuvSimCli.h"
 
 namespace zuv::sim {
@@ -88,6 +89,7 @@ void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
     app.add_option("--unplug-after", o.unplugAfter, "Close the link after S seconds")->check(CLI::NonNegativeNumber);
     app.add_option("--replug-after", o.replugAfter, "Open a new link S seconds after the unplug")
         ->check(CLI::NonNegativeNumber);
+    addTimingOptions(app, o.timing);
 }
 
 bool zuvSimBuildConfig(const SimCliOptions &o, SimConfig &config, std::string &error) {
@@ -130,6 +132,10 @@ bool zuvSimBuildConfig(const SimCliOptions &o, SimConfig &config, std::string &e
     config.tsStart = o.tsStart;
     config.seed = o.seed;
     config.faults = o.faults;
+    if (!checkTimingOptions(o.timing, error)) {
+        return false;
+    }
+    config.timing = o.timing;
     if (o.rates.empty() && o.settings.empty()) {
         for (const char *rate : kDefaultRates) {
             parseRateOption(rate, config.outputModes, error);

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "deliveryTiming.h"
 #include "device.h"
 #include "faultInjector.h"
 #include "outputQueue.h"
@@ -31,7 +32,7 @@ constexpr size_t kReadChunk = 65536;
 
 struct Simulator::Impl final : DeviceOutput {
     explicit Impl(SimConfig cfg)
-        : config(std::move(cfg)), faults(config.seed), device(config, *this, stats), readBuffer(kReadChunk) {
+        : config(std::move(cfg)), timing(config.timing), faults(config.seed), device(config, *this, stats), readBuffer(kReadChunk) {
         faults.configure(config.faults);
     }
 
@@ -54,6 +55,7 @@ struct Simulator::Impl final : DeviceOutput {
     }
 
     SimConfig config;
+    DeliveryTiming timing;
     mutable std::mutex mutex;
     std::condition_variable changed;
     SimStats stats;
@@ -93,6 +95,9 @@ void Simulator::Impl::wake() {
 void Simulator::Impl::deliver(const QueuedUnit &u, const uint8_t *bytes) {
     ++stats.unitsWritten;
     stats.bytesWritten += u.size;
+    if (u.msgClass <= 1) {
+        timing.sent(bytes, u.size, u.noiseBytes, u.msgId, u.deviceTimeUs);
+    }
     if (tap) {
         SentFrame sent;
         sent.bytes = bytes;
@@ -108,7 +113,7 @@ void Simulator::Impl::deliver(const QueuedUnit &u, const uint8_t *bytes) {
 
 void Simulator::Impl::deviceFrame(const uint8_t *frame, size_t size, uint8_t msgClass, uint8_t msgId,
                                   uint64_t timeUs) {
-    if (faults.config().silent) {
+    if (faults.config().silent || (msgClass <= 1 && timing.dropLog(msgId))) {
         ++stats.unitsDropped;
         return;
     }
@@ -287,19 +292,28 @@ void Simulator::Impl::run() {
     while (!stopping) {
         handleLinkRequest();
         if (config.clock == ClockMode::RealTime) {
-            device.advanceTo(static_cast<uint64_t>(nowUs()));
+            device.advanceTo(timing.deviceUs(nowUs()));
         }
         const int64_t now = nowUs();
         if (config.link == LinkKind::Pty && plugged && hostAway && now >= nextHostProbeUs) {
             probeHost();
         }
-        flush();
+        if (timing.mayFlush(now)) {
+            flush();
+            if (queue.empty()) {
+                timing.burstDone();
+            }
+        }
 
         int64_t waitUs = kIdleWaitUs;
         if (config.clock == ClockMode::RealTime) {
-            const uint64_t wakeAt = device.nextWakeUs();
-            const int64_t untilWake = wakeAt > static_cast<uint64_t>(now) ? static_cast<int64_t>(wakeAt) - now : 0;
+            const int64_t wakeAt = timing.hostUs(device.nextWakeUs());
+            const int64_t untilWake = wakeAt > now ? wakeAt - now : 0;
             waitUs = untilWake < waitUs ? untilWake : waitUs;
+        }
+        const int64_t untilBurst = timing.untilNextBurst(now);
+        if (!queue.empty() && untilBurst >= 0 && untilBurst < waitUs) {
+            waitUs = untilBurst;
         }
         if (plugged && hostAway && waitUs > kHostProbeUs) {
             waitUs = kHostProbeUs;
@@ -328,7 +342,7 @@ void Simulator::Impl::run() {
         }
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
             if (config.clock == ClockMode::RealTime) {
-                device.advanceTo(static_cast<uint64_t>(nowUs()));
+                device.advanceTo(timing.deviceUs(nowUs()));
             }
             readInput();
             if (config.link == LinkKind::Pty && (fds[1].revents & POLLHUP)) {
@@ -355,6 +369,9 @@ ZuvErrorCode Simulator::start() {
     if (s.config.link == LinkKind::Udp) {
         s.udpBind = s.config.udpBind;
     }
+    if (!s.timing.open(s.error)) {
+        return ZUV_ERROR;
+    }
     const ZuvErrorCode powered = s.device.powerOn(s.error);
     if (powered != ZUV_NO_ERROR) {
         return powered;
@@ -372,6 +389,7 @@ ZuvErrorCode Simulator::start() {
     }
     s.started = true;
     s.epoch = std::chrono::steady_clock::now();
+    s.timing.setEpoch(std::chrono::duration_cast<std::chrono::microseconds>(s.epoch.time_since_epoch()).count());
     if (s.config.link != LinkKind::None || s.config.clock == ClockMode::RealTime) {
         s.threadRunning = true;
         s.thread = std::thread([&s] { s.run(); });
