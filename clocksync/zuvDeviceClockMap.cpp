@@ -27,6 +27,8 @@ void DeviceClockMap::reset() {
     intercept_ = 0.0;
     slope_ = 0.0;
     fitted_ = false;
+    thinWindow_ = false;
+    recovering_ = false;
     haveOffset_ = false;
     window_.fill(Bucket{});
     windowEmpty_ = true;
@@ -40,17 +42,21 @@ void DeviceClockMap::startClock(uint32_t deviceStamp) {
     window_.fill(Bucket{});
     windowEmpty_ = true;
     fitted_ = false;
+    thinWindow_ = false;
+    recovering_ = false;
     haveOffset_ = false;
     intercept_ = 0.0;
     slope_ = 0.0;
 }
 
-void DeviceClockMap::addToWindow(int64_t deviceUs, int64_t offsetUs) {
+bool DeviceClockMap::addToWindow(int64_t deviceUs, int64_t offsetUs) {
     const int64_t index = floorDiv(deviceUs, kBucketUs);
     if (!windowEmpty_ && index <= newestBucket_ - kBuckets) {
-        return;  // older than the window
+        return false;  // older than the window
     }
+    bool completed = false;
     if (windowEmpty_ || index > newestBucket_) {
+        completed = !windowEmpty_;
         newestBucket_ = index;
         windowEmpty_ = false;
     }
@@ -61,52 +67,71 @@ void DeviceClockMap::addToWindow(int64_t deviceUs, int64_t offsetUs) {
         bucket.deviceUs = deviceUs;
         bucket.offsetUs = offsetUs;
     }
+    return completed;
 }
 
 bool DeviceClockMap::fit() {
+    // The completed buckets' minima in device-time order; the newest bucket is still filling.
     int count = 0;
-    double meanDevice = 0.0;
-    double meanOffset = 0.0;
-    const int64_t oldest = newestBucket_ - kBuckets;
-    // The newest bucket is still filling: its minimum is not one yet.
-    const auto inFit = [this, oldest](const Bucket &bucket) {
-        return bucket.used && bucket.index > oldest && bucket.index < newestBucket_;
-    };
-    for (const Bucket &bucket : window_) {
-        if (inFit(bucket)) {
-            ++count;
-            meanDevice += static_cast<double>(bucket.deviceUs);
-            meanOffset += static_cast<double>(bucket.offsetUs);
+    double sumDevice = 0.0;
+    for (int64_t index = newestBucket_ - kBuckets + 1; index < newestBucket_; ++index) {
+        const Bucket &bucket = window_[static_cast<size_t>(index - floorDiv(index, kBuckets) * kBuckets)];
+        if (!bucket.used || bucket.index != index) {
+            continue;
         }
+        // Relative to the first minimum, so that the hull arithmetic keeps its precision.
+        const Point point{static_cast<double>(bucket.deviceUs), static_cast<double>(bucket.offsetUs)};
+        points_[static_cast<size_t>(count++)] = point;
+        sumDevice += point.device;
     }
-    if (count < kMinBucketsForDrift) {
+    // After a silence that emptied the window the old line is better than a fit of a few seconds.
+    if (fitted_ && count < kMinBucketsForDrift) {
+        recovering_ = true;
+    }
+    if (count < (recovering_ ? kBuckets / 4 : kMinBucketsForDrift)) {
         return false;
     }
-    meanDevice /= count;
-    meanOffset /= count;
-    double covariance = 0.0;
-    double variance = 0.0;
-    for (const Bucket &bucket : window_) {
-        if (inFit(bucket)) {
-            const double dx = static_cast<double>(bucket.deviceUs) - meanDevice;
-            covariance += dx * (static_cast<double>(bucket.offsetUs) - meanOffset);
-            variance += dx * dx;
+    recovering_ = false;
+    const Point origin = points_[0];
+    // Lower convex hull (monotone chain): a line under every minimum touches it.
+    int hullSize = 0;
+    for (int i = 0; i < count; ++i) {
+        const Point p{points_[static_cast<size_t>(i)].device - origin.device,
+                      points_[static_cast<size_t>(i)].offset - origin.offset};
+        while (hullSize >= 2) {
+            const Point &a = hull_[static_cast<size_t>(hullSize - 2)];
+            const Point &b = hull_[static_cast<size_t>(hullSize - 1)];
+            const double cross = (b.device - a.device) * (p.offset - a.offset) - (b.offset - a.offset) * (p.device - a.device);
+            if (cross > 0.0) {
+                break;
+            }
+            --hullSize;
+        }
+        hull_[static_cast<size_t>(hullSize++)] = p;
+    }
+    // Of the lines under every minimum, the one closest to them on the whole (the
+    // one-way estimate) is the hull edge over their mean device time.
+    const double centre = sumDevice / count - origin.device;
+    double slope = 0.0;
+    double intercept = hull_[0].offset;  // relative to the origin
+    for (int i = 0; i + 1 < hullSize; ++i) {
+        const Point &a = hull_[static_cast<size_t>(i)];
+        const Point &b = hull_[static_cast<size_t>(i + 1)];
+        if (b.device >= centre || i + 2 == hullSize) {
+            slope = b.device > a.device ? (b.offset - a.offset) / (b.device - a.device) : 0.0;
+            intercept = a.offset - slope * a.device;
+            break;
         }
     }
-    const double slope = variance > 0.0 ? std::clamp(covariance / variance, -kMaxSlope, kMaxSlope) : 0.0;
-    // The line goes under every minimum: a sample cannot arrive before it was made.
-    double intercept = 0.0;
-    bool first = true;
-    for (const Bucket &bucket : window_) {
-        if (inFit(bucket)) {
-            const double candidate =
-                static_cast<double>(bucket.offsetUs) - slope * static_cast<double>(bucket.deviceUs);
-            intercept = first ? candidate : std::min(intercept, candidate);
-            first = false;
+    if (std::fabs(slope) > kMaxSlope) {
+        slope = std::clamp(slope, -kMaxSlope, kMaxSlope);
+        intercept = hull_[0].offset - slope * hull_[0].device;
+        for (int i = 1; i < hullSize; ++i) {
+            intercept = std::min(intercept, hull_[static_cast<size_t>(i)].offset - slope * hull_[static_cast<size_t>(i)].device);
         }
     }
     slope_ = slope;
-    intercept_ = intercept;
+    intercept_ = origin.offset + intercept - slope * origin.device;
     fitted_ = true;
     return true;
 }
@@ -142,15 +167,16 @@ MappedStamp DeviceClockMap::map(uint8_t kind, uint32_t deviceStamp, int64_t arri
         lowestOffsetUs_ = offsetUs;
         haveOffset_ = true;
     }
-    addToWindow(deviceUs, offsetUs);
-    if (!fit()) {
-        if (fitted_) {
-            // A thin window (after a silence) keeps the last drift, kept under the new samples.
-            intercept_ = std::min(intercept_, static_cast<double>(offsetUs) - slope_ * static_cast<double>(deviceUs));
-        } else {
-            intercept_ = static_cast<double>(lowestOffsetUs_);
-            slope_ = 0.0;
-        }
+    // The line changes when a bucket completes; in between it only comes down under new samples.
+    if (addToWindow(deviceUs, offsetUs)) {
+        thinWindow_ = !fit();
+    }
+    if (!fitted_) {
+        intercept_ = static_cast<double>(lowestOffsetUs_);
+        slope_ = 0.0;
+    } else if (thinWindow_) {
+        // A thin window (after a silence) keeps the last drift, kept under the new samples.
+        intercept_ = std::min(intercept_, static_cast<double>(offsetUs) - slope_ * static_cast<double>(deviceUs));
     }
 
     int64_t hostUs = std::llround(static_cast<double>(deviceUs) + offsetAt(deviceUs));

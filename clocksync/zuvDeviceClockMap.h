@@ -4,10 +4,15 @@
 //
 // A sample can only arrive late, never early, so the lower envelope of
 // (arrival - device time) over recent samples tracks the clock offset
-// (one-way synchronisation): host = device + offset + drift * device, with the
-// offset and drift fitted to the lowest (arrival - device) of each completed
-// 250 ms of device time over the last 16 s. Until 2 s of such minima are held,
-// the lowest (arrival - device) seen so far is the offset and the drift is 0.
+// (one-way synchronisation): host = device + offset + drift * device. The line
+// is the edge of the lower convex hull of the lowest (arrival - device) of each
+// completed 250 ms of device time over the last 128 s that lies over their mean
+// time: of the lines under every minimum, the closest to them. A long window
+// matters: deliveries on a grid (USB frames, bursts) make the lowest latency
+// creep with the drift and drop back, and only a window that holds those
+// drops sees the drift. Until 2 s of minima are held, the lowest
+// (arrival - device) seen so far is the offset and the drift is 0; after a
+// silence longer than the window the last line holds until 32 s of minima are.
 //
 // Guarantees: causal (a stamp depends only on the samples given so far) and
 // deterministic (the same sequence gives the same stamps), so a recording
@@ -37,7 +42,7 @@ class DeviceClockMap {
 public:
     static constexpr int kKinds = 256;  // the caller's sample kinds, 0 to 255
     static constexpr int64_t kBucketUs = 250000;
-    static constexpr int kBuckets = 64;
+    static constexpr int kBuckets = 512;
     static constexpr int kMinBucketsForDrift = 8;
     static constexpr int64_t kJumpUs = 2000000;
 
@@ -64,7 +69,7 @@ private:
     };
 
     void startClock(uint32_t deviceStamp);
-    void addToWindow(int64_t deviceUs, int64_t offsetUs);
+    bool addToWindow(int64_t deviceUs, int64_t offsetUs);  // true when it completed a bucket
     bool fit();  // false when the window holds too few minima
     double offsetAt(int64_t deviceUs) const { return intercept_ + slope_ * static_cast<double>(deviceUs); }
 
@@ -75,7 +80,15 @@ private:
     bool windowEmpty_ = true;
     int64_t newestBucket_ = 0;
     std::array<Bucket, kBuckets> window_{};
+    struct Point {
+        double device;
+        double offset;
+    };
+    std::array<Point, kBuckets> points_{};
+    std::array<Point, kBuckets> hull_{};
     bool fitted_ = false;  // the drift comes from a fit of this clock
+    bool thinWindow_ = false;  // the last fit found too few minima: the line is kept
+    bool recovering_ = false;  // a silence emptied the window: refit once it holds 32 s again
     bool haveOffset_ = false;
     int64_t lowestOffsetUs_ = 0;
     double intercept_ = 0.0;

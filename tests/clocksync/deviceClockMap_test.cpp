@@ -50,13 +50,15 @@ class Drift : public ::testing::TestWithParam<double> {};
 TEST_P(Drift, MappedStampsFollowTheTruthThroughBurstsAndDrift) {
     StreamShape shape;
     shape.driftPpm = GetParam();
-    const std::vector<Sample> samples = makeStream(shape, 60.0);
+    const std::vector<Sample> samples = makeStream(shape, 120.0);
     DeviceClockMap map;
     const MappedRun run = mapAll(map, samples);
     EXPECT_EQ(run.jumps, 0);
     expectMonotonic(run);
-    // After the first 20 s the window is full: the error stays flat.
-    const size_t warm = static_cast<size_t>(20 * shape.rateHz);
+    // Bursts on a host grid make the lowest latency creep with the drift and
+    // drop back every 1 ms / drift (20 s at 50 ppm); once the window holds two
+    // such drops the drift is known and the error stays flat.
+    const size_t warm = static_cast<size_t>(60 * shape.rateHz);
     EXPECT_LE(percentileSpread(errors(samples, run, warm)), 100);
     std::vector<int64_t> arrival;
     for (size_t i = warm; i < samples.size(); ++i) arrival.push_back(samples[i].arrivalUs - samples[i].trueHostUs);
@@ -79,9 +81,9 @@ TEST(DeviceClockMap, BeforeTheWindowFillsTheLowestOffsetSoFarIsUsed) {
 
 TEST(DeviceClockMap, UnwrapsThe32BitCounter) {
     StreamShape shape;
-    shape.deviceStartUs = 0xFFFFFFFFu - 3000000u;  // wraps 3 s in
-    shape.driftPpm = 20.0;
-    const std::vector<Sample> samples = makeStream(shape, 30.0);
+    shape.deviceStartUs = 0xFFFFFFFFu - 25000000u;  // wraps 25 s in, the estimate settled
+    shape.driftPpm = -100.0;
+    const std::vector<Sample> samples = makeStream(shape, 40.0);
     DeviceClockMap map;
     const MappedRun run = mapAll(map, samples);
     EXPECT_EQ(run.jumps, 0);
@@ -116,8 +118,8 @@ TEST(DeviceClockMap, ADeviceRebootStartsANewEstimateWithOneJump) {
     StreamShape after = before;
     after.deviceStartUs = 0;  // the counter starts again
     after.hostStartUs = samples.back().trueHostUs + 1000000;  // after a 1 s boot
-    after.driftPpm = -30.0;
-    const std::vector<Sample> rebooted = makeStream(after, 30.0);
+    after.driftPpm = -100.0;
+    const std::vector<Sample> rebooted = makeStream(after, 40.0);
     const size_t rebootAt = samples.size();
     samples.insert(samples.end(), rebooted.begin(), rebooted.end());
 
@@ -128,7 +130,7 @@ TEST(DeviceClockMap, ADeviceRebootStartsANewEstimateWithOneJump) {
     EXPECT_EQ(map.clockJumps(), 1);
     expectMonotonic(run);
     EXPECT_LE(percentileSpread(errors(samples, run, rebootAt + 20 * 200)), 100);
-    EXPECT_NEAR(map.driftPpm(), -30.0, 3.0);
+    EXPECT_NEAR(map.driftPpm(), -100.0, 3.0);
 }
 
 TEST(DeviceClockMap, AStampFarFromThePredictionIsANewClock) {
@@ -146,24 +148,24 @@ TEST(DeviceClockMap, AStampFarFromThePredictionIsANewClock) {
 TEST(DeviceClockMap, ALongSilenceKeepsTheEstimate) {
     StreamShape shape;
     shape.driftPpm = 80.0;
-    const std::vector<Sample> all = makeStream(shape, 120.0);
-    // Nothing arrives from 30 s to 90 s; the device clock runs on.
+    const std::vector<Sample> all = makeStream(shape, 220.0);
+    // Nothing arrives from 40 s to 200 s, longer than the window; the device clock runs on.
     std::vector<Sample> samples;
     for (const Sample &sample : all) {
         const int64_t t = sample.trueHostUs - shape.hostStartUs;
-        if (t < 30000000 || t >= 90000000) samples.push_back(sample);
+        if (t < 40000000 || t >= 200000000) samples.push_back(sample);
     }
     DeviceClockMap map;
     const MappedRun run = mapAll(map, samples);
     EXPECT_EQ(run.jumps, 0);
     expectMonotonic(run);
-    const size_t resumed = 30 * 200;
-    // Right after the silence the last drift still holds.
-    std::vector<int64_t> afterSilence = errors(samples, run, 20 * 200);
-    EXPECT_LE(percentileSpread(afterSilence), 200);
+    const size_t resumed = 40 * 200;
+    // Right after the silence the last drift still holds: no step, and the error stays flat.
     EXPECT_LE(std::llabs(run.stamps[resumed].hostUs - samples[resumed].trueHostUs -
                          (run.stamps[resumed - 1].hostUs - samples[resumed - 1].trueHostUs)),
               200);
+    EXPECT_LE(percentileSpread(errors(samples, run, 30 * 200)), 200);
+    EXPECT_NEAR(map.driftPpm(), 80.0, 5.0);
 }
 
 TEST(DeviceClockMap, StampsOfOneKindNeverGoBack) {

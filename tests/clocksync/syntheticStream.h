@@ -1,5 +1,5 @@
-// A device stream with known truth: samples made at a steady rate on the host
-// clock, stamped by a device clock with an offset and a drift, and delivered in
+// A device stream with known truth: samples made at a steady rate on a device
+// clock with an offset and a drift against the host's, and delivered in
 // bursts (like a USB serial adapter) plus a small deterministic jitter.
 #pragma once
 
@@ -40,10 +40,10 @@ inline std::vector<Sample> makeStream(const StreamShape &shape, double seconds) 
     const int64_t burstPhase = 3100;
     for (int i = 0; i < count; ++i) {
         Sample sample;
+        // The device's own loop sets the pace: steady on its clock, drifting on the host's.
         const double elapsed = i * periodUs;
-        sample.trueHostUs = shape.hostStartUs + std::llround(elapsed);
-        sample.deviceStamp =
-            static_cast<uint32_t>(shape.deviceStartUs + std::llround(elapsed * (1.0 + shape.driftPpm * 1e-6)));
+        sample.deviceStamp = static_cast<uint32_t>(shape.deviceStartUs + static_cast<uint32_t>(std::llround(elapsed)));
+        sample.trueHostUs = shape.hostStartUs + std::llround(elapsed / (1.0 + shape.driftPpm * 1e-6));
         int64_t sent = sample.trueHostUs;
         if (shape.burstUs > 0) {
             const int64_t sinceFirstBurst = sample.trueHostUs - burstPhase;
