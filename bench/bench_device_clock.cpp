@@ -6,7 +6,10 @@
 // generation time, and prints the 1st to 99th percentile spread of each after
 // removing its median (the host clock's origin is not the steady clock's).
 //
-//   build/bin/bench_device_clock [--seconds S] [--burst-ms N] [--drift-ppm P] [--package PATH]
+//   build/bin/bench_device_clock [--seconds S] [--burst-ms N] [--drift-ppm P] [--package PATH] [--dump FILE]
+//
+// --dump writes "TS TRUTH MAPPED ARRIVAL" per IMU sample (truth on the steady clock, the
+// others on the host clock).
 //
 // Goal: at most 100 us spread for the mapped stamps. The first 20 s (or a
 // third of a shorter run) are left out: the estimate is still settling.
@@ -39,6 +42,7 @@ struct Options {
     double seconds = 60;
     uint32_t burstMs = 16;
     double driftPpm = 50;
+    std::string dump;  // "ts truth mapped arrival" per IMU sample, for plots
 };
 Options gOptions;
 
@@ -156,6 +160,20 @@ void BM_DeviceClockStamps(benchmark::State &state) {
             }
             return errors;
         };
+        if (!gOptions.dump.empty()) {
+            std::map<uint32_t, int64_t> arrivals;
+            for (const Stamped &s : arrivalStamps) arrivals[s.ts] = s.stamp;
+            std::FILE *out = std::fopen(gOptions.dump.c_str(), "w");
+            for (const Stamped &s : mappedStamps) {
+                const auto made = truth.find(s.ts);
+                const auto arrived = arrivals.find(s.ts);
+                if (out != nullptr && made != truth.end() && arrived != arrivals.end()) {
+                    std::fprintf(out, "%u %lld %lld %lld\n", s.ts, static_cast<long long>(made->second),
+                                 static_cast<long long>(s.stamp), static_cast<long long>(arrived->second));
+                }
+            }
+            if (out != nullptr) std::fclose(out);
+        }
         mapped = spreadOf(errorsOf(mappedStamps));
         arrival = spreadOf(errorsOf(arrivalStamps));
     }
@@ -186,10 +204,12 @@ int main(int argc, char **argv) {
             gOptions.driftPpm = std::atof(argv[++i]);
         } else if (arg == "--package" && i + 1 < argc) {
             gOptions.package = argv[++i];
+        } else if (arg == "--dump" && i + 1 < argc) {
+            gOptions.dump = argv[++i];
         } else if (arg.rfind("--benchmark_", 0) == 0) {
             rest.push_back(argv[i]);
         } else {
-            std::fprintf(stderr, "usage: %s [--seconds S] [--burst-ms N] [--drift-ppm P] [--package PATH]\n",
+            std::fprintf(stderr, "usage: %s [--seconds S] [--burst-ms N] [--drift-ppm P] [--package PATH] [--dump FILE]\n",
                          argv[0]);
             return 2;
         }
