@@ -19,11 +19,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "ZuvCommunication.h"
 #include "maps.hpp"
 #include "maps_advanced.h"
 #include "zuvEComProtocol.h"
+#include "zuvLinkStatistics.h"
+#include "zuvLinkSupervisor.h"
+#include "zuvLogFrameWait.h"
 
 class MAPSZUV_FrameReader : public MAPSAdvancedComponent {
 public:
@@ -55,10 +59,30 @@ private:
     bool birthSerial();
     bool birthUdp();
     void birthAux();
+    // Link supervision (maps_ZUV_FrameReaderLink.cpp); the *Locked ones run under linkMutex_.
+    void linkOpened();
+    ZuvErrorCode receiveLocked(zuv::LogFrame &frame);
+    void linkFailedLocked(int osError);
+    bool reopenLocked();
+    void publishStatistics();
+    void warnOfLinkBudget(uint32_t baudRate);
+    void reportOpenFailure(int level);
 
     CZuvCommunication link_;
     std::mutex linkMutex_;   // the main link: Birth, Core's reads, Death, AutoDetection
     bool linkOpen_ = false;  // guarded by linkMutex_
     std::mutex auxMutex_;    // the auxiliary side of the link
     MAPSOutput *data_ = nullptr;
+
+    // Link supervision: the counts, the relay and the state are guarded by
+    // linkMutex_; the rest is Core's own.
+    zuv::LinkStatistics statistics_;
+    zuv::LinkSupervisor supervisor_;
+    std::string port_;
+    uint32_t baudRate_ = 0;
+    bool serial_ = false;
+    bool reconnect_ = true;
+    MAPSOutput *linkStatistics_ = nullptr;
+    int64_t framesPublished_ = 0;
+    uint32_t lastStatisticsMs_ = 0;
 };
