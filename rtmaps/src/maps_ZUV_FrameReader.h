@@ -64,6 +64,7 @@ private:
     ZuvErrorCode receiveLocked(zuv::LogFrame &frame);
     void linkFailedLocked(int osError);
     bool reopenLocked();
+    void reportBack(uint32_t goneMs);
     void publishStatistics();
     void warnOfLinkBudget(uint32_t baudRate);
     void reportOpenFailure(int level);

@@ -26,6 +26,11 @@ void MAPSZUV_FrameReader::linkOpened() {
 
 ZuvErrorCode MAPSZUV_FrameReader::receiveLocked(zuv::LogFrame &frame) {
     const uint32_t now = zuvGetTime();
+    if (supervisor_.isLost() && linkOpen_) {
+        // A detection opened a link meanwhile: that one is used as it is.
+        statistics_.count(zuv::kReconnections);
+        reportBack(supervisor_.reopened(now));
+    }
     if (supervisor_.isLost()) {
         if (!reconnect_ || !supervisor_.reopenDue(now)) {
             return ZUV_NOT_READY;
@@ -81,11 +86,14 @@ bool MAPSZUV_FrameReader::reopenLocked() {
     ConfigureOutputRate();
     statistics_.endCommandCopy(link_.GetHandle());
     statistics_.count(zuv::kReconnections);
-    const uint32_t goneMs = supervisor_.reopened(zuvGetTime());
+    reportBack(supervisor_.reopened(zuvGetTime()));
+    return true;
+}
+
+void MAPSZUV_FrameReader::reportBack(uint32_t goneMs) {
     char text[160];
     std::snprintf(text, sizeof text, "Link to %s back after %.1f s.", port_.c_str(), goneMs / 1000.0);
     Report(text, 0);
-    return true;
 }
 
 void MAPSZUV_FrameReader::publishStatistics() {
