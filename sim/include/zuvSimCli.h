@@ -45,6 +45,7 @@ struct SimCliOptions {
     FaultConfig faults;
     double unplugAfter = 0.0;  // seconds; 0 = never
     double replugAfter = 0.0;  // seconds after the unplug; 0 = never
+    uint32_t unplugTimes = 1;  // unplug cycles; each next one unplugAfter seconds after the replug
 };
 
 void zuvSimAddOptions(CLI::App &app, SimCliOptions &options);
