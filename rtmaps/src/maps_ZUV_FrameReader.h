@@ -7,7 +7,9 @@
 // Errors: a main link that will not open stops the component at start
 // (reported); everything else is reported and the component runs on. Frames
 // with a wrong CRC, a bad shape or a class other than 0 and 1 are dropped
-// silently; a silent link makes Core return after about one second.
+// silently (and counted, see zuvLinkStatistics.h); a silent link makes Core
+// return after about one second. A serial link that fails is reopened from
+// Core (pReconnect), see maps_ZUV_FrameReaderLink.cpp.
 // Threading: Birth, Core and Death on the component's thread; the auxiliary
 // loop on a thread of its own; Dynamic and the actions on host threads. The
 // main link is guarded by one lock: Core only tries it, so a detection that
