@@ -19,6 +19,7 @@ constexpr int kAuxDataMaxSize = 4086;
 const MAPSOutputDefinition kOutputs[] = {
     {"oData", MAPSType_Stream8, kDataMaxSize, 16},
     {"oAuxData", MAPSType_TextAscii, kAuxDataMaxSize, 16},
+    {"oLinkStatistics", MAPSType_Integer64, static_cast<int>(zuv::kLinkCountSize), 16},
 };
 
 #define ZUV_RATE_PROPERTY(name) {name, MAPSPropertyValue::Enum(zuv::kRateChoices, 0), kFlags}
@@ -59,6 +60,8 @@ const MAPSPropertyDefinition kProperties[] = {
     ZUV_RATE_PROPERTY("pDvlWaterTrack"),
     ZUV_RATE_PROPERTY("pAirData"),
     ZUV_RATE_PROPERTY("pUsbl"),
+    {"pReconnect", MAPSPropertyValue::Bool(true), kFlags},
+    {"pLinkStatistics", MAPSPropertyValue::Bool(false), kFlags},
 };
 
 #undef ZUV_RATE_PROPERTY
@@ -132,13 +135,25 @@ void MAPSZUV_FrameReader::Dynamic() {
             NewProperty(rate.property);
         }
     }
+    if (serial) {
+        NewProperty("pReconnect");
+    }
+    NewProperty("pLinkStatistics");
     if (!textProperty(*this, "pAuxComPort").IsEmpty()) {
         NewOutput("oAuxData");
+    }
+    bool statistics = false;
+    Get(Property("pLinkStatistics"), statistics);
+    if (statistics) {
+        NewOutput("oLinkStatistics");
     }
 }
 
 void MAPSZUV_FrameReader::Birth() {
     data_ = &Output("oData");
+    bool statistics = false;
+    Get(Property("pLinkStatistics"), statistics);
+    linkStatistics_ = statistics ? &Output("oLinkStatistics") : nullptr;
     MAPSEnumStruct interfaceChoice;
     Get(Property("pInterface"), interfaceChoice);
     const MAPSString interfaceText = interfaceChoice.SelectedText();
@@ -160,6 +175,10 @@ bool MAPSZUV_FrameReader::birthSerial() {
     Report("Start if serial", 0);
     const long long baudRate = integerProperty(*this, "pBaudRate");
     const MAPSString port = textProperty(*this, "pComPort");
+    serial_ = true;
+    port_ = port.c_str();
+    baudRate_ = static_cast<uint32_t>(baudRate);
+    Get(Property("pReconnect"), reconnect_);
     std::unique_lock<std::mutex> lock(linkMutex_);
     const ZuvErrorCode rc = link_.Connect(std::string(port.c_str()), static_cast<uint32_t>(baudRate), false);
     if (rc != ZUV_NO_ERROR) {
@@ -169,10 +188,13 @@ bool MAPSZUV_FrameReader::birthSerial() {
                                  ", baudrate: " + std::to_string(baudRate) +
                                  ". ZUV Error Code: " + std::to_string(static_cast<int>(rc)) + ".";
         Report(text.c_str(), 0);
+        reportOpenFailure(0);
         CommitSuicide();
         return false;
     }
     linkOpen_ = true;
+    linkOpened();
+    warnOfLinkBudget(static_cast<uint32_t>(baudRate));
     // Commands share the receive buffer with Core's extraction: all of them are
     // answered before the first read.
     ConfigureOutputRate();
@@ -193,10 +215,12 @@ bool MAPSZUV_FrameReader::birthUdp() {
                                  ", local port: " + std::to_string(localPort) +
                                  ". ZUV Error Code: " + std::to_string(static_cast<int>(rc)) + ".";
         Report(text.c_str(), 2);
+        reportOpenFailure(2);
         CommitSuicide();
         return false;
     }
     linkOpen_ = true;
+    linkOpened();
     return true;
 }
 
@@ -227,13 +251,14 @@ void MAPSZUV_FrameReader::Core() {
     auto receive = [this](zuv::LogFrame &f) {
         // A detection holding the link, or a link it left closed, reads as "no bytes yet".
         std::unique_lock<std::mutex> lock(linkMutex_, std::try_to_lock);
-        if (!lock.owns_lock() || !linkOpen_) {
+        if (!lock.owns_lock()) {
             return ZUV_NOT_READY;
         }
-        return Quarvelis_zuvEComProtocolReceive(link_.GetHandle(), &f.msgClass, &f.msgId, f.payload,
-                                                &f.payloadSize, sizeof f.payload, f.crc);
+        return receiveLocked(f);
     };
-    if (!zuv::WaitForLogFrame(receive, frame, zuv::PlatformWaitClock(), [this] { return IsDying(); })) {
+    const bool got = zuv::WaitForLogFrame(receive, frame, zuv::PlatformWaitClock(), [this] { return IsDying(); });
+    publishStatistics();
+    if (!got) {
         return;
     }
     MAPSIOElt *element = StartWriting(*data_);
@@ -244,6 +269,7 @@ void MAPSZUV_FrameReader::Core() {
     element->Timestamp() = MAPS::CurrentTime(true, true);
     element->VectorSize() = static_cast<int>(size);
     StopWriting(element, false);
+    ++framesPublished_;
 }
 
 void MAPSZUV_FrameReader::Death() {

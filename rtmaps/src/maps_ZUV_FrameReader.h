@@ -7,7 +7,9 @@
 // Errors: a main link that will not open stops the component at start
 // (reported); everything else is reported and the component runs on. Frames
 // with a wrong CRC, a bad shape or a class other than 0 and 1 are dropped
-// silently; a silent link makes Core return after about one second.
+// silently (and counted, see zuvLinkStatistics.h); a silent link makes Core
+// return after about one second. A serial link that fails is reopened from
+// Core (pReconnect), see maps_ZUV_FrameReaderLink.cpp.
 // Threading: Birth, Core and Death on the component's thread; the auxiliary
 // loop on a thread of its own; Dynamic and the actions on host threads. The
 // main link is guarded by one lock: Core only tries it, so a detection that
@@ -19,11 +21,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "ZuvCommunication.h"
 #include "maps.hpp"
 #include "maps_advanced.h"
 #include "zuvEComProtocol.h"
+#include "zuvLinkStatistics.h"
+#include "zuvLinkSupervisor.h"
+#include "zuvLogFrameWait.h"
 
 class MAPSZUV_FrameReader : public MAPSAdvancedComponent {
 public:
@@ -55,10 +61,31 @@ private:
     bool birthSerial();
     bool birthUdp();
     void birthAux();
+    // Link supervision (maps_ZUV_FrameReaderLink.cpp); the *Locked ones run under linkMutex_.
+    void linkOpened();
+    ZuvErrorCode receiveLocked(zuv::LogFrame &frame);
+    void linkFailedLocked(int osError);
+    bool reopenLocked();
+    void reportBack(uint32_t goneMs);
+    void publishStatistics();
+    void warnOfLinkBudget(uint32_t baudRate);
+    void reportOpenFailure(int level);
 
     CZuvCommunication link_;
     std::mutex linkMutex_;   // the main link: Birth, Core's reads, Death, AutoDetection
     bool linkOpen_ = false;  // guarded by linkMutex_
     std::mutex auxMutex_;    // the auxiliary side of the link
     MAPSOutput *data_ = nullptr;
+
+    // Link supervision: the counts, the relay and the state are guarded by
+    // linkMutex_; the rest is Core's own.
+    zuv::LinkStatistics statistics_;
+    zuv::LinkSupervisor supervisor_;
+    std::string port_;
+    uint32_t baudRate_ = 0;
+    bool serial_ = false;
+    bool reconnect_ = true;
+    MAPSOutput *linkStatistics_ = nullptr;
+    int64_t framesPublished_ = 0;
+    uint32_t lastStatisticsMs_ = 0;
 };

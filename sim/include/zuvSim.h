@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "zuvEComLogRates.h"
 #include "zuvErrorCodes.h"
 
 namespace zuv::sim {
@@ -54,7 +55,7 @@ constexpr size_t kSyncInputCount = 5;
 // magnetometer 100 Hz, GNSS logs kGnssUpdateRateHz (as the features answer says),
 // odometer 50 Hz, air data 25 Hz, DVL 10 Hz, USBL and magnetometer calibration 1 Hz.
 // 0 for event markers (they follow their pulses) and ids the device does not produce.
-constexpr uint8_t kGnssUpdateRateHz = 5;
+constexpr uint8_t kGnssUpdateRateHz = ZUV_ECOM_GNSS_UPDATE_RATE_HZ;
 uint32_t newDataRateHz(uint8_t logId);
 
 struct OutputModeSetting {

@@ -46,6 +46,7 @@ struct SimCliOptions {
     TimingConfig timing;
     double unplugAfter = 0.0;  // seconds; 0 = never
     double replugAfter = 0.0;  // seconds after the unplug; 0 = never
+    uint32_t unplugTimes = 1;  // unplug cycles; each next one unplugAfter seconds after the replug
 };
 
 void zuvSimAddOptions(CLI::App &app, SimCliOptions &options);

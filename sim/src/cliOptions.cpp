@@ -89,6 +89,9 @@ void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
     app.add_option("--unplug-after", o.unplugAfter, "Close the link after S seconds")->check(CLI::NonNegativeNumber);
     app.add_option("--replug-after", o.replugAfter, "Open a new link S seconds after the unplug")
         ->check(CLI::NonNegativeNumber);
+    app.add_option("--unplug-times", o.unplugTimes,
+                   "Unplug this many times, each --unplug-after seconds after the last replug")
+        ->check(CLI::PositiveNumber);
     addTimingOptions(app, o.timing);
 }
 
@@ -105,6 +108,10 @@ bool zuvSimBuildConfig(const SimCliOptions &o, SimConfig &config, std::string &e
     }
     if (udp && (o.udpBind.empty() || o.udpPeer.empty())) {
         error = "UDP needs both --udp-bind and --udp-peer";
+        return false;
+    }
+    if (o.unplugTimes > 1 && !(o.replugAfter > 0.0)) {
+        error = "--unplug-times goes with --replug-after";
         return false;
     }
     if (o.replugAfter > 0.0 && !(o.unplugAfter > 0.0)) {

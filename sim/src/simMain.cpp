@@ -82,7 +82,8 @@ int zuvSimMain(const SimCliOptions &options, const StopWait &waitForStop) {
 
     const auto start = std::chrono::steady_clock::now();
     double unpluggedAt = -1.0;
-    bool replugged = false;
+    double pluggedAt = 0.0;
+    uint32_t unplugs = 0;
     for (;;) {
         if (wait(100)) {
             break;
@@ -91,15 +92,17 @@ int zuvSimMain(const SimCliOptions &options, const StopWait &waitForStop) {
         if (options.duration > 0.0 && elapsed >= options.duration) {
             break;
         }
-        if (options.unplugAfter > 0.0 && unpluggedAt < 0.0 && elapsed >= options.unplugAfter) {
+        if (options.unplugAfter > 0.0 && unpluggedAt < 0.0 && unplugs < options.unplugTimes &&
+            elapsed >= pluggedAt + options.unplugAfter) {
             simulator.unplug();
             unpluggedAt = elapsed;
+            ++unplugs;
             std::printf("unplugged\n");
             std::fflush(stdout);
         }
-        if (options.replugAfter > 0.0 && unpluggedAt >= 0.0 && !replugged &&
-            elapsed >= unpluggedAt + options.replugAfter) {
-            replugged = true;
+        if (options.replugAfter > 0.0 && unpluggedAt >= 0.0 && elapsed >= unpluggedAt + options.replugAfter) {
+            unpluggedAt = -1.0;
+            pluggedAt = elapsed;
             if (simulator.replug() != ZUV_NO_ERROR) {
                 std::fprintf(stderr, "zuv sim: replug failed: %s\n", simulator.errorText().c_str());
                 return 1;

@@ -1,6 +1,8 @@
 // The serial interface on a pseudo-terminal: the slave side is the "port", the
 // master side plays the device.
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -177,7 +179,9 @@ TEST(Serial, DeviceThatCannotBeOpenedOrSetUpLeavesNothingOpen) {
     const size_t before = openDescriptors();
     ZuvInterface link{};
     EXPECT_EQ(zuvInterfaceSerialCreate(&link, "/dev/ttyZUV_no_such_port", 115200), ZUV_ERROR);
+    EXPECT_EQ(zuvInterfaceGetLastOsError(), ENOENT);
     EXPECT_EQ(zuvInterfaceSerialCreate(&link, "/dev/null", 115200), ZUV_ERROR);  // opens, but is no terminal
+    EXPECT_EQ(zuvInterfaceGetLastOsError(), ENOTTY);
     EXPECT_EQ(zuvInterfaceSerialCreate(&link, nullptr, 115200), ZUV_NULL_POINTER);
     EXPECT_EQ(zuvInterfaceSerialCreate(nullptr, "/dev/null", 115200), ZUV_NULL_POINTER);
     EXPECT_EQ(openDescriptors(), before);
@@ -190,6 +194,7 @@ TEST(Serial, DestroyClosesThePort) {
     const size_t before = openDescriptors();
     ZuvInterface link{};
     ASSERT_EQ(zuvInterfaceSerialCreate(&link, pty.path().c_str(), 115200), ZUV_NO_ERROR);
+    EXPECT_EQ(zuvInterfaceGetLastOsError(), 0) << "a pseudo-terminal refuses low latency silently";
     EXPECT_EQ(openDescriptors(), before + 1);
     EXPECT_EQ(zuvInterfaceDestroy(&link), ZUV_NO_ERROR);
     EXPECT_EQ(openDescriptors(), before);

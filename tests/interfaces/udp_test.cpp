@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <vector>
 
@@ -116,6 +117,115 @@ TEST_F(UdpPair, FlushDropsWhatWaits) {
     const Bytes fresh = {0x01, 0x02, 0x03};
     ASSERT_EQ(zuvInterfaceWrite(&a, fresh.data(), fresh.size()), ZUV_NO_ERROR);
     EXPECT_EQ(receive(&b, fresh.size(), 4096), fresh);
+}
+
+// A plain socket on loopback, on a port of its own.
+int plainSocket(uint16_t *port) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
+    socklen_t length = sizeof(address);
+    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    *port = ntohs(address.sin_port);
+    return fd;
+}
+
+bool sendFrom(int fd, uint32_t port, const Bytes &bytes) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(static_cast<uint16_t>(port));
+    return sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof(to)) ==
+           static_cast<ssize_t>(bytes.size());
+}
+
+TEST_F(UdpPair, DatagramsFromAnotherPortNeverArrive) {
+    uint16_t foreignPort = 0;
+    const int foreign = plainSocket(&foreignPort);
+    const Bytes intruder(30, 0x66), device = {0x01, 0x02};
+    ASSERT_TRUE(sendFrom(foreign, localPortOf(&a), intruder));
+    ASSERT_EQ(zuvInterfaceWrite(&b, device.data(), device.size()), ZUV_NO_ERROR);
+    EXPECT_EQ(receive(&a, 2, 4096), device);
+    uint8_t buffer[64];
+    size_t got = 0;
+    EXPECT_EQ(zuvInterfaceRead(&a, buffer, &got, sizeof(buffer)), ZUV_NO_ERROR);
+    EXPECT_EQ(got, 0u);
+    close(foreign);
+}
+
+TEST(Udp, AnyRemoteAddressTakesEverySender) {
+    ZuvInterface link{};
+    ASSERT_EQ(zuvInterfaceUdpCreate(&link, 0, 0, 0), ZUV_NO_ERROR);
+    uint16_t port = 0;
+    const int sender = plainSocket(&port);
+    const Bytes bytes = {0x07, 0x08, 0x09};
+    ASSERT_TRUE(sendFrom(sender, localPortOf(&link), bytes));
+    std::vector<uint8_t> buffer(16);
+    size_t got = 0;
+    for (int i = 0; i < 5000 && got == 0; ++i) {
+        ASSERT_EQ(zuvInterfaceRead(&link, buffer.data(), &got, buffer.size()), ZUV_NO_ERROR);
+        usleep(1000);
+    }
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got)), bytes);
+    close(sender);
+    zuvInterfaceDestroy(&link);
+}
+
+TEST(Udp, TheBoundPortIsNotSharedEvenWithAddressReuse) {
+    ZuvInterface link{};
+    ASSERT_EQ(zuvInterfaceUdpCreate(&link, kLoopback, 9, 0), ZUV_NO_ERROR);
+    const int second = socket(AF_INET, SOCK_DGRAM, 0);
+    const int yes = 1;
+    setsockopt(second, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(localPortOf(&link)));
+    EXPECT_NE(bind(second, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    EXPECT_EQ(errno, EADDRINUSE);
+    close(second);
+
+    ZuvInterface twin{};
+    EXPECT_EQ(zuvInterfaceUdpCreate(&twin, kLoopback, 9, localPortOf(&link)), ZUV_ERROR);
+    EXPECT_EQ(zuvInterfaceGetLastOsError(), EADDRINUSE);
+    zuvInterfaceDestroy(&link);
+}
+
+TEST(Udp, KernelDropsAreCountedOnceTheBufferOverflows) {
+    ZuvInterface link{};
+    ASSERT_EQ(zuvInterfaceUdpCreate(&link, 0, 0, 0), ZUV_NO_ERROR);
+    uint16_t port = 0;
+    const int sender = plainSocket(&port);
+    const Bytes datagram(8000, 0x00);
+    // Far more than any receive buffer holds, sent while nobody reads.
+    constexpr uint64_t kSent = 4000;
+    for (uint64_t i = 0; i < kSent; ++i) {
+        ASSERT_TRUE(sendFrom(sender, localPortOf(&link), datagram));
+    }
+    std::vector<uint8_t> buffer(datagram.size());
+    uint64_t received = 0;
+    size_t got = 0;
+    do {
+        ASSERT_EQ(zuvInterfaceRead(&link, buffer.data(), &got, buffer.size()), ZUV_NO_ERROR);
+        received += got == datagram.size() ? 1 : 0;
+    } while (got != 0);
+    // The count rides on the next datagram queued after the drops.
+    ASSERT_TRUE(sendFrom(sender, localPortOf(&link), datagram));
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(zuvInterfaceRead(&link, buffer.data(), &got, buffer.size()), ZUV_NO_ERROR);
+        if (got != 0) break;
+        usleep(1000);
+    }
+    ASSERT_EQ(got, datagram.size());
+    uint64_t drops = 0;
+    ASSERT_EQ(zuvInterfaceUdpGetDropCount(&link, &drops), ZUV_NO_ERROR);
+    EXPECT_GT(drops, 0u);
+    EXPECT_EQ(received + drops, kSent);
+    EXPECT_EQ(zuvInterfaceUdpGetDropCount(nullptr, &drops), ZUV_NULL_POINTER);
+    close(sender);
+    zuvInterfaceDestroy(&link);
 }
 
 TEST(Udp, RefusesPortsAboveRangeAndBusyPortsLeavingNothingOpen) {

@@ -28,8 +28,10 @@ std::vector<std::string> concat(std::vector<std::string> a, const std::vector<st
 TEST(ReaderDefinition, SerialHasThePortTheRateAndTheAuxiliaryProperties) {
     ReaderRun run;
     EXPECT_THAT(PropertyNames(run.reader()),
-                ElementsAreArray(concat({"pAlive", "pInterface", "pComPort", "pBaudRate", "pAuxComPort", "pAuxBaudRate"},
-                                        kRateNames)));
+                ElementsAreArray(concat(concat({"pAlive", "pInterface", "pComPort", "pBaudRate", "pAuxComPort",
+                                                "pAuxBaudRate"},
+                                               kRateNames),
+                                        {"pReconnect", "pLinkStatistics"})));
     EXPECT_THAT(OutputNames(run.reader()), ElementsAre("oData"));
     EXPECT_THAT(run.reader().Actions(), ElementsAre("aLifeChecking", "aAutoDetection", "aAutoAuxDetection"));
     EXPECT_TRUE(run.reader().Inputs().empty());
@@ -47,23 +49,39 @@ TEST(ReaderDefinition, SerialHasThePortTheRateAndTheAuxiliaryProperties) {
                                           "5 Hz", "1 Hz", "On PPS", "On New Data", "On Sync A Event",
                                           "On Sync B Event", "On Sync C Event", "On Sync D Event"));
     EXPECT_EQ(rate.selected, 0);
+    EXPECT_TRUE(run.reader().GetProperty("pReconnect").boolean);
+    EXPECT_FALSE(run.reader().GetProperty("pLinkStatistics").boolean);
+}
+
+TEST(ReaderDefinition, LinkStatisticsAddTheirOutput) {
+    ReaderRun run;
+    run.set("pLinkStatistics", "true");
+    ASSERT_THAT(OutputNames(run.reader()), ElementsAre("oData", "oLinkStatistics"));
+    const auto outputs = run.reader().Outputs();
+    EXPECT_EQ(outputs[1].type, zuv::host::ElementType::Integer64);
+    EXPECT_EQ(outputs[1].maxSize, 9);
+    EXPECT_EQ(outputs[1].fifo, 16);
+    run.set("pLinkStatistics", "false");
+    EXPECT_THAT(OutputNames(run.reader()), ElementsAre("oData"));
 }
 
 TEST(ReaderDefinition, UdpHasTheAddressAndPortsAndNoRate) {
     ReaderRun run;
     run.set("pInterface", "UDP");
     EXPECT_THAT(PropertyNames(run.reader()), ElementsAre("pAlive", "pInterface", "pRemoteAdress", "pRemotePort",
-                                                         "pLocalPort", "pAuxComPort", "pAuxBaudRate"));
+                                                         "pLocalPort", "pAuxComPort", "pAuxBaudRate",
+                                                         "pLinkStatistics"));
     EXPECT_EQ(run.reader().GetProperty("pRemotePort").integer, 5678);
     EXPECT_EQ(run.reader().GetProperty("pLocalPort").integer, 1234);
     run.set("pInterface", "Serial");
-    EXPECT_EQ(PropertyNames(run.reader()).size(), 32u);
+    EXPECT_EQ(PropertyNames(run.reader()).size(), 34u);
 }
 
 TEST(ReaderDefinition, AnyOtherInterfaceTextKeepsOnlyTheAuxiliaryProperties) {
     ReaderRun run;
     run.reader().SetProperty("pInterface", PropertyValue::Enum({"Serial", "UDP", "CAN"}, 2));
-    EXPECT_THAT(PropertyNames(run.reader()), ElementsAre("pAlive", "pInterface", "pAuxComPort", "pAuxBaudRate"));
+    EXPECT_THAT(PropertyNames(run.reader()),
+                ElementsAre("pAlive", "pInterface", "pAuxComPort", "pAuxBaudRate", "pLinkStatistics"));
 
     run.start();
     EXPECT_EQ(run.runtime().WaitForEnded(std::chrono::seconds(10)), &run.reader());

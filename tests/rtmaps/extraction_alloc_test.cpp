@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "zuvAllocationCounter.h"
 #include "zuvExtractionHarness.h"
+#include "zuvLinkStatistics.h"
 
 namespace {
 
@@ -70,6 +72,43 @@ TEST(ExtractionHeap, NoAllocationPerCall) {
     EXPECT_GT(frames, 10000);
     EXPECT_GT(crcDrops, 0);
     EXPECT_GT(notReady, 0);
+}
+
+// The reader's counted extraction runs once per frame as well.
+TEST(ExtractionHeap, CountedExtractionAllocatesNothingPerCall) {
+    zuv::test::Rng rng(9);
+    Bytes stream;
+    for (int i = 0; i < 100; ++i) {
+        const Bytes noise = zuv::test::makeNoise(rng, 1 + i % 16, zuv::test::Noise::Hostile);
+        stream.insert(stream.end(), noise.begin(), noise.end());
+        Bytes wire = zuv::test::makeFrame(static_cast<uint8_t>(3 + i % 2), static_cast<uint8_t>(i % 3), rng.bytes(58)).wire;
+        if (i % 4 == 0) {
+            wire[wire.size() - 3] ^= 0x01;
+        }
+        stream.insert(stream.end(), wire.begin(), wire.end());
+    }
+    zuv::test::MemoryLink link;
+    link.push(zuv::test::chunk(rng, stream, 300));
+    auto statistics = std::make_unique<zuv::LinkStatistics>();
+    auto frame = std::make_unique<zuv::LogFrame>();
+    long frames = 0;
+    long allocations = 0;
+    {
+        zuv::test::AllocationWindow window;
+        for (int call = 0; call < 20000; ++call) {
+            const ZuvErrorCode rc = statistics->receive(link.protocol(), *frame);
+            frames += rc == ZUV_NO_ERROR;
+            if (rc == ZUV_NOT_READY && link.pending() == 0) {
+                zuvInterfaceMemoryRewind(link.interface());
+            }
+        }
+        allocations = window.count();
+    }
+    EXPECT_EQ(allocations, 0);
+    EXPECT_GT(frames, 5000);
+    EXPECT_GT(statistics->counts()[zuv::kCrcDrops], 0);
+    EXPECT_GT(statistics->counts()[zuv::kClassDrops], 0);
+    EXPECT_GT(statistics->counts()[zuv::kBytesDiscarded], 0);
 }
 
 }  // namespace

@@ -197,6 +197,28 @@ TEST(SimCli, ServesAPtyUntilSigterm) {
     EXPECT_EQ(child.terminate(), 0);
 }
 
+TEST(SimCli, UnplugsAndReplugsAsOftenAsAsked) {
+    Child child({"sim", "--pty", "--unplug-after", "0.3", "--replug-after", "0.2", "--unplug-times", "3",
+                 "--duration", "60"});
+    ASSERT_EQ(child.line(10000).rfind("pty: /dev/", 0), 0u);
+    EXPECT_EQ(child.line(5000), "baud: 115200");
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(child.line(10000), "unplugged") << k;
+        EXPECT_EQ(child.line(10000).rfind("pty: /dev/", 0), 0u) << k;
+    }
+    EXPECT_EQ(child.line(1500), "") << "no fourth unplug";
+    EXPECT_EQ(child.terminate(), 0);
+
+    SimCliOptions options;
+    options.pty = true;
+    options.unplugAfter = 1.0;
+    options.unplugTimes = 2;
+    SimConfig config;
+    std::string error;
+    EXPECT_FALSE(zuvSimBuildConfig(options, config, error));
+    EXPECT_EQ(error, "--unplug-times goes with --replug-after");
+}
+
 TEST(SimCli, ServesUdpToItsPeer) {
     const uint16_t hostPort = freeUdpPort();
     const std::string peer = "127.0.0.1:" + std::to_string(hostPort);

@@ -49,6 +49,10 @@ struct _ZuvInterface {
     ZuvInterfaceFlushFunc pFlushFunc;
 };
 
+// The errno of the last serial or UDP open that failed on this thread (0 if none
+// failed yet): the OS reason behind a ZUV_ERROR from a Create call.
+ZUVLIB_API int zuvInterfaceGetLastOsError(void);
+
 // Clears the record; drivers call it before filling it.
 ZUVLIB_API void zuvInterfaceZeroInit(ZuvInterface *pInterface);
 

@@ -45,6 +45,9 @@ void runLive(ToolContext &context, const LiveOptions &options) {
     if (!options.jsonl.empty() && !sink.openFile(options.jsonl)) throw runError(sink.error());
     sink.setFlushEachLine(options.jsonl.empty());
     sink.attachAll(session.runtime(), decoder);
+    if (hasLinkStatisticsOutput(reader)) {
+        session.runtime().AttachSink(reader, "oLinkStatistics", sink.callbackFor("reader", "oLinkStatistics"));
+    }
 
     recording::Recorder recorder;
     if (!options.record.empty()) {
@@ -53,7 +56,7 @@ void runLive(ToolContext &context, const LiveOptions &options) {
     }
     ReaderTap tap;
     SampleCounter counter;
-    session.runtime().AttachSink(reader, "oData", tap.callback());
+    attachReaderTap(session.runtime(), reader, tap);
     session.runtime().AttachSink(reader, "oData", counter.callback());
 
     RunHooks hooks;
@@ -62,6 +65,7 @@ void runLive(ToolContext &context, const LiveOptions &options) {
     const RunEnd end = runDiagram(session, options.limits, hooks);
 
     int status = exitStatusOf(end);
+    std::fputs(readerSummary(reader, tap).c_str(), stderr);
     if (!options.record.empty() && !recorder.close()) {
         context.printError(recorder.error());
         status = kExitRunFailed;

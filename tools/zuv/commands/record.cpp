@@ -37,7 +37,7 @@ void runRecord(ToolContext &context, const RecordOptions &options) {
     recorder.attach(session.runtime(), reader, "oData");
     ReaderTap tap;
     SampleCounter counter;
-    session.runtime().AttachSink(reader, "oData", tap.callback());
+    attachReaderTap(session.runtime(), reader, tap);
     session.runtime().AttachSink(reader, "oData", counter.callback());
 
     RunHooks hooks;
@@ -53,6 +53,7 @@ void runRecord(ToolContext &context, const RecordOptions &options) {
     std::fprintf(stderr, "%s\n",
                  fmt::format("recorded {} frames ({} bytes) into {}", recorder.records(), tap.bytes(), options.out)
                      .c_str());
+    std::fputs(readerSummary(reader, tap).c_str(), stderr);
     context.exitStatus = status;
 }
 

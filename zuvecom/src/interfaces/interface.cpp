@@ -1,8 +1,19 @@
 #include <cstring>
 
+#include "osError.h"
 #include "zuvInterface.h"
 
+namespace {
+thread_local int lastOsError = 0;
+}
+
+namespace zuv::detail {
+void RecordOsError(int error) { lastOsError = error; }
+}  // namespace zuv::detail
+
 extern "C" {
+
+int zuvInterfaceGetLastOsError(void) { return lastOsError; }
 
 void zuvInterfaceZeroInit(ZuvInterface *pInterface) {
     if (pInterface != nullptr) {

@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -9,6 +11,7 @@
 #include <new>
 
 #include "fdWrite.h"
+#include "osError.h"
 #include "zuvInterfaceSerial.h"
 
 namespace {
@@ -66,6 +69,17 @@ ZuvErrorCode applySpeed(int fd, speed_t speed) {
     return tcsetattr(fd, TCSANOW, &options) == 0 ? ZUV_NO_ERROR : ZUV_ERROR;
 }
 
+// USB adapters hold received bytes up to 16 ms by default; low latency hands
+// them over at once. Drivers without the ioctl (a pseudo-terminal) refuse it,
+// and that changes nothing.
+void requestLowLatency(int fd) {
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+}
+
 ZuvErrorCode serialRead(ZuvInterface *pInterface, void *pBuffer, size_t *pReadBytes, size_t bytesToRead) {
     SerialState *state = stateOf(pInterface);
     if (state == nullptr) {
@@ -120,20 +134,26 @@ ZuvErrorCode zuvInterfaceSerialCreate(ZuvInterface *pInterface, const char *devi
     if (pInterface == nullptr || deviceName == nullptr) {
         return ZUV_NULL_POINTER;
     }
+    zuv::detail::RecordOsError(0);
     speed_t speed;
     if (!speedFor(baudRate, &speed)) {
         return ZUV_INVALID_PARAMETER;
     }
     const int fd = ::open(deviceName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        zuv::detail::RecordOsError(errno);
         return ZUV_ERROR;
     }
+    // Stale bytes go before the speed is set: a device that waits for the
+    // right speed (as the simulator does) may start sending right after it.
+    tcflush(fd, TCIOFLUSH);
     const ZuvErrorCode setup = applySpeed(fd, speed);
     if (setup != ZUV_NO_ERROR) {
+        zuv::detail::RecordOsError(errno);
         ::close(fd);
         return setup;
     }
-    tcflush(fd, TCIOFLUSH);
+    requestLowLatency(fd);
     auto *state = new (std::nothrow) SerialState{fd};
     if (state == nullptr) {
         ::close(fd);

@@ -1,5 +1,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,11 +10,15 @@
 #include <cstring>
 #include <new>
 
+#include "osError.h"
 #include "zuvInterfaceUdp.h"
 
 namespace {
 
 constexpr size_t kMaxDatagram = 65536;
+// A second of every log at 200 Hz needs a few megabytes; the kernel caps the
+// request at net.core.rmem_max, which is the most we can have anyway.
+constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
 
 struct UdpState {
     int fd = -1;
@@ -22,6 +27,7 @@ struct UdpState {
     uint8_t pending[kMaxDatagram];
     size_t pendingOffset = 0;
     size_t pendingSize = 0;
+    uint32_t kernelDrops = 0;  // SO_RXQ_OVFL: datagrams the kernel dropped on this socket so far
 };
 
 UdpState *stateOf(ZuvInterface *pInterface) {
@@ -42,6 +48,27 @@ size_t servePending(UdpState *state, uint8_t *out, size_t room) {
     return n;
 }
 
+// recvmsg, so that the kernel's drop count rides along with the datagram.
+ssize_t receiveDatagram(UdpState *state) {
+    iovec data{state->pending, sizeof(state->pending)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(uint32_t))];
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof(control);
+    const ssize_t got = ::recvmsg(state->fd, &message, MSG_DONTWAIT);
+    if (got < 0) {
+        return got;
+    }
+    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
+            std::memcpy(&state->kernelDrops, CMSG_DATA(c), sizeof(state->kernelDrops));
+        }
+    }
+    return got;
+}
+
 ZuvErrorCode udpRead(ZuvInterface *pInterface, void *pBuffer, size_t *pReadBytes, size_t bytesToRead) {
     UdpState *state = stateOf(pInterface);
     if (state == nullptr) {
@@ -50,7 +77,7 @@ ZuvErrorCode udpRead(ZuvInterface *pInterface, void *pBuffer, size_t *pReadBytes
     auto *out = static_cast<uint8_t *>(pBuffer);
     size_t total = servePending(state, out, bytesToRead);
     while (total < bytesToRead) {
-        const ssize_t got = ::recv(state->fd, state->pending, sizeof(state->pending), MSG_DONTWAIT);
+        const ssize_t got = receiveDatagram(state);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -93,7 +120,7 @@ ZuvErrorCode udpFlush(ZuvInterface *pInterface) {
         return ZUV_NULL_POINTER;
     }
     state->pendingOffset = state->pendingSize = 0;
-    while (::recv(state->fd, state->pending, sizeof(state->pending), MSG_DONTWAIT) >= 0) {
+    while (receiveDatagram(state) >= 0) {
     }
     return ZUV_NO_ERROR;
 }
@@ -107,20 +134,25 @@ ZuvErrorCode zuvInterfaceUdpCreate(ZuvInterface *pInterface, uint32_t remoteAddr
     if (pInterface == nullptr) {
         return ZUV_NULL_POINTER;
     }
+    zuv::detail::RecordOsError(0);
     if (remotePort > 0xFFFFu || localPort > 0xFFFFu) {
         return ZUV_INVALID_PARAMETER;
     }
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
+        zuv::detail::RecordOsError(errno);
         return ZUV_ERROR;
     }
+    // No SO_REUSEADDR: a second process binding the port must fail, not share our datagrams.
     const int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    ::setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &yes, sizeof(yes));
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof(kReceiveBufferBytes));
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     local.sin_port = htons(static_cast<uint16_t>(localPort));
     if (::bind(fd, reinterpret_cast<const sockaddr *>(&local), sizeof(local)) != 0) {
+        zuv::detail::RecordOsError(errno);
         ::close(fd);
         return ZUV_ERROR;
     }
@@ -136,6 +168,14 @@ ZuvErrorCode zuvInterfaceUdpCreate(ZuvInterface *pInterface, uint32_t remoteAddr
                                static_cast<uint8_t>(remoteAddress >> 16), static_cast<uint8_t>(remoteAddress >> 24)};
     std::memcpy(&state->remote.sin_addr.s_addr, octets, 4);
     state->remote.sin_port = htons(static_cast<uint16_t>(remotePort));
+    // Connected, the kernel delivers only the device's datagrams. "0.0.0.0" keeps any sender.
+    if (remoteAddress != 0 && remotePort != 0 &&
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&state->remote), sizeof(state->remote)) != 0) {
+        zuv::detail::RecordOsError(errno);
+        ::close(fd);
+        delete state;
+        return ZUV_ERROR;
+    }
 
     zuvInterfaceZeroInit(pInterface);
     pInterface->handle = state;
@@ -158,6 +198,15 @@ ZuvErrorCode zuvInterfaceUdpDestroy(ZuvInterface *pInterface) {
     delete state;
     zuvInterfaceZeroInit(pInterface);
     return rc == 0 ? ZUV_NO_ERROR : ZUV_ERROR;
+}
+
+ZuvErrorCode zuvInterfaceUdpGetDropCount(ZuvInterface *pInterface, uint64_t *pDrops) {
+    UdpState *state = stateOf(pInterface);
+    if (state == nullptr || pDrops == nullptr) {
+        return ZUV_NULL_POINTER;
+    }
+    *pDrops = state->kernelDrops;
+    return ZUV_NO_ERROR;
 }
 
 ZuvErrorCode zuvInterfaceUdpGetLocalPort(ZuvInterface *pInterface, uint32_t *pLocalPort) {
