@@ -5,14 +5,18 @@ CMAKE_FLAGS ?=
 # Sanitizer and fuzz builds: -O1 without debug info keeps their build time down.
 SAN_FLAGS = -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1 -DZUV_BUILD_BENCHMARKS=OFF
 
-.PHONY: all demo test bench fuzz asan tsan tsan-threaded clean
+.PHONY: deps all demo test bench fuzz asan tsan tsan-threaded clean
 
-all:
+# The Debian packages a build needs (scripts/install-deps holds the list).
+deps:
+	scripts/install-deps build
+
+all: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The package on a simulated device: builds the tool and zuv.pck, runs `zuv demo`.
-demo:
+demo: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS) --target zuv zuv_pck
 	$(BUILD)/bin/zuv demo --out $(BUILD)/demo
