@@ -82,7 +82,7 @@ expect_eq "$out$err" "" output
 expect_eq "$(grep -c '^dpkg-query' "$work/log")" 1 "dpkg-query calls"
 expect_eq "$apt_calls" 0 "apt-get calls"
 
-run_case present-user 1000 no-sudo "" build ci
+run_case present-user 1000 no-sudo "" build fuzz ci
 expect_eq "$status" 0 status
 expect_eq "$out$err" "" output
 expect_eq "$log" "dpkg-query -W $q cmake ninja-build make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libfmt-dev clang libclang-rt-14-dev ccache binutils python3" "the one query"
@@ -102,7 +102,7 @@ expect_eq "$(grep '^apt-get' "$work/log")" "apt-get [sudo noninteractive] update
 apt-get [sudo noninteractive] install -y --no-install-recommends libcli11-dev ccache" "apt-get through sudo"
 
 for sudo in refuses no-sudo; do
-  run_case "missing-user-$sudo" 1000 $sudo "libfmt-dev clang" build ci
+  run_case "missing-user-$sudo" 1000 $sudo "libfmt-dev clang" build fuzz
   expect_eq "$status" 1 status
   expect_eq "$out" "apt-get install -y --no-install-recommends libfmt-dev clang" "printed line"
   [[ "$err" == *"missing Debian packages: libfmt-dev clang"* ]] || fail "no explanation: $err"
