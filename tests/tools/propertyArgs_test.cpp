@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -176,6 +177,8 @@ struct DefaultPackageCase {
     std::string path;
     std::string source;
 };
+
+void PrintTo(const DefaultPackageCase &c, std::ostream *os) { *os << c.name; }
 
 std::string installedBeside(const std::string &exeDir) {
     return (std::filesystem::path(exeDir) / kInstalledPackageDir / "zuv.pck").lexically_normal().string();
