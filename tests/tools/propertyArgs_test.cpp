@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -165,5 +168,47 @@ TEST(PackageChoice, OptionThenEnvironmentThenBesideTheTool) {
     EXPECT_EQ(choosePackage("", nullptr, "/c").path, "/c/zuv.pck");
     EXPECT_FALSE(executableDir().empty());
 }
+
+// Without option or variable: beside the tool (a build tree) wins over the
+// install location relative to it; with neither, the message names both.
+struct DefaultPackageCase {
+    std::string name;
+    std::set<std::string> files;  // "INSTALLED" stands for the install location
+    std::string path;
+    std::string source;
+};
+
+void PrintTo(const DefaultPackageCase &c, std::ostream *os) { *os << c.name; }
+
+std::string installedBeside(const std::string &exeDir) {
+    return (std::filesystem::path(exeDir) / kInstalledPackageDir / "zuv.pck").lexically_normal().string();
+}
+
+std::string expand(std::string text) {
+    const size_t at = text.find("INSTALLED");
+    return at == std::string::npos ? text : text.replace(at, 9, installedBeside("/opt/x/bin"));
+}
+
+class DefaultPackage : public ::testing::TestWithParam<DefaultPackageCase> {};
+
+TEST_P(DefaultPackage, BesideThenInstalledLocation) {
+    const DefaultPackageCase &c = GetParam();
+    std::set<std::string> files;
+    for (const std::string &f : c.files) files.insert(expand(f));
+    const auto exists = [&files](const std::string &path) { return files.count(path) != 0; };
+    const PackageChoice choice = choosePackage("", nullptr, "/opt/x/bin", exists);
+    EXPECT_EQ(choice.path, expand(c.path));
+    EXPECT_EQ(choice.source, expand(c.source));
+    EXPECT_EQ(installedBeside("/opt/x/bin").rfind("/opt/x/", 0), 0u) << "installed under the same prefix";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PackageChoice, DefaultPackage,
+    ::testing::Values(
+        DefaultPackageCase{"BuildTree", {"/opt/x/bin/zuv.pck", "INSTALLED"}, "/opt/x/bin/zuv.pck", "beside the tool"},
+        DefaultPackageCase{"Installed", {"INSTALLED"}, "INSTALLED", "installed with the tool"},
+        DefaultPackageCase{
+            "Neither", {"/opt/x/zuv.pck"}, "/opt/x/bin/zuv.pck", "beside the tool, nor found at INSTALLED"}),
+    [](const ::testing::TestParamInfo<DefaultPackageCase> &param) { return param.param.name; });
 
 }  // namespace

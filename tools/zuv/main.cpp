@@ -36,10 +36,11 @@ int main(int argc, char **argv) {
     app.require_subcommand(1);
     app.fallthrough();
     app.set_help_all_flag("--help-all", "Print the help of every subcommand");
+    app.set_version_flag("--version", "zuv " ZUV_VERSION, "Print the version and exit");
 
     ToolContext context;
     app.add_option("--package", context.packageOption,
-                   "zuv.pck to load (default: $ZUV_PACKAGE, else the zuv.pck beside this program)")
+                   "zuv.pck to load (default: $ZUV_PACKAGE, else the zuv.pck beside this program or installed with it)")
         ->type_name("PATH");
     addAllCommands(app, context);
 

@@ -5,9 +5,11 @@
 // recording through the decoder and checks that it gives the same lines.
 #include <stdlib.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -119,10 +121,14 @@ std::string makeOutputFolder(const std::string &requested) {
         }
         return requested;
     }
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/zuv-demo-XXXXXX";
+    // A new folder of the working directory: each run keeps its own files, and
+    // none land beside the program (which may be a read-only system folder).
+    std::string pattern = "zuv-demo-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
-        throw runError("cannot create a folder for the demo under " + pattern);
+        const int error = errno;
+        std::error_code ignored;
+        throw runError("cannot create a folder for the demo in " + std::filesystem::current_path(ignored).string() +
+                       ": " + std::strerror(error) + " (choose one with --out DIR)");
     }
     return pattern;
 }
@@ -263,7 +269,8 @@ void addDemoCommand(CLI::App &parent, ToolContext &context) {
     cmd->add_option("--duration", options->durationSeconds, "Seconds to run (default 10)")
         ->type_name("S")
         ->check(CLI::PositiveNumber);
-    cmd->add_option("--out", options->out, "Folder for the recording and the JSON lines (default: a new one in /tmp)")
+    cmd->add_option("--out", options->out,
+                    "Folder for the recording and the JSON lines (default: a new zuv-demo-XXXXXX in the current folder)")
         ->type_name("DIR");
     cmd->callback([&context, options] { runDemo(context, *options); });
 }
