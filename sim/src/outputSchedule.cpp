@@ -1,44 +1,22 @@
 #include "outputSchedule.h"
 
 #include "zuvEComIds.h"
+#include "zuvEComLogCatalogue.h"
 #include "zuvSim.h"
 
 namespace zuv::sim {
 
+namespace catalogue = zuv::catalogue;
+
+static_assert(kGnssUpdateRateHz == catalogue::kGnssRateHz, "the features answer and the log catalogue agree");
+
 uint32_t newDataRateHz(uint8_t logId) {
-    switch (logId) {
-    case ZUV_ECOM_LOG_STATUS:
-    case ZUV_ECOM_LOG_UTC_TIME:
-    case ZUV_ECOM_LOG_IMU_DATA:
-    case ZUV_ECOM_LOG_EKF_EULER:
-    case ZUV_ECOM_LOG_EKF_QUAT:
-    case ZUV_ECOM_LOG_EKF_NAV:
-    case ZUV_ECOM_LOG_SHIP_MOTION:
+    // Ship motion is produced by the device but offered by no reader property.
+    if (logId == ZUV_ECOM_LOG_SHIP_MOTION) {
         return 200;
-    case ZUV_ECOM_LOG_MAG:
-        return 100;
-    case ZUV_ECOM_LOG_MAG_CALIB:
-    case ZUV_ECOM_LOG_USBL:
-        return 1;
-    case ZUV_ECOM_LOG_GPS1_VEL:
-    case ZUV_ECOM_LOG_GPS1_POS:
-    case ZUV_ECOM_LOG_GPS1_HDT:
-    case ZUV_ECOM_LOG_GPS1_RAW:
-    case ZUV_ECOM_LOG_GPS2_VEL:
-    case ZUV_ECOM_LOG_GPS2_POS:
-    case ZUV_ECOM_LOG_GPS2_HDT:
-    case ZUV_ECOM_LOG_GPS2_RAW:
-        return kGnssUpdateRateHz;
-    case ZUV_ECOM_LOG_ODO_VEL:
-        return 50;
-    case ZUV_ECOM_LOG_DVL_BOTTOM_TRACK:
-    case ZUV_ECOM_LOG_DVL_WATER_TRACK:
-        return 10;
-    case ZUV_ECOM_LOG_AIR_DATA:
-        return 25;
-    default:
-        return 0;  // event markers follow their pulses; other ids are not produced
     }
+    const catalogue::LogKind *kind = catalogue::kindOf(logId);
+    return kind == nullptr ? 0 : kind->newDataRateHz;  // markers follow their pulses: 0
 }
 
 bool isEventMarker(uint8_t logId) { return logId >= ZUV_ECOM_LOG_EVENT_A && logId <= ZUV_ECOM_LOG_EVENT_E; }
