@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "ZUV_WriteOutput.h"
-#include "zuvCrc.h"
+#include "zuvEComFrameView.h"
 #include "zuvEComLogCatalogue.h"
 
 namespace {
@@ -212,38 +212,37 @@ bool MAPSZUV_FrameDecoder::ParseInput() {
     if (remaining <= 8) {
         return Reject("Input data size too small.");
     }
-    const uint8_t *frame = inputElt->Stream8() + readOffset;
-    if (frame[0] != 0xFF) {
+    const zuv::FrameView frame(inputElt->Stream8() + readOffset);
+    if (!frame.firstSyncMatches()) {
         return Reject("Sync. word 0xFF not found.");
     }
-    if (frame[1] != 0x5A) {
+    if (!frame.secondSyncMatches()) {
         return Reject("Sync. word 0x5A not found.");
     }
-    const uint8_t msgClass = frame[3];
+    const uint8_t msgClass = frame.msgClass();
     if (msgClass > 1) {
         return false;  // not a log: dropped without a word
     }
-    msgId = frame[2];
-    const int length = frame[4] | (frame[5] << 8);
+    msgId = frame.msgId();
+    const int length = static_cast<int>(frame.payloadSize());
     if (length == 0 || length > kMaxPayloadSize) {
         return Reject("Length of Data section is not correct.");
     }
     if (length + 8 >= remaining) {
         return Reject("Input data size doesn't match with length of Data section.");
     }
-    if (frame[8 + length] != 0x33) {
+    if (!frame.endMatches()) {
         return Reject("End of frame 0x33 not found.");
     }
-    const uint16_t storedCrc = static_cast<uint16_t>(frame[6 + length] | (frame[7 + length] << 8));
-    // Id, class, length and payload, checked in place: no copy per frame.
-    if (zuvCrc16Compute(frame + 2, static_cast<size_t>(length) + 4) != storedCrc) {
+    // Checked in place: no copy per frame.
+    if (!frame.crcMatches()) {
         return Reject("CRC not correct.");
     }
-    if (zuvEComBinaryLogParse(static_cast<ZuvEComClass>(msgClass), msgId, frame + 6, static_cast<size_t>(length),
+    if (zuvEComBinaryLogParse(static_cast<ZuvEComClass>(msgClass), msgId, frame.payload(), static_cast<size_t>(length),
                               &logData) != ZUV_NO_ERROR) {
         return Reject("Binary data can't be parsed.");
     }
-    readOffset += length + 9;
+    readOffset += static_cast<int>(frame.frameSize());
     return true;
 }
 

@@ -2,20 +2,16 @@
 
 #include <fmt/format.h>
 
-#include "zuvCrc.h"
+#include "zuvEComFrameView.h"
 
 namespace zuv::tool {
 
 bool frameCrcMatches(const uint8_t *bytes, size_t size) {
-    if (size < 9) {
+    if (size < FrameView::kOverhead) {
         return false;
     }
-    const size_t n = bytes[4] | (static_cast<size_t>(bytes[5]) << 8);
-    if (size != n + 9) {
-        return false;
-    }
-    const uint16_t stored = static_cast<uint16_t>(bytes[6 + n] | (bytes[7 + n] << 8));
-    return zuvCrc16Compute(bytes + 2, n + 4) == stored;
+    const FrameView view(bytes);
+    return size == view.frameSize() && view.crcMatches();
 }
 
 ReaderTap::ReaderTap() : start_(std::chrono::steady_clock::now()), lastTime_(start_) {}
