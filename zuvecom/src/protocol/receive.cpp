@@ -7,6 +7,8 @@
 namespace zuv::protocol {
 namespace {
 
+constexpr size_t kFewestToDecide = 8;
+
 void dropFront(ZuvEComProtocol &protocol, size_t count) {
     if (count >= protocol.rxBufferSize) {
         protocol.rxBufferSize = 0;
@@ -75,7 +77,9 @@ ZuvErrorCode readOnce(ZuvEComProtocol &protocol, size_t *pReadBytes) {
 
 bool findFrame(ZuvEComProtocol &protocol, ReceivedFrame &frame) {
     for (;;) {
-        if (!alignOnSync(protocol) || protocol.rxBufferSize < FrameView::kHeaderSize) {
+        // Like the package's extraction, nothing is decided on fewer than 8 held
+        // bytes, so both leave the same bytes held at every point.
+        if (!alignOnSync(protocol) || protocol.rxBufferSize < kFewestToDecide) {
             return false;
         }
         const FrameView view(protocol.rxBuffer);
