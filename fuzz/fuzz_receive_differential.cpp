@@ -30,7 +30,9 @@ ZuvErrorCode readNothing(ZuvInterface *, void *, size_t *pReadBytes, size_t) {
     return ZUV_NO_ERROR;
 }
 
-ZuvErrorCode writeNothing(ZuvInterface *, const void *, size_t) { return ZUV_NO_ERROR; }
+ZuvErrorCode writeNothing(ZuvInterface *, const void *, size_t) {
+    return ZUV_NO_ERROR;
+}
 
 // The library hands parsed records; the payload is recovered by encoding them back.
 ZuvErrorCode onLog(ZuvEComHandle *, ZuvEComClass msgClass, uint8_t msgId, const ZuvBinaryLogData *pLog, void *arg) {
@@ -39,8 +41,8 @@ ZuvErrorCode onLog(ZuvEComHandle *, ZuvEComClass msgClass, uint8_t msgId, const 
     if (zuvEComBinaryLogEncode(msgClass, msgId, pLog, payload, sizeof(payload), &size) != ZUV_NO_ERROR) {
         __builtin_trap();
     }
-    static_cast<std::vector<Taken> *>(arg)->push_back({static_cast<uint8_t>(msgClass), msgId,
-                                                       std::vector<uint8_t>(payload, payload + size)});
+    static_cast<std::vector<Taken> *>(arg)->push_back(
+        {static_cast<uint8_t>(msgClass), msgId, std::vector<uint8_t>(payload, payload + size)});
     return ZUV_NO_ERROR;
 }
 
@@ -95,9 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         uint8_t msgId = 0;
         size_t payloadSize = 0;
         uint16_t crc = 0;
-        const ZuvErrorCode rc =
-            zuv::Quarvelis_zuvEComProtocolReceive(&gPackage, &msgClass, &msgId, payload, &payloadSize, sizeof(payload),
-                                                  crc);
+        const ZuvErrorCode rc = zuv::Quarvelis_zuvEComProtocolReceive(&gPackage, &msgClass, &msgId, payload,
+                                                                      &payloadSize, sizeof(payload), crc);
         if (rc == ZUV_NOT_READY) {
             break;
         }

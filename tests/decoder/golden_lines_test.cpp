@@ -19,23 +19,26 @@ namespace zuv::test {
 namespace {
 
 const std::vector<std::string> kEveryKind = {
-    "pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",        "pEkfNav",
-    "pGps1Vel", "pGps1Pos", "pGps1Hdt", "pGps1Raw", "pGps2Vel",  "pGps2Pos",  "pGps2Hdt",        "pGps2Raw",
-    "pOdoVel",  "pEventA",  "pEventB",  "pEventC",  "pEventD",   "pEventE",   "pDvlBottomTrack", "pDvlWaterTrack",
-    "pAirData", "pUsbl"};
+    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
 
 struct GoldenCase {
     const char *name;
     std::vector<std::string> properties;  // after every kind is enabled
 };
 
-void PrintTo(const GoldenCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const GoldenCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, DecodeGivesTheCapturedLinesAndMessages) {
     ScratchDir dir;
-    std::vector<std::string> arguments = {"decode", ZUV_GOLDEN_DIR "/every_kind.zrec", "--jsonl", dir.file("out.jsonl")};
+    std::vector<std::string> arguments = {"decode", ZUV_GOLDEN_DIR "/every_kind.zrec", "--jsonl",
+                                          dir.file("out.jsonl")};
     for (const std::string &kind : kEveryKind) {
         arguments.push_back("-p");
         arguments.push_back(kind + "=Enabled");
@@ -51,10 +54,9 @@ TEST_P(Golden, DecodeGivesTheCapturedLinesAndMessages) {
     ASSERT_GT(expected.size(), 10000u) << "missing golden file " << stem << ".jsonl";
     const std::string lines = readFile(dir.file("out.jsonl"));
     EXPECT_EQ(lines.size(), expected.size());
-    EXPECT_TRUE(lines == expected) << "first difference at byte "
-                                   << std::mismatch(lines.begin(), lines.end(), expected.begin(), expected.end())
-                                              .first -
-                                          lines.begin();
+    EXPECT_TRUE(lines == expected)
+        << "first difference at byte "
+        << std::mismatch(lines.begin(), lines.end(), expected.begin(), expected.end()).first - lines.begin();
     EXPECT_EQ(result.err, readFile(stem + ".err"));
 }
 

@@ -70,8 +70,7 @@ TEST(CommandWire, DeviceInformation) {
     info.calibrationDay = 31;
     info.hardwareRev = 0x00010002;
     info.firmwareRev = 0x0A0B0C0D;
-    EXPECT_EQ(encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComDeviceInfoEncode(&info, o, c, s); }),
-              wire);
+    EXPECT_EQ(encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComDeviceInfoEncode(&info, o, c, s); }), wire);
     ZuvEComDeviceInfo back;
     std::memset(&back, 0x55, sizeof(back));
     ASSERT_EQ(zuvEComDeviceInfoDecode(wire.data(), wire.size(), &back), ZUV_NO_ERROR);
@@ -137,8 +136,7 @@ TEST(CommandWire, AlignmentAndLeverArm) {
 
 TEST(CommandWire, InitialCondition) {
     // 1.5, -2, 100 as f64; 2026-06-15.
-    const Bytes wire = hex(
-        "00 00 00 00 00 00 F8 3F  00 00 00 00 00 00 00 C0  00 00 00 00 00 00 59 40  EA 07  06  0F");
+    const Bytes wire = hex("00 00 00 00 00 00 F8 3F  00 00 00 00 00 00 00 C0  00 00 00 00 00 00 59 40  EA 07  06  0F");
     ASSERT_EQ(wire.size(), ZUV_ECOM_INIT_CONDITION_SIZE);
     const ZuvEComInitConditionConf conf{1.5, -2.0, 100.0, 2026, 6, 15};
     EXPECT_EQ(encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComInitConditionEncode(&conf, o, c, s); }),
@@ -183,14 +181,12 @@ TEST(CommandWire, AidingAssignment) {
 
 TEST(CommandWire, GnssInstallation) {
     // Primary 1, 2, 4 precise; secondary -0.5, 0.5, 0.25 in dual rough mode (3).
-    const Bytes wire =
-        hex("00 00 80 3F  00 00 00 40  00 00 80 40  01  00 00 00 BF  00 00 00 3F  00 00 80 3E  03");
+    const Bytes wire = hex("00 00 80 3F  00 00 00 40  00 00 80 40  01  00 00 00 BF  00 00 00 3F  00 00 80 3E  03");
     ASSERT_EQ(wire.size(), ZUV_ECOM_GNSS_INSTALLATION_SIZE);
-    const ZuvEComGnssInstallation conf{{1.0f, 2.0f, 4.0f}, true, {-0.5f, 0.5f, 0.25f},
-                                       ZUV_ECOM_GNSS_INSTALLATION_DUAL_ROUGH};
-    EXPECT_EQ(
-        encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComGnssInstallationEncode(&conf, o, c, s); }),
-        wire);
+    const ZuvEComGnssInstallation conf{
+        {1.0f, 2.0f, 4.0f}, true, {-0.5f, 0.5f, 0.25f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_ROUGH};
+    EXPECT_EQ(encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComGnssInstallationEncode(&conf, o, c, s); }),
+              wire);
     ZuvEComGnssInstallation back{};
     ASSERT_EQ(zuvEComGnssInstallationDecode(wire.data(), wire.size(), &back), ZUV_NO_ERROR);
     EXPECT_EQ(back.leverArmPrimary[0], 1.0f);
@@ -241,17 +237,15 @@ TEST(CommandWire, OdometerLeverArm) {
 
 TEST(CommandWire, OdometerRejectionAndAdvancedConfiguration) {
     const ZuvEComOdoRejectionConf rejection{ZUV_ECOM_ALWAYS_ACCEPT_MODE};
-    EXPECT_EQ(
-        encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComOdoRejectionEncode(&rejection, o, c, s); }),
-        hex("02"));
+    EXPECT_EQ(encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComOdoRejectionEncode(&rejection, o, c, s); }),
+              hex("02"));
     ZuvEComOdoRejectionConf rejectionBack{};
     ASSERT_EQ(zuvEComOdoRejectionDecode(hex("01").data(), 1, &rejectionBack), ZUV_NO_ERROR);
     EXPECT_EQ(rejectionBack.velocity, ZUV_ECOM_AUTOMATIC_MODE);
 
     const ZuvEComAdvancedConf advanced{ZUV_ECOM_TIME_REFERENCE_UTC_GPS_1};
-    EXPECT_EQ(
-        encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComAdvancedConfEncode(&advanced, o, c, s); }),
-        hex("02"));
+    EXPECT_EQ(encoded([&](uint8_t *o, size_t c, size_t *s) { return zuvEComAdvancedConfEncode(&advanced, o, c, s); }),
+              hex("02"));
     ZuvEComAdvancedConf advancedBack{};
     ASSERT_EQ(zuvEComAdvancedConfDecode(hex("01").data(), 1, &advancedBack), ZUV_NO_ERROR);
     EXPECT_EQ(advancedBack.timeReferenceSrc, ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A);
@@ -310,8 +304,7 @@ TEST(CommandWire, SettingsPage) {
     uint16_t count = 0;
     const uint8_t *backData = nullptr;
     size_t backSize = 0;
-    ASSERT_EQ(zuvEComSettingsPageDecode(wire.data(), wire.size(), &index, &count, &backData, &backSize),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(zuvEComSettingsPageDecode(wire.data(), wire.size(), &index, &count, &backData, &backSize), ZUV_NO_ERROR);
     EXPECT_EQ(index, 3);
     EXPECT_EQ(count, 10);
     EXPECT_EQ(Bytes(backData, backData + backSize), data);

@@ -57,8 +57,7 @@ TEST(FrameBuild, LaysOutTheHandWrittenFrame) {
     const uint8_t payload[] = {0x02, 0x01, 0x03};
     std::vector<uint8_t> frame(64, 0xEE);
     size_t size = 0;
-    ASSERT_EQ(zuvEComFrameBuild(0x11, 0x10, payload, sizeof(payload), frame.data(), frame.size(), &size),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(zuvEComFrameBuild(0x11, 0x10, payload, sizeof(payload), frame.data(), frame.size(), &size), ZUV_NO_ERROR);
     frame.resize(size);
     EXPECT_EQ(frame, kFrame);
 }

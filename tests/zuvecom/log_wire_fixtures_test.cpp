@@ -35,8 +35,12 @@ struct Layout {
     std::vector<Field> fields;
 };
 
-void PrintTo(const Layout &layout, std::ostream *os) { *os << layout.name; }
+void PrintTo(const Layout &layout, std::ostream *os) {
+    *os << layout.name;
+}
 
+// One row per layout, one field per entry of the protocol's table.
+// clang-format off
 #define ZUV_FIELD(record, member, offset, bytes) \
     Field { #member, offset, bytes, [](const Log &l) -> const void * { return &l.record.member; } }
 
@@ -117,6 +121,7 @@ const std::vector<Layout> kLayouts = {
 };
 
 #undef ZUV_FIELD
+// clang-format on
 
 std::vector<uint8_t> counting(size_t size) {
     std::vector<uint8_t> bytes(size);

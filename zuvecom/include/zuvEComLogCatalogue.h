@@ -41,10 +41,10 @@ enum class Record : uint8_t {
 // The C type of each record and where it sits in ZuvBinaryLogData.
 template <Record R>
 struct RecordType;
-#define ZUV_RECORD_TYPE(record, type, member)                                   \
-    template <>                                                               \
-    struct RecordType<Record::record> {                                       \
-        using Type = type;                                                    \
+#define ZUV_RECORD_TYPE(record, type, member)                                         \
+    template <>                                                                       \
+    struct RecordType<Record::record> {                                               \
+        using Type = type;                                                            \
         static constexpr Type ZuvBinaryLogData::*kMember = &ZuvBinaryLogData::member; \
     }
 ZUV_RECORD_TYPE(Status, ZuvLogStatusData, statusData);
@@ -82,30 +82,30 @@ constexpr const char *kStatus[] = {"timeStamp",   "generalStatus", "comStatus", 
                                    "clockStatus", "reserved2",     "reserved3", "framerate"};
 constexpr const char *kUtc[] = {"year",       "month",         "day",       "hour",   "minute",   "second",
                                 "nanoSecond", "gpsTimeOfWeek", "timeStamp", "status", "framerate"};
-constexpr const char *kImu[] = {"accelX",      "accelY",      "accelZ",      "gyroX",       "gyroY",
-                                "gyroZ",       "deltaVelX",   "deltaVelY",   "deltaVelZ",   "deltaAngleX",
-                                "deltaAngleY", "deltaAngleZ", "temperature", "status",      "framerate"};
+constexpr const char *kImu[] = {"accelX",      "accelY",      "accelZ",      "gyroX",     "gyroY",
+                                "gyroZ",       "deltaVelX",   "deltaVelY",   "deltaVelZ", "deltaAngleX",
+                                "deltaAngleY", "deltaAngleZ", "temperature", "status",    "framerate"};
 constexpr const char *kMag[] = {"magX", "magY", "magZ", "accelX", "accelY", "accelZ", "status", "framerate"};
-constexpr const char *kMagCalib[] = {"magData0",  "magData1",  "magData2",  "magData3", "magData4",
-                                     "magData5",  "magData6",  "magData7",  "magData8", "magData9",
+constexpr const char *kMagCalib[] = {"magData0",  "magData1",  "magData2",  "magData3",  "magData4",
+                                     "magData5",  "magData6",  "magData7",  "magData8",  "magData9",
                                      "magData10", "magData11", "magData12", "magData13", "magData14",
                                      "magData15", "reserved",  "timeStamp", "framerate"};
-constexpr const char *kEkfEuler[] = {"roll",        "pitch",          "yaw",      "rollStdDev",
-                                     "pitchStdDev", "yawStdDev",      "solutionStatus", "framerate"};
-constexpr const char *kEkfQuat[] = {"q0",          "q1",        "q2",             "q3",       "rollStdDev",
-                                    "pitchStdDev", "yawStdDev", "solutionStatus", "framerate"};
-constexpr const char *kEkfNav[] = {"velocityN",      "velocityE",       "velocityD",         "velocityNStdDev",
-                                   "velocityEStdDev", "velocityDStdDev", "latitude",          "longitude",
-                                   "altitude",        "undulation",      "latitudeStdDev",    "longitudeStdDev",
+constexpr const char *kEkfEuler[] = {"roll",      "pitch",          "yaw",      "rollStdDev", "pitchStdDev",
+                                     "yawStdDev", "solutionStatus", "framerate"};
+constexpr const char *kEkfQuat[] = {
+    "q0", "q1", "q2", "q3", "rollStdDev", "pitchStdDev", "yawStdDev", "solutionStatus", "framerate"};
+constexpr const char *kEkfNav[] = {"velocityN",       "velocityE",       "velocityD",      "velocityNStdDev",
+                                   "velocityEStdDev", "velocityDStdDev", "latitude",       "longitude",
+                                   "altitude",        "undulation",      "latitudeStdDev", "longitudeStdDev",
                                    "altitudeStdDev",  "solutionStatus",  "framerate"};
-constexpr const char *kGpsVel[] = {"velocityN",   "velocityE",   "velocityD", "velocityNAcc",
+constexpr const char *kGpsVel[] = {"velocityN",    "velocityE",    "velocityD", "velocityNAcc",
                                    "velocityEAcc", "velocityDAcc", "course",    "courseAcc",
-                                   "status",      "timeOfWeek",  "framerate"};
-constexpr const char *kGpsPos[] = {"latitude",   "longitude",  "altitude",      "latitudeAccuracy", "longitudeAccuracy",
-                                   "altitudeAccuracy", "undulation", "status", "timeOfWeek", "numSvUsed",
-                                   "baseStationId", "differentialAge", "framerate"};
-constexpr const char *kGpsHdt[] = {"heading", "headingAccuracy", "pitch",      "pitchAccuracy",
-                                   "baseline", "status",         "timeOfWeek", "framerate"};
+                                   "status",       "timeOfWeek",   "framerate"};
+constexpr const char *kGpsPos[] = {
+    "latitude", "longitude",  "altitude",  "latitudeAccuracy", "longitudeAccuracy", "altitudeAccuracy", "undulation",
+    "status",   "timeOfWeek", "numSvUsed", "baseStationId",    "differentialAge",   "framerate"};
+constexpr const char *kGpsHdt[] = {"heading",  "headingAccuracy", "pitch",      "pitchAccuracy",
+                                   "baseline", "status",          "timeOfWeek", "framerate"};
 constexpr const char *kOdometer[] = {"velocity", "status", "framerate"};
 // A marker's time stamp, then one time per pulse the status flags; the
 // framerate follows the last present time.
@@ -143,13 +143,16 @@ constexpr Layout kLayouts[] = {
     numeric(Element::Float64, columns::kAirData),
     numeric(Element::Float64, columns::kUsbl),
 };
-static_assert(sizeof(kLayouts) / sizeof(kLayouts[0]) == static_cast<size_t>(Record::Usbl) + 1,
-              "one layout per record");
+static_assert(sizeof(kLayouts) / sizeof(kLayouts[0]) == static_cast<size_t>(Record::Usbl) + 1, "one layout per record");
 
-constexpr const Layout &layoutOf(Record record) { return kLayouts[static_cast<size_t>(record)]; }
+constexpr const Layout &layoutOf(Record record) {
+    return kLayouts[static_cast<size_t>(record)];
+}
 
 // A record's sample size: the writer's values plus the appended framerate.
-constexpr int elementCount(Record record) { return layoutOf(record).elementCount; }
+constexpr int elementCount(Record record) {
+    return layoutOf(record).elementCount;
+}
 
 // GNSS receivers update at 5 Hz; event markers follow their pulses (0).
 constexpr uint16_t kGnssRateHz = 5;
@@ -158,8 +161,8 @@ struct LogKind {
     const char *property;  // the reader's rate property and the decoder's enable property
     uint8_t msgId;
     Record record;
-    const char *output;    // the decoder's output
-    const char *twin;      // its device time stamp output, "" where the kind has none
+    const char *output;      // the decoder's output
+    const char *twin;        // its device time stamp output, "" where the kind has none
     uint16_t newDataRateHz;  // the sensor's own rate behind "On New Data"
 };
 
@@ -207,7 +210,9 @@ constexpr size_t kOutputCount = [] {
 }();
 
 // The kind's name without its "p": the simulator's log name.
-constexpr const char *logName(const LogKind &kind) { return kind.property + 1; }
+constexpr const char *logName(const LogKind &kind) {
+    return kind.property + 1;
+}
 
 constexpr int kindIndexOf(uint8_t msgId) {
     for (size_t i = 0; i < kLogKindCount; ++i) {
@@ -221,7 +226,9 @@ constexpr const LogKind *kindOf(uint8_t msgId) {
     return index < 0 ? nullptr : &kLogKinds[index];
 }
 
-constexpr bool startsWithP(const char *text) { return text[0] == 'p' && text[1] != '\0'; }
+constexpr bool startsWithP(const char *text) {
+    return text[0] == 'p' && text[1] != '\0';
+}
 
 constexpr bool checkKinds() {
     for (size_t i = 0; i < kLogKindCount; ++i) {

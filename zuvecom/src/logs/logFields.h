@@ -101,8 +101,8 @@ struct Fields<ZuvLogGpsPos> {
     template <class V, class R>
     static constexpr void visit(V &v, R &d) {
         v(d.timeStamp), v(d.status), v(d.timeOfWeek), v(d.latitude), v(d.longitude), v(d.altitude), v(d.undulation),
-            v(d.latitudeAccuracy), v(d.longitudeAccuracy), v(d.altitudeAccuracy), v(d.numSvUsed),
-            v(d.baseStationId), v(d.differentialAge);
+            v(d.latitudeAccuracy), v(d.longitudeAccuracy), v(d.altitudeAccuracy), v(d.numSvUsed), v(d.baseStationId),
+            v(d.differentialAge);
     }
 };
 
