@@ -15,9 +15,9 @@ using Bytes = std::vector<uint8_t>;
 
 struct OutOfSet {
     std::string name;
-    size_t size;      // payload size
-    size_t offset;    // of the enumerated field
-    uint8_t value;    // first value outside its set (low byte)
+    size_t size;                                                  // payload size
+    size_t offset;                                                // of the enumerated field
+    uint8_t value;                                                // first value outside its set (low byte)
     std::function<ZuvErrorCode(const uint8_t *, size_t)> decode;  // into a sentinel-filled record
 };
 
@@ -107,8 +107,7 @@ TEST(CommandValueSets, EncodeRefusesBeforeWritingAnything) {
     ZuvEComGnssRejectionConf rejection{ZUV_ECOM_AUTOMATIC_MODE, ZUV_ECOM_AUTOMATIC_MODE,
                                        static_cast<ZuvEComRejectionMode>(3)};
     EXPECT_EQ(zuvEComGnssRejectionEncode(&rejection, out.data(), out.size(), &size), ZUV_INVALID_PARAMETER);
-    ZuvEComOutputConf output{ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 1,
-                             static_cast<ZuvEComOutputMode>(3)};
+    ZuvEComOutputConf output{ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 1, static_cast<ZuvEComOutputMode>(3)};
     EXPECT_EQ(zuvEComOutputConfEncode(&output, true, out.data(), out.size(), &size), ZUV_INVALID_PARAMETER);
     ZuvEComInterfaceConf uart{115200, static_cast<ZuvEComPortMode>(3)};
     EXPECT_EQ(zuvEComUartConfEncode(ZUV_ECOM_IF_COM_A, &uart, out.data(), out.size(), &size), ZUV_INVALID_PARAMETER);

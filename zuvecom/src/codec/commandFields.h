@@ -33,8 +33,8 @@ struct AckFields {
 struct DeviceInfoFields {
     template <class V, class R>
     static constexpr void visit(V &v, R &d) {
-        v(text(d.productCode)), v(d.serialNumber), v(d.calibrationRev), v(d.calibrationYear),
-            v(d.calibrationMonth), v(d.calibrationDay), v(d.hardwareRev), v(d.firmwareRev);
+        v(text(d.productCode)), v(d.serialNumber), v(d.calibrationRev), v(d.calibrationYear), v(d.calibrationMonth),
+            v(d.calibrationDay), v(d.hardwareRev), v(d.firmwareRev);
     }
 };
 
