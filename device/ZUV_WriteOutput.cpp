@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <cstring>
 
+#include "ZuvWriteSample.h"
 #include "zuvEComLogCatalogue.h"
 
 namespace {
@@ -12,26 +13,25 @@ namespace {
 void Fill(MAPSIOElt &element, int index, double value) { element.Float64(index) = value; }
 void Fill(MAPSIOElt &element, int index, MAPSInt64 value) { element.Integer64(index) = value; }
 
-// One sample: the fixed values, the appended value when it is 0 or more, the
-// vector size, the caller's time stamp. A short buffer cuts the vector.
+constexpr MAPSElementType TypeOf(double) { return MAPSType_Float64; }
+constexpr MAPSElementType TypeOf(MAPSInt64) { return MAPSType_Integer64; }
+
+// One sample: the fixed values, then the appended value when it is 0 or more.
+// An output that cannot take them all is refused with a report (ZuvWriteSample.h);
+// one that yields no element is skipped quietly, as an output nobody reads does.
 template <typename T>
 void Publish(MAPSComponent *component, const char *output, const T *values, int count, const MAPSInt64 &timestamp,
              MAPSInt32 appended) {
-    MAPSIOElt *element = component->StartWriting(component->Output(output));
-    if (element == nullptr) {
-        return;
-    }
-    const int room = element->BufferSize();
-    int size = std::min(count, room);
-    for (int i = 0; i < size; ++i) {
-        Fill(*element, i, values[i]);
-    }
-    if (appended >= 0 && size < room) {
-        Fill(*element, size++, static_cast<T>(appended));
-    }
-    element->VectorSize() = size;
-    element->Timestamp() = timestamp;
-    component->StopWriting(element, false);
+    const int size = appended >= 0 ? count + 1 : count;
+    zuv::WriteSample(*component, output, TypeOf(T{}), size, {timestamp, std::nullopt}, nullptr,
+                     [&](MAPSIOElt &element) {
+                         for (int i = 0; i < count; ++i) {
+                             Fill(element, i, values[i]);
+                         }
+                         if (appended >= 0) {
+                             Fill(element, count, static_cast<T>(appended));
+                         }
+                     });
 }
 
 using zuv::catalogue::Record;
@@ -203,19 +203,16 @@ void WriteGPSHdt(MAPSComponent *component, const ZuvLogGpsHdt &log, const MAPSSt
 
 void WriteGPSRaw(MAPSComponent *component, const ZuvLogGpsRaw &log, const MAPSString &output,
                  const MAPSInt64 &timestamp) {
-    MAPSIOElt *element = component->StartWriting(component->Output(output.c_str()));
-    if (element == nullptr) {
-        return;
-    }
-    // The count comes with the record: never read past its buffer nor write past the element's.
-    const size_t count = std::min<size_t>({log.bufferSize, sizeof(log.rawBuffer),
-                                           static_cast<size_t>(std::max(element->BufferSize(), 0))});
-    if (count > 0) {
-        std::memcpy(element->Stream8(), log.rawBuffer, count);
-    }
-    element->VectorSize() = static_cast<int>(count);
-    element->Timestamp() = timestamp;
-    component->StopWriting(element, false);
+    static_assert(ZUV_ECOM_MAX_PAYLOAD_SIZE <= static_cast<size_t>(zuv::catalogue::layoutOf(Record::GpsRaw).elementCount),
+                  "the raw outputs take the largest raw payload whole");
+    // The count comes with the record: never read past its buffer.
+    const size_t count = std::min<size_t>(log.bufferSize, sizeof(log.rawBuffer));
+    zuv::WriteSample(*component, output.c_str(), MAPSType_Stream8, static_cast<long long>(count),
+                     {timestamp, std::nullopt}, nullptr, [&](MAPSIOElt &element) {
+                         if (count > 0) {
+                             std::memcpy(element.Stream8(), log.rawBuffer, count);
+                         }
+                     });
 }
 
 void WriteOdo(MAPSComponent *component, const ZuvLogOdometerData &log, const MAPSInt64 &timestamp,
