@@ -2,33 +2,57 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 #include <cstring>
+
+#include "ZuvWriteSample.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace {
 
 void Fill(MAPSIOElt &element, int index, double value) { element.Float64(index) = value; }
 void Fill(MAPSIOElt &element, int index, MAPSInt64 value) { element.Integer64(index) = value; }
 
-// One sample: the fixed values, the appended value when it is 0 or more, the
-// vector size, the caller's time stamp. A short buffer cuts the vector.
+constexpr MAPSElementType TypeOf(double) { return MAPSType_Float64; }
+constexpr MAPSElementType TypeOf(MAPSInt64) { return MAPSType_Integer64; }
+
+// One sample: the fixed values, then the appended value when it is 0 or more.
+// An output that cannot take them all is refused with a report (ZuvWriteSample.h);
+// one that yields no element is skipped quietly, as an output nobody reads does.
 template <typename T>
 void Publish(MAPSComponent *component, const char *output, const T *values, int count, const MAPSInt64 &timestamp,
              MAPSInt32 appended) {
-    MAPSIOElt *element = component->StartWriting(component->Output(output));
-    if (element == nullptr) {
-        return;
-    }
-    const int room = element->BufferSize();
-    int size = std::min(count, room);
-    for (int i = 0; i < size; ++i) {
-        Fill(*element, i, values[i]);
-    }
-    if (appended >= 0 && size < room) {
-        Fill(*element, size++, static_cast<T>(appended));
-    }
-    element->VectorSize() = size;
-    element->Timestamp() = timestamp;
-    component->StopWriting(element, false);
+    const int size = appended >= 0 ? count + 1 : count;
+    zuv::WriteSample(*component, output, TypeOf(T{}), size, {timestamp, std::nullopt}, nullptr,
+                     [&](MAPSIOElt &element) {
+                         for (int i = 0; i < count; ++i) {
+                             Fill(element, i, values[i]);
+                         }
+                         if (appended >= 0) {
+                             Fill(element, count, static_cast<T>(appended));
+                         }
+                     });
+}
+
+using zuv::catalogue::Record;
+
+template <typename T>
+constexpr zuv::catalogue::Element ElementOf() {
+    return std::is_same<T, double>::value ? zuv::catalogue::Element::Float64 : zuv::catalogue::Element::Integer64;
+}
+
+// The catalogue declares each output's size: the writer's values and the framerate.
+template <Record R, typename T, size_t N>
+constexpr bool FitsItsOutput() {
+    return N + 1 == static_cast<size_t>(zuv::catalogue::elementCount(R)) &&
+           ElementOf<T>() == zuv::catalogue::layoutOf(R).element;
+}
+
+template <Record R, typename T, size_t N>
+void Publish(MAPSComponent *component, const char *output, const std::array<T, N> &values,
+             const MAPSInt64 &timestamp, MAPSInt32 appended) {
+    static_assert(FitsItsOutput<R, T, N>(), "the values and the framerate fill the declared output");
+    Publish(component, output, values.data(), static_cast<int>(N), timestamp, appended);
 }
 
 template <typename T, size_t N>
@@ -55,7 +79,7 @@ void WriteStatusData(MAPSComponent *component, const ZuvLogStatusData &log, cons
                      MAPSInt32 appended) {
     const std::array<MAPSInt64, 7> values{log.timeStamp,    log.generalStatus, log.comStatus, log.aidingStatus,
                                           log.clockStatus,  log.reserved2,     log.reserved3};
-    Publish(component, "oStatus", values, timestamp, appended);
+    Publish<Record::Status>(component, "oStatus", values, timestamp, appended);
 }
 
 void WriteUtcData(MAPSComponent *component, const ZuvLogUtcData &log, const MAPSInt64 &timestamp,
@@ -63,7 +87,7 @@ void WriteUtcData(MAPSComponent *component, const ZuvLogUtcData &log, const MAPS
     const std::array<MAPSInt64, 10> values{log.year,   log.month,      log.day,           log.hour,
                                            log.minute, log.second,     log.nanoSecond,    log.gpsTimeOfWeek,
                                            log.timeStamp, log.status};
-    Publish(component, "oUtcTime", values, timestamp, appended);
+    Publish<Record::Utc>(component, "oUtcTime", values, timestamp, appended);
     PublishTwin(component, "oUtcTimeInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -75,7 +99,7 @@ void WriteImuData(MAPSComponent *component, const ZuvLogImuData &log, const MAPS
         F(log.deltaVelocity[0]),  F(log.deltaVelocity[1]),  F(log.deltaVelocity[2]),
         F(log.deltaAngle[0]),     F(log.deltaAngle[1]),     F(log.deltaAngle[2]),
         F(log.temperature),       static_cast<double>(log.status)};
-    Publish(component, "oImu", values, timestamp, appended);
+    Publish<Record::Imu>(component, "oImu", values, timestamp, appended);
     PublishTwin(component, "oImuInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -84,7 +108,7 @@ void WriteMagData(MAPSComponent *component, const ZuvLogMag &log, const MAPSInt6
     const std::array<double, 7> values{F(log.magnetometers[0]),  F(log.magnetometers[1]),  F(log.magnetometers[2]),
                                        F(log.accelerometers[0]), F(log.accelerometers[1]), F(log.accelerometers[2]),
                                        static_cast<double>(log.status)};
-    Publish(component, "oMag", values, timestamp, appended);
+    Publish<Record::Mag>(component, "oMag", values, timestamp, appended);
     PublishTwin(component, "oMagInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -96,7 +120,7 @@ void WriteMagCalibData(MAPSComponent *component, const ZuvLogMagCalib &log, cons
     }
     values[16] = log.reserved;
     values[17] = log.timeStamp;
-    Publish(component, "oMagCalib", values, timestamp, appended);
+    Publish<Record::MagCalib>(component, "oMagCalib", values, timestamp, appended);
 }
 
 void WriteEkfEuler(MAPSComponent *component, const ZuvLogEkfEulerData &log, const MAPSInt64 &timestamp,
@@ -104,7 +128,7 @@ void WriteEkfEuler(MAPSComponent *component, const ZuvLogEkfEulerData &log, cons
     const std::array<double, 7> values{F(log.euler[0]),       F(log.euler[1]),       F(log.euler[2]),
                                        F(log.eulerStdDev[0]), F(log.eulerStdDev[1]), F(log.eulerStdDev[2]),
                                        static_cast<double>(log.solutionStatus)};
-    Publish(component, "oEkfEuler", values, timestamp, appended);
+    Publish<Record::EkfEuler>(component, "oEkfEuler", values, timestamp, appended);
     PublishTwin(component, "oEkfEulerInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -113,7 +137,7 @@ void WriteEkfQuat(MAPSComponent *component, const ZuvLogEkfQuatData &log, const 
     const std::array<double, 8> values{F(log.quaternion[0]),  F(log.quaternion[1]),  F(log.quaternion[2]),
                                        F(log.quaternion[3]),  F(log.eulerStdDev[0]), F(log.eulerStdDev[1]),
                                        F(log.eulerStdDev[2]), static_cast<double>(log.solutionStatus)};
-    Publish(component, "oEkfQuat", values, timestamp, appended);
+    Publish<Record::EkfQuat>(component, "oEkfQuat", values, timestamp, appended);
     PublishTwin(component, "oEkfQuatInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -125,7 +149,7 @@ void WriteEkfNav(MAPSComponent *component, const ZuvLogEkfNavData &log, const MA
         log.latitude,             log.longitude,            log.altitude,
         F(log.undulation),        F(log.positionStdDev[0]), F(log.positionStdDev[1]),
         F(log.positionStdDev[2]), static_cast<double>(log.solutionStatus)};
-    Publish(component, "oEkfNav", values, timestamp, appended);
+    Publish<Record::EkfNav>(component, "oEkfNav", values, timestamp, appended);
     PublishTwin(component, "oEkfNavInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -146,7 +170,7 @@ void WriteGPSVel(MAPSComponent *component, const ZuvLogGpsVel &log, const MAPSSt
                                         F(log.velocityAcc[0]), F(log.velocityAcc[1]), F(log.velocityAcc[2]),
                                         F(log.course),         F(log.courseAcc),      static_cast<double>(log.status),
                                         static_cast<double>(log.timeOfWeek)};
-    Publish(component, output.c_str(), values, timestamp, appended);
+    Publish<Record::GpsVel>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -164,7 +188,7 @@ void WriteGPSPos(MAPSComponent *component, const ZuvLogGpsPos &log, const MAPSSt
                                         static_cast<double>(log.numSvUsed),
                                         static_cast<double>(log.baseStationId),
                                         static_cast<double>(log.differentialAge)};
-    Publish(component, output.c_str(), values, timestamp, appended);
+    Publish<Record::GpsPos>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -173,31 +197,28 @@ void WriteGPSHdt(MAPSComponent *component, const ZuvLogGpsHdt &log, const MAPSSt
     const std::array<double, 7> values{F(log.heading),  F(log.headingAccuracy),         F(log.pitch),
                                        F(log.pitchAccuracy), F(log.baseline), static_cast<double>(log.status),
                                        static_cast<double>(log.timeOfWeek)};
-    Publish(component, output.c_str(), values, timestamp, appended);
+    Publish<Record::GpsHdt>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
 }
 
 void WriteGPSRaw(MAPSComponent *component, const ZuvLogGpsRaw &log, const MAPSString &output,
                  const MAPSInt64 &timestamp) {
-    MAPSIOElt *element = component->StartWriting(component->Output(output.c_str()));
-    if (element == nullptr) {
-        return;
-    }
-    // The count comes with the record: never read past its buffer nor write past the element's.
-    const size_t count = std::min<size_t>({log.bufferSize, sizeof(log.rawBuffer),
-                                           static_cast<size_t>(std::max(element->BufferSize(), 0))});
-    if (count > 0) {
-        std::memcpy(element->Stream8(), log.rawBuffer, count);
-    }
-    element->VectorSize() = static_cast<int>(count);
-    element->Timestamp() = timestamp;
-    component->StopWriting(element, false);
+    static_assert(ZUV_ECOM_MAX_PAYLOAD_SIZE <= static_cast<size_t>(zuv::catalogue::layoutOf(Record::GpsRaw).elementCount),
+                  "the raw outputs take the largest raw payload whole");
+    // The count comes with the record: never read past its buffer.
+    const size_t count = std::min<size_t>(log.bufferSize, sizeof(log.rawBuffer));
+    zuv::WriteSample(*component, output.c_str(), MAPSType_Stream8, static_cast<long long>(count),
+                     {timestamp, std::nullopt}, nullptr, [&](MAPSIOElt &element) {
+                         if (count > 0) {
+                             std::memcpy(element.Stream8(), log.rawBuffer, count);
+                         }
+                     });
 }
 
 void WriteOdo(MAPSComponent *component, const ZuvLogOdometerData &log, const MAPSInt64 &timestamp,
               bool internalTimestamp, MAPSInt32 appended) {
     const std::array<double, 2> values{F(log.velocity), static_cast<double>(log.status)};
-    Publish(component, "oOdoVel", values, timestamp, appended);
+    Publish<Record::Odometer>(component, "oOdoVel", values, timestamp, appended);
     PublishTwin(component, "oOdoVelInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -205,6 +226,7 @@ void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSStri
                 const MAPSInt64 &timestamp, MAPSInt32 appended) {
     const uint16_t offsets[4] = {log.timeOffset0, log.timeOffset1, log.timeOffset2, log.timeOffset3};
     std::array<MAPSInt64, 5> times{};
+    static_assert(FitsItsOutput<Record::Event, MAPSInt64, 5>(), "every time and the framerate fit the marker output");
     int count = 0;
     times[count++] = log.timeStamp;
     for (int k = 0; k < 4; ++k) {
@@ -221,7 +243,7 @@ void WriteDvl(MAPSComponent *component, const ZuvLogDvlData &log, const MAPSStri
     const std::array<double, 7> values{F(log.velocity[0]),        F(log.velocity[1]),        F(log.velocity[2]),
                                        F(log.velocityQuality[0]), F(log.velocityQuality[1]), F(log.velocityQuality[2]),
                                        static_cast<double>(log.status)};
-    Publish(component, output.c_str(), values, timestamp, appended);
+    Publish<Record::Dvl>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -229,7 +251,7 @@ void WriteAirData(MAPSComponent *component, const ZuvLogAirData &log, const MAPS
                   bool internalTimestamp, MAPSInt32 appended) {
     const std::array<double, 6> values{F(log.pressureAbs),  F(log.altitude),       F(log.pressureDiff),
                                        F(log.trueAirspeed), F(log.airTemperature), static_cast<double>(log.status)};
-    Publish(component, "oPressure", values, timestamp, appended);
+    Publish<Record::AirData>(component, "oPressure", values, timestamp, appended);
     PublishTwin(component, "oPressureInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
@@ -242,6 +264,6 @@ void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSIn
                                        F(log.longitudeAccuracy),
                                        F(log.depthAccuracy),
                                        static_cast<double>(log.status)};
-    Publish(component, "oUsbl", values, timestamp, appended);
+    Publish<Record::Usbl>(component, "oUsbl", values, timestamp, appended);
     PublishTwin(component, "oUsblInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }

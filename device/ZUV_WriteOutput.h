@@ -9,8 +9,9 @@
 // beyond the documented layouts.
 //
 // Errors: nothing is returned. An output that yields no element (the component
-// is not running) is skipped; a vector is cut to the element's buffer rather
-// than written past it. An unknown output name is the host's to report.
+// is not running) is skipped; a sample its output cannot take whole is refused
+// with one error report naming the pin (ZuvWriteSample.h). An unknown output
+// name is the host's to report.
 // Threading: run on the calling component's thread; no lock, no state kept,
 // no heap allocation.
 #pragma once

@@ -1,6 +1,6 @@
 #include "ZuvLogCache.h"
 
-#include <initializer_list>
+#include "zuvEComLogCatalogue.h"
 
 ZuvLogStatusData gStatusData;
 ZuvLogUtcData gUtcData;
@@ -62,16 +62,77 @@ bool gNewDataReceived;
 
 namespace {
 
-template <typename Record>
-void keep(Record &slot, bool &newFlag, const Record &log) {
-    slot = log;
-    newFlag = true;
-}
-
 void keepSolutionStatus(uint32_t solutionStatus) {
     gEkfStatus = solutionStatus;
     gNewEkfStatusReceived = true;
 }
+
+using zuv::catalogue::Record;
+using zuv::catalogue::RecordType;
+
+// One cached log kind: which record it holds and what storing and clearing it does.
+struct Slot {
+    Record record;
+    bool *flag;
+    void (*store)(const ZuvBinaryLogData &log);
+    void (*clear)();
+};
+
+template <Record R, typename RecordType<R>::Type *Cached, bool *Flag>
+constexpr Slot slot() {
+    return {R, Flag, [](const ZuvBinaryLogData &log) { *Cached = log.*RecordType<R>::kMember; },
+            [] { *Cached = {}; }};
+}
+
+// The attitude and navigation records also carry the filter's status.
+template <Record R, typename RecordType<R>::Type *Cached, bool *Flag>
+constexpr Slot filterSlot() {
+    return {R, Flag,
+            [](const ZuvBinaryLogData &log) {
+                *Cached = log.*RecordType<R>::kMember;
+                keepSolutionStatus(Cached->solutionStatus);
+            },
+            [] { *Cached = {}; }};
+}
+
+// In the log catalogue's order.
+constexpr Slot kSlots[] = {
+    slot<Record::Status, &gStatusData, &gNewStatusDataReceived>(),
+    slot<Record::Utc, &gUtcData, &gNewUtcDataReceived>(),
+    slot<Record::Imu, &gImuData, &gNewImuDataReceived>(),
+    slot<Record::Mag, &gMagData, &gNewMagDataReceived>(),
+    slot<Record::MagCalib, &gMagCalibData, &gNewMagCalibDataReceived>(),
+    filterSlot<Record::EkfEuler, &gEkfEulerData, &gNewEkfEulerDataReceived>(),
+    filterSlot<Record::EkfQuat, &gEkfQuatData, &gNewEkfQuatDataReceived>(),
+    filterSlot<Record::EkfNav, &gEkfNavData, &gNewEkfNavDataReceived>(),
+    slot<Record::GpsVel, &gGps1VelData, &gNewGps1VelDataReceived>(),
+    slot<Record::GpsPos, &gGps1PosData, &gNewGps1PosDataReceived>(),
+    slot<Record::GpsHdt, &gGps1HdtData, &gNewGps1HdtDataReceived>(),
+    slot<Record::GpsRaw, &gGps1RawData, &gNewGps1RawDataReceived>(),
+    slot<Record::GpsVel, &gGps2VelData, &gNewGps2VelDataReceived>(),
+    slot<Record::GpsPos, &gGps2PosData, &gNewGps2PosDataReceived>(),
+    slot<Record::GpsHdt, &gGps2HdtData, &gNewGps2HdtDataReceived>(),
+    slot<Record::GpsRaw, &gGps2RawData, &gNewGps2RawDataReceived>(),
+    slot<Record::Odometer, &gOdometerData, &gNewOdometerDataReceived>(),
+    slot<Record::Event, &gEventMarkerA, &gNewEventMarkerAReceived>(),
+    slot<Record::Event, &gEventMarkerB, &gNewEventMarkerBReceived>(),
+    slot<Record::Event, &gEventMarkerC, &gNewEventMarkerCReceived>(),
+    slot<Record::Event, &gEventMarkerD, &gNewEventMarkerDReceived>(),
+    slot<Record::Event, &gEventMarkerE, &gNewEventMarkerEReceived>(),
+    slot<Record::Dvl, &gDvlBottomTrackData, &gNewDvlBottomTrackDataReceived>(),
+    slot<Record::Dvl, &gDvlWaterTrackData, &gNewDvlWaterTrackDataReceived>(),
+    slot<Record::AirData, &gAirData, &gNewPressureDataReceived>(),
+    slot<Record::Usbl, &gUsblData, &gNewUsblDataReceived>(),
+};
+
+constexpr bool slotsFollowTheCatalogue() {
+    if (sizeof(kSlots) / sizeof(kSlots[0]) != zuv::catalogue::kLogKindCount) return false;
+    for (size_t i = 0; i < zuv::catalogue::kLogKindCount; ++i) {
+        if (kSlots[i].record != zuv::catalogue::kLogKinds[i].record) return false;
+    }
+    return true;
+}
+static_assert(slotsFollowTheCatalogue(), "one cache slot per log kind, holding the kind's record");
 
 }  // namespace
 
@@ -79,94 +140,24 @@ bool ZuvLogCacheStore(ZuvEComClass msgClass, uint8_t msgId, const ZuvBinaryLogDa
     if (msgClass != ZUV_ECOM_CLASS_LOG_ECOM_0 && msgClass != ZUV_ECOM_CLASS_LOG_ECOM_1) {
         return false;
     }
-    switch (msgId) {
-        case ZUV_ECOM_LOG_STATUS: keep(gStatusData, gNewStatusDataReceived, log.statusData); break;
-        case ZUV_ECOM_LOG_UTC_TIME: keep(gUtcData, gNewUtcDataReceived, log.utcData); break;
-        case ZUV_ECOM_LOG_IMU_DATA: keep(gImuData, gNewImuDataReceived, log.imuData); break;
-        case ZUV_ECOM_LOG_MAG: keep(gMagData, gNewMagDataReceived, log.magData); break;
-        case ZUV_ECOM_LOG_MAG_CALIB: keep(gMagCalibData, gNewMagCalibDataReceived, log.magCalibData); break;
-        case ZUV_ECOM_LOG_EKF_EULER:
-            keep(gEkfEulerData, gNewEkfEulerDataReceived, log.ekfEulerData);
-            keepSolutionStatus(log.ekfEulerData.solutionStatus);
-            break;
-        case ZUV_ECOM_LOG_EKF_QUAT:
-            keep(gEkfQuatData, gNewEkfQuatDataReceived, log.ekfQuatData);
-            keepSolutionStatus(log.ekfQuatData.solutionStatus);
-            break;
-        case ZUV_ECOM_LOG_EKF_NAV:
-            keep(gEkfNavData, gNewEkfNavDataReceived, log.ekfNavData);
-            keepSolutionStatus(log.ekfNavData.solutionStatus);
-            break;
-        case ZUV_ECOM_LOG_GPS1_VEL: keep(gGps1VelData, gNewGps1VelDataReceived, log.gpsVelData); break;
-        case ZUV_ECOM_LOG_GPS1_POS: keep(gGps1PosData, gNewGps1PosDataReceived, log.gpsPosData); break;
-        case ZUV_ECOM_LOG_GPS1_HDT: keep(gGps1HdtData, gNewGps1HdtDataReceived, log.gpsHdtData); break;
-        case ZUV_ECOM_LOG_GPS2_VEL: keep(gGps2VelData, gNewGps2VelDataReceived, log.gpsVelData); break;
-        case ZUV_ECOM_LOG_GPS2_POS: keep(gGps2PosData, gNewGps2PosDataReceived, log.gpsPosData); break;
-        case ZUV_ECOM_LOG_GPS2_HDT: keep(gGps2HdtData, gNewGps2HdtDataReceived, log.gpsHdtData); break;
-        case ZUV_ECOM_LOG_ODO_VEL: keep(gOdometerData, gNewOdometerDataReceived, log.odometerData); break;
-        case ZUV_ECOM_LOG_EVENT_A: keep(gEventMarkerA, gNewEventMarkerAReceived, log.eventMarker); break;
-        case ZUV_ECOM_LOG_EVENT_B: keep(gEventMarkerB, gNewEventMarkerBReceived, log.eventMarker); break;
-        case ZUV_ECOM_LOG_EVENT_C: keep(gEventMarkerC, gNewEventMarkerCReceived, log.eventMarker); break;
-        case ZUV_ECOM_LOG_EVENT_D: keep(gEventMarkerD, gNewEventMarkerDReceived, log.eventMarker); break;
-        case ZUV_ECOM_LOG_EVENT_E: keep(gEventMarkerE, gNewEventMarkerEReceived, log.eventMarker); break;
-        case ZUV_ECOM_LOG_DVL_BOTTOM_TRACK:
-            keep(gDvlBottomTrackData, gNewDvlBottomTrackDataReceived, log.dvlData);
-            break;
-        case ZUV_ECOM_LOG_DVL_WATER_TRACK:
-            keep(gDvlWaterTrackData, gNewDvlWaterTrackDataReceived, log.dvlData);
-            break;
-        case ZUV_ECOM_LOG_GPS1_RAW: keep(gGps1RawData, gNewGps1RawDataReceived, log.gpsRawData); break;
-        case ZUV_ECOM_LOG_AIR_DATA: keep(gAirData, gNewPressureDataReceived, log.airData); break;
-        case ZUV_ECOM_LOG_USBL: keep(gUsblData, gNewUsblDataReceived, log.usblData); break;
-        case ZUV_ECOM_LOG_GPS2_RAW: keep(gGps2RawData, gNewGps2RawDataReceived, log.gpsRawData); break;
-        default: return false;  // ship motion, opaque ids and anything above 38
+    const int kind = zuv::catalogue::kindIndexOf(msgId);
+    if (kind < 0) {
+        return false;  // ship motion, opaque ids and anything above 38
     }
+    kSlots[kind].store(log);
+    *kSlots[kind].flag = true;
     gNewDataReceived = true;
     return true;
 }
 
 void ZuvLogCacheClearFlags() {
-    for (bool *flag : {&gNewStatusDataReceived,     &gNewUtcDataReceived,          &gNewImuDataReceived,
-                       &gNewMagDataReceived,        &gNewMagCalibDataReceived,     &gNewEkfEulerDataReceived,
-                       &gNewEkfQuatDataReceived,    &gNewEkfNavDataReceived,       &gNewGps1VelDataReceived,
-                       &gNewGps1PosDataReceived,    &gNewGps1HdtDataReceived,      &gNewGps2VelDataReceived,
-                       &gNewGps2PosDataReceived,    &gNewGps2HdtDataReceived,      &gNewOdometerDataReceived,
-                       &gNewEventMarkerAReceived,   &gNewEventMarkerBReceived,     &gNewEventMarkerCReceived,
-                       &gNewEventMarkerDReceived,   &gNewEventMarkerEReceived,     &gNewDvlBottomTrackDataReceived,
-                       &gNewDvlWaterTrackDataReceived, &gNewGps1RawDataReceived,   &gNewPressureDataReceived,
-                       &gNewUsblDataReceived,       &gNewGps2RawDataReceived,      &gNewEkfStatusReceived,
-                       &gNewDataReceived}) {
-        *flag = false;
-    }
+    for (const Slot &entry : kSlots) *entry.flag = false;
+    gNewEkfStatusReceived = false;
+    gNewDataReceived = false;
 }
 
 void ZuvLogCacheClear() {
     ZuvLogCacheClearFlags();
-    gStatusData = {};
-    gUtcData = {};
-    gImuData = {};
-    gMagData = {};
-    gMagCalibData = {};
-    gEkfEulerData = {};
-    gEkfQuatData = {};
-    gEkfNavData = {};
-    gGps1VelData = {};
-    gGps1PosData = {};
-    gGps1HdtData = {};
-    gGps2VelData = {};
-    gGps2PosData = {};
-    gGps2HdtData = {};
-    gOdometerData = {};
-    gEventMarkerA = {};
-    gEventMarkerB = {};
-    gEventMarkerC = {};
-    gEventMarkerD = {};
-    gEventMarkerE = {};
-    gDvlBottomTrackData = {};
-    gDvlWaterTrackData = {};
-    gGps1RawData = {};
-    gAirData = {};
-    gUsblData = {};
-    gGps2RawData = {};
+    for (const Slot &entry : kSlots) entry.clear();
     gEkfStatus = 0;
 }

@@ -19,6 +19,7 @@
 
 #include "ZUV_WriteOutput.h"
 #include "zuvComponentHarness.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace {
 
@@ -29,11 +30,6 @@ using zuv::test::ComponentHarness;
     std::abort();
 }
 
-const char *const kEveryKind[] = {"pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib", "pEkfEuler",
-                                  "pEkfQuat", "pEkfNav",  "pGps1Vel", "pGps1Pos", "pGps1Hdt",  "pGps1Raw",
-                                  "pGps2Vel", "pGps2Pos", "pGps2Hdt", "pGps2Raw", "pOdoVel",   "pEventA",
-                                  "pEventB",  "pEventC",  "pEventD",  "pEventE",  "pDvlBottomTrack",
-                                  "pDvlWaterTrack", "pAirData", "pUsbl"};
 
 const char *const kMessages[] = {"Input data size too small.",
                                  "Sync. word 0xFF not found.",
@@ -59,7 +55,7 @@ ComponentHarness &decoder() {
         auto *h = new ComponentHarness("ZUV_FrameDecoder", "decoder");
         h->keepSamples(false);
         h->setPublishHook(checkElement);
-        for (const char *property : kEveryKind) h->set(property, 1);
+        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->set(kind.property, 1);
         return h;
     }();
     return *harness;
@@ -71,7 +67,7 @@ ComponentHarness &writers() {
         auto *h = new ComponentHarness("ZUV_FrameDecoder", "writers");
         h->keepSamples(false);
         h->setPublishHook(checkElement);
-        for (const char *property : kEveryKind) h->set(property, 1);
+        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->set(kind.property, 1);
         h->addOutput("oShipMotion", MAPSType_Float64, 12);
         h->addOutput("oShipMotionInternalTimestamp", MAPSType_Integer64, 1);
         h->birth();

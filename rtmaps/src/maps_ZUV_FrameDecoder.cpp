@@ -5,7 +5,8 @@
 #include <limits>
 
 #include "ZUV_WriteOutput.h"
-#include "zuvCrc.h"
+#include "zuvEComFrameView.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace {
 
@@ -17,81 +18,30 @@ const MAPSInputDefinition kInputs[] = {
     {"iData", MAPS::FilterStream8},
 };
 
-const MAPSOutputDefinition kOutputs[] = {
-    {"oStatus", MAPS::Integer64, 8, kFifoDepth},
-    {"oUtcTime", MAPS::Integer64, 11, kFifoDepth},
-    {"oUtcTimeInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oImu", MAPS::Float64, 15, kFifoDepth},
-    {"oImuInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oMag", MAPS::Float64, 8, kFifoDepth},
-    {"oMagInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oMagCalib", MAPS::Integer64, 19, kFifoDepth},
-    {"oEkfEuler", MAPS::Float64, 8, kFifoDepth},
-    {"oEkfEulerInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oEkfQuat", MAPS::Float64, 9, kFifoDepth},
-    {"oEkfQuatInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oEkfNav", MAPS::Float64, 15, kFifoDepth},
-    {"oEkfNavInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps1Vel", MAPS::Float64, 11, kFifoDepth},
-    {"oGps1VelInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps1Pos", MAPS::Float64, 13, kFifoDepth},
-    {"oGps1PosInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps1Hdt", MAPS::Float64, 8, kFifoDepth},
-    {"oGps1HdtInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps1Raw", MAPS::Stream8, MAPSZUV_FrameDecoder::kMaxPayloadSize, kFifoDepth},
-    {"oGps2Vel", MAPS::Float64, 11, kFifoDepth},
-    {"oGps2VelInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps2Pos", MAPS::Float64, 13, kFifoDepth},
-    {"oGps2PosInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps2Hdt", MAPS::Float64, 8, kFifoDepth},
-    {"oGps2HdtInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oGps2Raw", MAPS::Stream8, MAPSZUV_FrameDecoder::kMaxPayloadSize, kFifoDepth},
-    {"oOdoVel", MAPS::Float64, 3, kFifoDepth},
-    {"oOdoVelInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oEventMarkerA", MAPS::Integer64, 6, kFifoDepth},
-    {"oEventMarkerB", MAPS::Integer64, 6, kFifoDepth},
-    {"oEventMarkerC", MAPS::Integer64, 6, kFifoDepth},
-    {"oEventMarkerD", MAPS::Integer64, 6, kFifoDepth},
-    {"oEventMarkerE", MAPS::Integer64, 6, kFifoDepth},
-    {"oDvlBottomTrack", MAPS::Float64, 8, kFifoDepth},
-    {"oDvlBottomTrackInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oDvlWaterTrack", MAPS::Float64, 8, kFifoDepth},
-    {"oDvlWaterTrackInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oPressure", MAPS::Float64, 7, kFifoDepth},
-    {"oPressureInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-    {"oUsbl", MAPS::Float64, 8, kFifoDepth},
-    {"oUsblInternalTimestamp", MAPS::Integer64, 1, kFifoDepth},
-};
+namespace catalogue = zuv::catalogue;
 
-#define ZUV_ENABLE_PROPERTY(name) {name, MAPSPropertyValue::Enum(kEnableChoices, 0), kFixedProperty}
+constexpr MAPSElementType ElementType(catalogue::Element element) {
+    switch (element) {
+        case catalogue::Element::Integer64: return MAPS::Integer64;
+        case catalogue::Element::Float64: return MAPS::Float64;
+        case catalogue::Element::Stream8: return MAPS::Stream8;
+    }
+    return MAPS::Stream8;
+}
 
-const MAPSPropertyDefinition kProperties[] = {
-    ZUV_ENABLE_PROPERTY("pStatus"),
-    ZUV_ENABLE_PROPERTY("pUtcTime"),
-    ZUV_ENABLE_PROPERTY("pImuData"),
-    ZUV_ENABLE_PROPERTY("pMag"),
-    ZUV_ENABLE_PROPERTY("pMagCalib"),
-    ZUV_ENABLE_PROPERTY("pEkfEuler"),
-    ZUV_ENABLE_PROPERTY("pEkfQuat"),
-    ZUV_ENABLE_PROPERTY("pEkfNav"),
-    ZUV_ENABLE_PROPERTY("pGps1Vel"),
-    ZUV_ENABLE_PROPERTY("pGps1Pos"),
-    ZUV_ENABLE_PROPERTY("pGps1Hdt"),
-    ZUV_ENABLE_PROPERTY("pGps1Raw"),
-    ZUV_ENABLE_PROPERTY("pGps2Vel"),
-    ZUV_ENABLE_PROPERTY("pGps2Pos"),
-    ZUV_ENABLE_PROPERTY("pGps2Hdt"),
-    ZUV_ENABLE_PROPERTY("pGps2Raw"),
-    ZUV_ENABLE_PROPERTY("pOdoVel"),
-    ZUV_ENABLE_PROPERTY("pEventA"),
-    ZUV_ENABLE_PROPERTY("pEventB"),
-    ZUV_ENABLE_PROPERTY("pEventC"),
-    ZUV_ENABLE_PROPERTY("pEventD"),
-    ZUV_ENABLE_PROPERTY("pEventE"),
-    ZUV_ENABLE_PROPERTY("pDvlBottomTrack"),
-    ZUV_ENABLE_PROPERTY("pDvlWaterTrack"),
-    ZUV_ENABLE_PROPERTY("pAirData"),
-    ZUV_ENABLE_PROPERTY("pUsbl"),
+// Each kind's output, followed by its twin where it has one.
+constexpr std::array<MAPSOutputDefinition, catalogue::kOutputCount> kOutputs = [] {
+    std::array<MAPSOutputDefinition, catalogue::kOutputCount> table{};
+    size_t next = 0;
+    for (const catalogue::LogKind &kind : catalogue::kLogKinds) {
+        const catalogue::Layout &layout = catalogue::layoutOf(kind.record);
+        table[next++] = {kind.output, ElementType(layout.element), layout.elementCount, kFifoDepth};
+        if (kind.twin[0] != '\0') table[next++] = {kind.twin, MAPS::Integer64, 1, kFifoDepth};
+    }
+    return table;
+}();
+
+constexpr MAPSPropertyDefinition kSettings[] = {
     {"pVerbose", MAPSPropertyValue::Bool(true), kFixedProperty},
     {"pInternalTimestamp", MAPSPropertyValue::Bool(true), kFixedProperty},
     {"pAddOriginalFramerate", MAPSPropertyValue::Bool(false), kFixedProperty},
@@ -99,8 +49,18 @@ const MAPSPropertyDefinition kProperties[] = {
     {"pNewFramerate", MAPSPropertyValue::Integer(2), kFixedProperty},
     {"pDeviceClockTimestamps", MAPSPropertyValue::Bool(false), kFixedProperty},
 };
+constexpr size_t kSettingCount = sizeof(kSettings) / sizeof(kSettings[0]);
 
-#undef ZUV_ENABLE_PROPERTY
+// One enable property per log kind, then the settings.
+constexpr std::array<MAPSPropertyDefinition, catalogue::kLogKindCount + kSettingCount> kProperties = [] {
+    std::array<MAPSPropertyDefinition, catalogue::kLogKindCount + kSettingCount> table{};
+    size_t next = 0;
+    for (const catalogue::LogKind &kind : catalogue::kLogKinds) {
+        table[next++] = {kind.property, MAPSPropertyValue::Enum(kEnableChoices, 0), kFixedProperty};
+    }
+    for (const MAPSPropertyDefinition &setting : kSettings) table[next++] = setting;
+    return table;
+}();
 
 const MAPSActionDefinition kActions[] = {
     {"aLifeChecking", &MAPSAdvancedComponent::LifeChecking, 1},
@@ -108,62 +68,35 @@ const MAPSActionDefinition kActions[] = {
 
 MAPSComponentDefinition decoderDefinition = {
     "ZUV_FrameDecoder", "1.0", &MAPSZUV_FrameDecoder::Instantiate, 128, MAPS::Threaded,
-    MAPS_TABLE(kInputs), MAPS_TABLE(kOutputs), MAPS_TABLE(kProperties), MAPS_TABLE(kActions),
+    MAPS_TABLE(kInputs), kOutputs.data(), static_cast<int>(kOutputs.size()), kProperties.data(),
+    static_cast<int>(kProperties.size()), MAPS_TABLE(kActions),
     1, 0, 30, -1,
 };
 
-// Which writer lays out a log kind.
-enum class Writer { Status, Utc, Imu, Mag, MagCalib, EkfEuler, EkfQuat, EkfNav, GpsVel, GpsPos, GpsHdt, GpsRaw, Odo,
-                    Event, Dvl, AirData, Usbl };
+static_assert(catalogue::kLogKindCount == MAPSZUV_FrameDecoder::kLogKindCount, "one enable property per log kind");
+static_assert(catalogue::elementCount(catalogue::Record::GpsRaw) == MAPSZUV_FrameDecoder::kMaxPayloadSize,
+              "a raw output holds the largest payload");
 
-// One log kind: its enable property, its message id, its writer and the
-// outputs it owns. Names are built once here so that dispatch allocates nothing.
-struct LogKind {
-    const char *property;
-    uint8_t msgId;
-    Writer writer;
+// The catalogue's output names as host strings, built once so that dispatch
+// allocates nothing.
+struct OutputNames {
     MAPSString output;
     MAPSString twin;  // empty: the kind has no twin
 };
 
-// In the order of the property table, which is also the order of the outputs.
-const LogKind kLogKinds[] = {
-    {"pStatus", 1, Writer::Status, "oStatus", ""},
-    {"pUtcTime", 2, Writer::Utc, "oUtcTime", "oUtcTimeInternalTimestamp"},
-    {"pImuData", 3, Writer::Imu, "oImu", "oImuInternalTimestamp"},
-    {"pMag", 4, Writer::Mag, "oMag", "oMagInternalTimestamp"},
-    {"pMagCalib", 5, Writer::MagCalib, "oMagCalib", ""},
-    {"pEkfEuler", 6, Writer::EkfEuler, "oEkfEuler", "oEkfEulerInternalTimestamp"},
-    {"pEkfQuat", 7, Writer::EkfQuat, "oEkfQuat", "oEkfQuatInternalTimestamp"},
-    {"pEkfNav", 8, Writer::EkfNav, "oEkfNav", "oEkfNavInternalTimestamp"},
-    {"pGps1Vel", 13, Writer::GpsVel, "oGps1Vel", "oGps1VelInternalTimestamp"},
-    {"pGps1Pos", 14, Writer::GpsPos, "oGps1Pos", "oGps1PosInternalTimestamp"},
-    {"pGps1Hdt", 15, Writer::GpsHdt, "oGps1Hdt", "oGps1HdtInternalTimestamp"},
-    {"pGps1Raw", 31, Writer::GpsRaw, "oGps1Raw", ""},
-    {"pGps2Vel", 16, Writer::GpsVel, "oGps2Vel", "oGps2VelInternalTimestamp"},
-    {"pGps2Pos", 17, Writer::GpsPos, "oGps2Pos", "oGps2PosInternalTimestamp"},
-    {"pGps2Hdt", 18, Writer::GpsHdt, "oGps2Hdt", "oGps2HdtInternalTimestamp"},
-    {"pGps2Raw", 38, Writer::GpsRaw, "oGps2Raw", ""},
-    {"pOdoVel", 19, Writer::Odo, "oOdoVel", "oOdoVelInternalTimestamp"},
-    {"pEventA", 24, Writer::Event, "oEventMarkerA", ""},
-    {"pEventB", 25, Writer::Event, "oEventMarkerB", ""},
-    {"pEventC", 26, Writer::Event, "oEventMarkerC", ""},
-    {"pEventD", 27, Writer::Event, "oEventMarkerD", ""},
-    {"pEventE", 28, Writer::Event, "oEventMarkerE", ""},
-    {"pDvlBottomTrack", 29, Writer::Dvl, "oDvlBottomTrack", "oDvlBottomTrackInternalTimestamp"},
-    {"pDvlWaterTrack", 30, Writer::Dvl, "oDvlWaterTrack", "oDvlWaterTrackInternalTimestamp"},
-    {"pAirData", 36, Writer::AirData, "oPressure", "oPressureInternalTimestamp"},
-    {"pUsbl", 37, Writer::Usbl, "oUsbl", "oUsblInternalTimestamp"},
-};
-constexpr int kLogKindCount = MAPSZUV_FrameDecoder::kLogKindCount;
-static_assert(sizeof(kLogKinds) / sizeof(kLogKinds[0]) == kLogKindCount, "one enable property per log kind");
+const std::array<OutputNames, catalogue::kLogKindCount> kOutputNames = [] {
+    std::array<OutputNames, catalogue::kLogKindCount> names;
+    for (size_t i = 0; i < catalogue::kLogKindCount; ++i) {
+        names[i] = {catalogue::kLogKinds[i].output, catalogue::kLogKinds[i].twin};
+    }
+    return names;
+}();
 
-// Message id -> index in kLogKinds, -1 where no writer exists.
-const std::array<int8_t, MAPSZUV_FrameDecoder::kStatisticsSize> kKindByMsgId = [] {
+// Message id -> index in the catalogue, -1 where no writer exists.
+constexpr std::array<int8_t, MAPSZUV_FrameDecoder::kStatisticsSize> kKindByMsgId = [] {
     std::array<int8_t, MAPSZUV_FrameDecoder::kStatisticsSize> table{};
-    table.fill(-1);
-    for (int i = 0; i < kLogKindCount; ++i) {
-        table[kLogKinds[i].msgId] = static_cast<int8_t>(i);
+    for (int id = 0; id < MAPSZUV_FrameDecoder::kStatisticsSize; ++id) {
+        table[id] = static_cast<int8_t>(catalogue::kindIndexOf(static_cast<uint8_t>(id)));
     }
     return table;
 }();
@@ -192,15 +125,15 @@ MAPSZUV_FrameDecoder::~MAPSZUV_FrameDecoder() = default;
 void MAPSZUV_FrameDecoder::Dynamic() {
     bool withTwins = false;
     Get(Property("pInternalTimestamp"), withTwins);
-    for (const LogKind &kind : kLogKinds) {
+    for (const catalogue::LogKind &kind : catalogue::kLogKinds) {
         int enabled = 0;
         Get(Property(kind.property), enabled);
         if (enabled == 0) {
             continue;
         }
-        NewOutput(kind.output.c_str(), nullptr);
-        if (withTwins && !kind.twin.IsEmpty()) {
-            NewOutput(kind.twin.c_str(), nullptr);
+        NewOutput(kind.output, nullptr);
+        if (withTwins && kind.twin[0] != '\0') {
+            NewOutput(kind.twin, nullptr);
         }
     }
     bool downSampling = false;
@@ -240,7 +173,7 @@ void MAPSZUV_FrameDecoder::Birth() {
 
     dataInput = &Input("iData");
     for (int i = 0; i < kLogKindCount; ++i) {
-        enableProperties[i] = &Property(kLogKinds[i].property);
+        enableProperties[i] = &Property(catalogue::kLogKinds[i].property);
     }
 }
 
@@ -285,38 +218,37 @@ bool MAPSZUV_FrameDecoder::ParseInput() {
     if (remaining <= 8) {
         return Reject("Input data size too small.");
     }
-    const uint8_t *frame = inputElt->Stream8() + readOffset;
-    if (frame[0] != 0xFF) {
+    const zuv::FrameView frame(inputElt->Stream8() + readOffset);
+    if (!frame.firstSyncMatches()) {
         return Reject("Sync. word 0xFF not found.");
     }
-    if (frame[1] != 0x5A) {
+    if (!frame.secondSyncMatches()) {
         return Reject("Sync. word 0x5A not found.");
     }
-    const uint8_t msgClass = frame[3];
+    const uint8_t msgClass = frame.msgClass();
     if (msgClass > 1) {
         return false;  // not a log: dropped without a word
     }
-    msgId = frame[2];
-    const int length = frame[4] | (frame[5] << 8);
+    msgId = frame.msgId();
+    const int length = static_cast<int>(frame.payloadSize());
     if (length == 0 || length > kMaxPayloadSize) {
         return Reject("Length of Data section is not correct.");
     }
     if (length + 8 >= remaining) {
         return Reject("Input data size doesn't match with length of Data section.");
     }
-    if (frame[8 + length] != 0x33) {
+    if (!frame.endMatches()) {
         return Reject("End of frame 0x33 not found.");
     }
-    const uint16_t storedCrc = static_cast<uint16_t>(frame[6 + length] | (frame[7 + length] << 8));
-    // Id, class, length and payload, checked in place: no copy per frame.
-    if (zuvCrc16Compute(frame + 2, static_cast<size_t>(length) + 4) != storedCrc) {
+    // Checked in place: no copy per frame.
+    if (!frame.crcMatches()) {
         return Reject("CRC not correct.");
     }
-    if (zuvEComBinaryLogParse(static_cast<ZuvEComClass>(msgClass), msgId, frame + 6, static_cast<size_t>(length),
+    if (zuvEComBinaryLogParse(static_cast<ZuvEComClass>(msgClass), msgId, frame.payload(), static_cast<size_t>(length),
                               &logData) != ZUV_NO_ERROR) {
         return Reject("Binary data can't be parsed.");
     }
-    readOffset += length + 9;
+    readOffset += static_cast<int>(frame.frameSize());
     return true;
 }
 
@@ -358,27 +290,27 @@ void MAPSZUV_FrameDecoder::WriteOutput() {
     if (enabled == 0) {
         return;
     }
-    const LogKind &kind = kLogKinds[kindIndex];
+    const OutputNames &kind = kOutputNames[kindIndex];
     const MAPSInt32 framerate = framerates[msgId];
     const bool twin = internalTimestamp;
     const MAPSInt64 &t = outputTimestamp;
-    switch (kind.writer) {
-        case Writer::Status: WriteStatusData(this, logData.statusData, t, framerate); break;
-        case Writer::Utc: WriteUtcData(this, logData.utcData, t, twin, framerate); break;
-        case Writer::Imu: WriteImuData(this, logData.imuData, t, twin, framerate); break;
-        case Writer::Mag: WriteMagData(this, logData.magData, t, twin, framerate); break;
-        case Writer::MagCalib: WriteMagCalibData(this, logData.magCalibData, t, framerate); break;
-        case Writer::EkfEuler: WriteEkfEuler(this, logData.ekfEulerData, t, twin, framerate); break;
-        case Writer::EkfQuat: WriteEkfQuat(this, logData.ekfQuatData, t, twin, framerate); break;
-        case Writer::EkfNav: WriteEkfNav(this, logData.ekfNavData, t, twin, framerate); break;
-        case Writer::GpsVel: WriteGPSVel(this, logData.gpsVelData, kind.output, kind.twin, t, twin, framerate); break;
-        case Writer::GpsPos: WriteGPSPos(this, logData.gpsPosData, kind.output, kind.twin, t, twin, framerate); break;
-        case Writer::GpsHdt: WriteGPSHdt(this, logData.gpsHdtData, kind.output, kind.twin, t, twin, framerate); break;
-        case Writer::GpsRaw: WriteGPSRaw(this, logData.gpsRawData, kind.output, t); break;
-        case Writer::Odo: WriteOdo(this, logData.odometerData, t, twin, framerate); break;
-        case Writer::Event: WriteEvent(this, logData.eventMarker, kind.output, t, framerate); break;
-        case Writer::Dvl: WriteDvl(this, logData.dvlData, kind.output, kind.twin, t, twin, framerate); break;
-        case Writer::AirData: WriteAirData(this, logData.airData, t, twin, framerate); break;
-        case Writer::Usbl: WriteUsbl(this, logData.usblData, t, twin, framerate); break;
+    switch (catalogue::kLogKinds[kindIndex].record) {
+        case catalogue::Record::Status: WriteStatusData(this, logData.statusData, t, framerate); break;
+        case catalogue::Record::Utc: WriteUtcData(this, logData.utcData, t, twin, framerate); break;
+        case catalogue::Record::Imu: WriteImuData(this, logData.imuData, t, twin, framerate); break;
+        case catalogue::Record::Mag: WriteMagData(this, logData.magData, t, twin, framerate); break;
+        case catalogue::Record::MagCalib: WriteMagCalibData(this, logData.magCalibData, t, framerate); break;
+        case catalogue::Record::EkfEuler: WriteEkfEuler(this, logData.ekfEulerData, t, twin, framerate); break;
+        case catalogue::Record::EkfQuat: WriteEkfQuat(this, logData.ekfQuatData, t, twin, framerate); break;
+        case catalogue::Record::EkfNav: WriteEkfNav(this, logData.ekfNavData, t, twin, framerate); break;
+        case catalogue::Record::GpsVel: WriteGPSVel(this, logData.gpsVelData, kind.output, kind.twin, t, twin, framerate); break;
+        case catalogue::Record::GpsPos: WriteGPSPos(this, logData.gpsPosData, kind.output, kind.twin, t, twin, framerate); break;
+        case catalogue::Record::GpsHdt: WriteGPSHdt(this, logData.gpsHdtData, kind.output, kind.twin, t, twin, framerate); break;
+        case catalogue::Record::GpsRaw: WriteGPSRaw(this, logData.gpsRawData, kind.output, t); break;
+        case catalogue::Record::Odometer: WriteOdo(this, logData.odometerData, t, twin, framerate); break;
+        case catalogue::Record::Event: WriteEvent(this, logData.eventMarker, kind.output, t, framerate); break;
+        case catalogue::Record::Dvl: WriteDvl(this, logData.dvlData, kind.output, kind.twin, t, twin, framerate); break;
+        case catalogue::Record::AirData: WriteAirData(this, logData.airData, t, twin, framerate); break;
+        case catalogue::Record::Usbl: WriteUsbl(this, logData.usblData, t, twin, framerate); break;
     }
 }

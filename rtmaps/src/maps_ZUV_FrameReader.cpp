@@ -1,11 +1,12 @@
 // Definition, start, acquisition and stop of the frame reader.
 #include "maps_ZUV_FrameReader.h"
 
+#include <array>
 #include <string>
 
 #include "zuvFrameExtraction.h"
 #include "zuvLogFrameWait.h"
-#include "zuvOutputRateTable.h"
+#include "zuvEComLogCatalogue.h"
 #include "zuvReaderLinkCalls.h"
 
 namespace {
@@ -22,9 +23,7 @@ const MAPSOutputDefinition kOutputs[] = {
     {"oLinkStatistics", MAPSType_Integer64, static_cast<int>(zuv::kLinkCountSize), 16},
 };
 
-#define ZUV_RATE_PROPERTY(name) {name, MAPSPropertyValue::Enum(zuv::kRateChoices, 0), kFlags}
-
-const MAPSPropertyDefinition kProperties[] = {
+constexpr MAPSPropertyDefinition kLinkProperties[] = {
     {"pAlive", MAPSPropertyValue::Bool(true), kFlagsChangeableWhileRunning},
     {"pInterface", MAPSPropertyValue::Enum("Serial|UDP", 0), kFlags},
     {"pComPort", MAPSPropertyValue::String("/dev/ttyUSB0"), kFlags},
@@ -34,37 +33,28 @@ const MAPSPropertyDefinition kProperties[] = {
     {"pLocalPort", MAPSPropertyValue::Integer(1234), kFlags},
     {"pAuxComPort", MAPSPropertyValue::String(""), kFlags},
     {"pAuxBaudRate", MAPSPropertyValue::Integer(115200), kFlags},
-    ZUV_RATE_PROPERTY("pStatus"),
-    ZUV_RATE_PROPERTY("pUtcTime"),
-    ZUV_RATE_PROPERTY("pImuData"),
-    ZUV_RATE_PROPERTY("pMag"),
-    ZUV_RATE_PROPERTY("pMagCalib"),
-    ZUV_RATE_PROPERTY("pEkfEuler"),
-    ZUV_RATE_PROPERTY("pEkfQuat"),
-    ZUV_RATE_PROPERTY("pEkfNav"),
-    ZUV_RATE_PROPERTY("pGps1Vel"),
-    ZUV_RATE_PROPERTY("pGps1Pos"),
-    ZUV_RATE_PROPERTY("pGps1Hdt"),
-    ZUV_RATE_PROPERTY("pGps1Raw"),
-    ZUV_RATE_PROPERTY("pGps2Vel"),
-    ZUV_RATE_PROPERTY("pGps2Pos"),
-    ZUV_RATE_PROPERTY("pGps2Hdt"),
-    ZUV_RATE_PROPERTY("pGps2Raw"),
-    ZUV_RATE_PROPERTY("pOdoVel"),
-    ZUV_RATE_PROPERTY("pEventA"),
-    ZUV_RATE_PROPERTY("pEventB"),
-    ZUV_RATE_PROPERTY("pEventC"),
-    ZUV_RATE_PROPERTY("pEventD"),
-    ZUV_RATE_PROPERTY("pEventE"),
-    ZUV_RATE_PROPERTY("pDvlBottomTrack"),
-    ZUV_RATE_PROPERTY("pDvlWaterTrack"),
-    ZUV_RATE_PROPERTY("pAirData"),
-    ZUV_RATE_PROPERTY("pUsbl"),
+};
+constexpr size_t kLinkPropertyCount = sizeof(kLinkProperties) / sizeof(kLinkProperties[0]);
+
+// Declared after the rate properties, so the leading table stays as it was.
+constexpr MAPSPropertyDefinition kFieldLinkProperties[] = {
     {"pReconnect", MAPSPropertyValue::Bool(true), kFlags},
     {"pLinkStatistics", MAPSPropertyValue::Bool(false), kFlags},
 };
+constexpr size_t kFieldLinkPropertyCount = sizeof(kFieldLinkProperties) / sizeof(kFieldLinkProperties[0]);
+constexpr size_t kPropertyCount = kLinkPropertyCount + zuv::catalogue::kLogKindCount + kFieldLinkPropertyCount;
 
-#undef ZUV_RATE_PROPERTY
+// The link properties, then one rate property per log kind, then the field-link ones.
+constexpr std::array<MAPSPropertyDefinition, kPropertyCount> kProperties = [] {
+    std::array<MAPSPropertyDefinition, kPropertyCount> table{};
+    size_t next = 0;
+    for (const MAPSPropertyDefinition &property : kLinkProperties) table[next++] = property;
+    for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) {
+        table[next++] = {kind.property, MAPSPropertyValue::Enum(zuv::catalogue::kRateChoiceText, 0), kFlags};
+    }
+    for (const MAPSPropertyDefinition &property : kFieldLinkProperties) table[next++] = property;
+    return table;
+}();
 
 const MAPSActionDefinition kActions[] = {
     {"aLifeChecking", &MAPSAdvancedComponent::LifeChecking, 1},
@@ -80,7 +70,8 @@ MAPSComponentDefinition readerDefinition = {
     MAPS::Threaded,
     MAPS_NO_TABLE,
     MAPS_TABLE(kOutputs),
-    MAPS_TABLE(kProperties),
+    kProperties.data(),
+    static_cast<int>(kProperties.size()),
     MAPS_TABLE(kActions),
     -1,
     1,
@@ -131,8 +122,8 @@ void MAPSZUV_FrameReader::Dynamic() {
     NewProperty("pAuxComPort");
     NewProperty("pAuxBaudRate");
     if (serial) {
-        for (const zuv::RateProperty &rate : zuv::kRateProperties) {
-            NewProperty(rate.property);
+        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) {
+            NewProperty(kind.property);
         }
     }
     if (serial) {

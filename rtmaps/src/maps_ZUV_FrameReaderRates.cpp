@@ -2,21 +2,21 @@
 #include <string>
 
 #include "maps_ZUV_FrameReader.h"
-#include "zuvOutputRateTable.h"
+#include "zuvEComLogCatalogue.h"
 
 void MAPSZUV_FrameReader::ConfigureOutputRate() {
-    for (const zuv::RateProperty &rate : zuv::kRateProperties) {
-        SetOutputMode(rate.property, rate.logId);
+    for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) {
+        SetOutputMode(kind.property, kind.msgId);
     }
 }
 
 void MAPSZUV_FrameReader::SetOutputMode(const char *propertyName, uint8_t log) {
     long long index = 0;
     Get(Property(propertyName), index);
-    if (static_cast<unsigned long long>(index) >= zuv::kRateChoiceCount) {
+    if (static_cast<unsigned long long>(index) >= zuv::catalogue::kRateChoiceCount) {
         return;
     }
-    const uint32_t mode = zuv::kRateModes[index];
+    const uint32_t mode = zuv::catalogue::kRateChoices[index].mode;
     const ZuvErrorCode rc = link_.SetOutputConfiguration(static_cast<ZuvEComOutputPort>(0), static_cast<ZuvEComClass>(0),
                                                          static_cast<ZuvEComLog>(log),
                                                          static_cast<ZuvEComOutputMode>(mode));

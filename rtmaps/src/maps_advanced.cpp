@@ -1,25 +1,14 @@
 #include "maps_advanced.h"
 
+#include "ZuvWriteSample.h"
+
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
 namespace {
 
-// Messages are bounded like the host's own: 500 bytes with the end.
-constexpr size_t kMessageSize = 500;
-
-const char* TypeName(MAPSElementType type) {
-  switch (type) {
-  case MAPSType_Stream8: return "Stream8";
-  case MAPSType_TextAscii: return "TextAscii";
-  case MAPSType_Integer32: return "Integer32";
-  case MAPSType_Integer64: return "Integer64";
-  case MAPSType_Float64: return "Float64";
-  case MAPSType_Float32: return "Float32";
-  }
-  return "unknown";
-}
+const char* const kNoElementReport = "Problem to write data on pin %s !!!";
 
 } // namespace
 
@@ -58,45 +47,20 @@ void MAPSAdvancedComponent::AddNewProperties(const char* pattern, int count) {
   for (int i = 0; i < count; ++i) AddNewProperty(pattern, i);
 }
 
-MAPSOutput* MAPSAdvancedComponent::OutputFor(const char* outputName, MAPSElementType type, long long count) {
-  MAPSOutput& output = Output(outputName);
-  char message[kMessageSize];
-  if (output.Type() != type) {
-    std::snprintf(message, sizeof message, "Cannot write %s data on pin %s of type %s", TypeName(type),
-                  output.Name(), TypeName(output.Type()));
-  } else if (count < 0 || count > output.BufferSize()) {
-    std::snprintf(message, sizeof message, "Cannot write %lld elements on pin %s (at most %d)", count,
-                  output.Name(), output.BufferSize());
-  } else {
-    return &output;
-  }
-  Report(message, 2);
-  return nullptr;
-}
-
 bool MAPSAdvancedComponent::CopyDouble2OutPin(const char* outputName, const double* values, int count,
                                               const MAPSTimestamp& timestamp, int quality) {
-  MAPSOutput* output = OutputFor(outputName, MAPSType_Float64, count);
-  if (output == nullptr) return false;
-  MAPSIOElt* element = StartWriting(*output);
-  if (element == nullptr) {
-    char message[kMessageSize];
-    std::snprintf(message, sizeof message, "Problem to write data on pin %s !!!", outputName);
-    Report(message, 2);
-    return false;
-  }
-  for (int i = 0; i < count; ++i) element->Float64(i) = static_cast<double>(static_cast<float>(values[i]));
-  element->Timestamp() = timestamp;
-  element->Quality() = quality;
-  element->VectorSize() = count;
-  return StopWriting(element, false);
+  return zuv::WriteSample(*this, outputName, MAPSType_Float64, count, {timestamp, quality}, kNoElementReport,
+                          [&](MAPSIOElt& element) {
+                            for (int i = 0; i < count; ++i)
+                              element.Float64(i) = static_cast<double>(static_cast<float>(values[i]));
+                          });
 }
 
 bool MAPSAdvancedComponent::CopyDouble2OutPin(const char* outputName, std::vector<double> values,
                                               const MAPSTimestamp& timestamp, int quality) {
   const long long count = static_cast<long long>(values.size());
   if (count > std::numeric_limits<int>::max()) {
-    OutputFor(outputName, MAPSType_Float64, count); // reports the refusal
+    zuv::OutputTaking(*this, outputName, MAPSType_Float64, count); // reports the refusal
     return false;
   }
   return CopyDouble2OutPin(outputName, values.data(), static_cast<int>(values.size()), timestamp, quality);
@@ -109,40 +73,20 @@ bool MAPSAdvancedComponent::CopyVectorDouble2OutPin(const char* outputName, cons
 
 bool MAPSAdvancedComponent::CopyInteger2OutPin(const char* outputName, const MAPSInt32* values, int count,
                                                const MAPSTimestamp& timestamp, int quality) {
-  MAPSOutput* output = OutputFor(outputName, MAPSType_Integer32, count);
-  if (output == nullptr) return false;
-  MAPSIOElt* element = StartWriting(*output);
-  if (element == nullptr) {
-    char message[kMessageSize];
-    std::snprintf(message, sizeof message, "Problem to write data on pin %s !!!", outputName);
-    Report(message, 2);
-    return false;
-  }
-  for (int i = 0; i < count; ++i) element->Integer32(i) = values[i];
-  element->Timestamp() = timestamp;
-  element->Quality() = quality;
-  element->VectorSize() = count;
-  return StopWriting(element, false);
+  return zuv::WriteSample(*this, outputName, MAPSType_Integer32, count, {timestamp, quality}, kNoElementReport,
+                          [&](MAPSIOElt& element) {
+                            for (int i = 0; i < count; ++i) element.Integer32(i) = values[i];
+                          });
 }
 
 bool MAPSAdvancedComponent::CopyString2OutPin(const char* outputName, const char* text,
                                               const MAPSTimestamp& timestamp) {
   if (text == nullptr) text = "";
   const size_t length = std::strlen(text);
-  MAPSOutput* output = OutputFor(outputName, MAPSType_TextAscii, static_cast<long long>(length));
-  if (output == nullptr) return false;
-  MAPSIOElt* element = StartWriting(*output);
-  if (element == nullptr) {
-    char message[kMessageSize];
-    std::snprintf(message, sizeof message, "Problem to write data on pin %s !!!", outputName);
-    Report(message, 2);
-    return false;
-  }
   // The host gives text elements room for the terminating zero.
-  std::memcpy(element->TextAscii(), text, length + 1);
-  element->Timestamp() = timestamp;
-  element->VectorSize() = static_cast<int>(length);
-  return StopWriting(element, false);
+  return zuv::WriteSample(*this, outputName, MAPSType_TextAscii, static_cast<long long>(length),
+                          {timestamp, std::nullopt}, kNoElementReport,
+                          [&](MAPSIOElt& element) { std::memcpy(element.TextAscii(), text, length + 1); });
 }
 
 void MAPSAdvancedComponent::LifeChecking(MAPSModule* component, int) {

@@ -52,8 +52,4 @@ public:
 protected:
   MAPSString firstReportFile;
   MAPSString secondReportFile;
-
-private:
-  // The output if `count` elements of `type` fit in it; else reports why and returns null.
-  MAPSOutput* OutputFor(const char* outputName, MAPSElementType type, long long count);
 };

@@ -2,40 +2,29 @@
 
 #include <cstring>
 
-#include "zuvEComProtocol.h"
+#include "zuvEComFrameView.h"
 
 namespace zuv::sim {
 
-CommandReceiver::CommandReceiver()
-    : buffer_(2 * ZUV_ECOM_MAX_FRAME_SIZE), scratch_(ZUV_ECOM_MAX_FRAME_SIZE) {}
+CommandReceiver::CommandReceiver() : buffer_(2 * ZUV_ECOM_MAX_FRAME_SIZE) {}
 
 void CommandReceiver::drop(size_t count) {
     std::memmove(buffer_.data(), buffer_.data() + count, held_ - count);
     held_ -= count;
 }
 
-bool CommandReceiver::frameIsSound(size_t start, size_t payloadSize) {
-    const uint8_t *frame = buffer_.data() + start;
-    if (frame[8 + payloadSize] != ZUV_ECOM_ETX) {
-        return false;
-    }
-    // Rebuilding the frame gives the CRC it should carry.
-    size_t built = 0;
-    if (zuvEComFrameBuild(frame[2], frame[3], frame + 6, payloadSize, scratch_.data(), scratch_.size(), &built) !=
-        ZUV_NO_ERROR) {
-        return false;
-    }
-    return scratch_[6 + payloadSize] == frame[6 + payloadSize] && scratch_[7 + payloadSize] == frame[7 + payloadSize];
+bool CommandReceiver::frameIsSound(size_t start) {
+    const FrameView view(buffer_.data() + start);
+    return view.endMatches() && view.crcMatches();
 }
 
 size_t CommandReceiver::soundFrameAfter(size_t from) {
     for (size_t start = from; start + ZUV_ECOM_FRAME_OVERHEAD <= held_; ++start) {
-        if (buffer_[start] != ZUV_ECOM_SYNC_1 || buffer_[start + 1] != ZUV_ECOM_SYNC_2) {
+        const FrameView view(buffer_.data() + start);
+        if (!view.startsWithSync()) {
             continue;
         }
-        const size_t payloadSize = static_cast<size_t>(buffer_[start + 4]) | (static_cast<size_t>(buffer_[start + 5]) << 8);
-        if (payloadSize <= ZUV_ECOM_MAX_PAYLOAD_SIZE && start + payloadSize + ZUV_ECOM_FRAME_OVERHEAD <= held_ &&
-            frameIsSound(start, payloadSize)) {
+        if (view.payloadSizeFits() && start + view.frameSize() <= held_ && frameIsSound(start)) {
             return start;
         }
     }
@@ -63,15 +52,16 @@ void CommandReceiver::feed(const uint8_t *data, size_t size, const FrameHandler 
 
         for (;;) {
             size_t start = 0;
-            while (start + 1 < held_ && !(buffer_[start] == ZUV_ECOM_SYNC_1 && buffer_[start + 1] == ZUV_ECOM_SYNC_2)) {
+            while (start + 1 < held_ && !FrameView(buffer_.data() + start).startsWithSync()) {
                 ++start;
             }
             drop(start);
-            if (held_ < 6) {
+            if (held_ < FrameView::kHeaderSize) {
                 break;
             }
-            const size_t payloadSize = static_cast<size_t>(buffer_[4]) | (static_cast<size_t>(buffer_[5]) << 8);
-            if (payloadSize > ZUV_ECOM_MAX_PAYLOAD_SIZE) {
+            const FrameView view(buffer_.data());
+            const size_t payloadSize = view.payloadSize();
+            if (!view.payloadSizeFits()) {
                 ++badFrames_;
                 drop(1);  // not a frame start after all: look for the next one
                 continue;
@@ -86,12 +76,12 @@ void CommandReceiver::feed(const uint8_t *data, size_t size, const FrameHandler 
                 drop(later);
                 continue;
             }
-            if (!frameIsSound(0, payloadSize)) {
+            if (!frameIsSound(0)) {
                 ++badFrames_;
                 drop(1);
                 continue;
             }
-            handler(buffer_[2], buffer_[3], buffer_.data() + 6, payloadSize);
+            handler(view.msgId(), view.msgClass(), view.payload(), payloadSize);
             if (resetPending_) {
                 held_ = 0;
                 break;

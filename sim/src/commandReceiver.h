@@ -22,7 +22,8 @@ public:
     uint64_t badFrames() const { return badFrames_; }
 
 private:
-    bool frameIsSound(size_t start, size_t payloadSize);
+    // The whole frame at `start` is held: its end byte and CRC are right.
+    bool frameIsSound(size_t start);
     // Start of the first whole frame with a good CRC at or after `from`; 0 for none.
     size_t soundFrameAfter(size_t from);
     void drop(size_t count);
@@ -31,7 +32,6 @@ private:
     size_t held_ = 0;
     bool feeding_ = false;
     bool resetPending_ = false;
-    std::vector<uint8_t> scratch_;
     uint64_t badFrames_ = 0;
 };
 

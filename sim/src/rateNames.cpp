@@ -5,39 +5,14 @@
 #include <cstdlib>
 
 #include "settingsRules.h"
+#include "zuvEComLogCatalogue.h"
 #include "zuvSimCli.h"
 
 namespace zuv::sim {
 
 namespace {
 
-struct Choice {
-    const char *text;
-    uint16_t mode;
-};
-
-constexpr Choice kChoices[] = {
-    {"Disabled", 0},           {"200 Hz", 1},           {"100 Hz", 2},           {"50 Hz", 4},
-    {"25 Hz", 8},              {"20 Hz", 10},           {"10 Hz", 20},           {"5 Hz", 40},
-    {"1 Hz", 200},             {"On PPS", 10000},       {"On New Data", 10001},  {"On Sync A Event", 10003},
-    {"On Sync B Event", 10004}, {"On Sync C Event", 10005}, {"On Sync D Event", 10006},
-};
-
-struct LogName {
-    const char *name;
-    uint8_t id;
-};
-
-// The reader's 26 rate properties, without their "p".
-constexpr LogName kLogNames[] = {
-    {"Status", 1},         {"UtcTime", 2},         {"ImuData", 3},         {"Mag", 4},
-    {"MagCalib", 5},       {"EkfEuler", 6},        {"EkfQuat", 7},         {"EkfNav", 8},
-    {"Gps1Vel", 13},       {"Gps1Pos", 14},        {"Gps1Hdt", 15},        {"Gps1Raw", 31},
-    {"Gps2Vel", 16},       {"Gps2Pos", 17},        {"Gps2Hdt", 18},        {"Gps2Raw", 38},
-    {"OdoVel", 19},        {"EventA", 24},         {"EventB", 25},         {"EventC", 26},
-    {"EventD", 27},        {"EventE", 28},         {"DvlBottomTrack", 29}, {"DvlWaterTrack", 30},
-    {"AirData", 36},       {"Usbl", 37},
-};
+namespace catalogue = zuv::catalogue;
 
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -63,7 +38,7 @@ std::string trimmed(const std::string &text) {
 
 std::optional<uint16_t> outputModeFromText(const std::string &text) {
     const std::string wanted = lower(trimmed(text));
-    for (const Choice &choice : kChoices) {
+    for (const catalogue::RateChoice &choice : catalogue::kRateChoices) {
         if (lower(choice.text) == wanted) {
             return choice.mode;
         }
@@ -77,7 +52,7 @@ std::optional<uint16_t> outputModeFromText(const std::string &text) {
 }
 
 const char *outputModeText(uint16_t mode) {
-    for (const Choice &choice : kChoices) {
+    for (const catalogue::RateChoice &choice : catalogue::kRateChoices) {
         if (choice.mode == mode) {
             return choice.text;
         }
@@ -89,8 +64,8 @@ std::vector<uint8_t> logIdsFromText(const std::string &text) {
     std::string wanted = lower(trimmed(text));
     if (wanted == "all") {
         std::vector<uint8_t> ids;
-        for (const LogName &log : kLogNames) {
-            ids.push_back(log.id);
+        for (const catalogue::LogKind &kind : catalogue::kLogKinds) {
+            ids.push_back(kind.msgId);
         }
         return ids;
     }
@@ -100,10 +75,10 @@ std::vector<uint8_t> logIdsFromText(const std::string &text) {
                    ? std::vector<uint8_t>{static_cast<uint8_t>(number)}
                    : std::vector<uint8_t>{};
     }
-    for (const LogName &log : kLogNames) {
-        const std::string name = lower(log.name);
+    for (const catalogue::LogKind &kind : catalogue::kLogKinds) {
+        const std::string name = lower(catalogue::logName(kind));
         if (wanted == name || wanted == "p" + name) {
-            return {log.id};
+            return {kind.msgId};
         }
     }
     return {};

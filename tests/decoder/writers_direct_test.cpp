@@ -1,6 +1,6 @@
 // The writers called directly, for what the decoder's frames cannot reach:
 // the ship-motion writer, records no frame can carry, outputs smaller than a
-// vector, and a component that is not running.
+// sample (refused with a report), and a component that is not running.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,25 +62,40 @@ TEST_F(Writers, EmptyRawRecordStillWrittenAndStamped) {
     EXPECT_EQ(samples()[0].timestamp, t);
 }
 
-TEST_F(Writers, RawCountBeyondTheRecordOrTheOutputIsCut) {
-    ZuvBinaryLogData log = records::raw({7});
-    log.gpsRawData.bufferSize = 0xFFFFFFFFu;
-    WriteGPSRaw(component(), log.gpsRawData, "oRaw", t);
+// A sample that does not fit is refused whole, with one report naming the pin, as the copy operations do.
+TEST_F(Writers, SampleTooLargeForItsOutputRefusedWithOneReport) {
     run.harness.addOutput("oSmallRaw", MAPSType_Stream8, 2);
+    run.harness.addOutput("oTiny", MAPSType_Integer64, 2);
+    ZuvBinaryLogData log = records::raw({7});
+    log.gpsRawData.bufferSize = 0xFFFFFFFFu;  // the record's whole buffer, 4096, exceeds the 4086 of oRaw
+    WriteGPSRaw(component(), log.gpsRawData, "oRaw", t);
     log.gpsRawData.bufferSize = 3;
     WriteGPSRaw(component(), log.gpsRawData, "oSmallRaw", t);
-    ASSERT_EQ(samples().size(), 2u);
-    EXPECT_EQ(samples()[0].vectorSize, 4086);
-    EXPECT_EQ(samples()[0].bytes[0], 7);
-    EXPECT_EQ(samples()[1].vectorSize, 2);
+    WriteEvent(component(), records::event(1000, 0x1E, 1, 2, 3, 4).eventMarker, "oTiny", t, 9);
+    EXPECT_TRUE(samples().empty());
+    const auto &reports = run.harness.reports();
+    ASSERT_EQ(reports.size(), 3u);
+    const char *pins[] = {"oRaw", "oSmallRaw", "oTiny"};
+    const char *counts[] = {"4096", "3", "6"};
+    for (size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].level, 2);
+        EXPECT_EQ(reports[i].text.rfind("Cannot write ", 0), 0u) << reports[i].text;
+        EXPECT_NE(reports[i].text.find(std::string(counts[i]) + " elements on pin "), std::string::npos)
+            << reports[i].text;
+        EXPECT_NE(reports[i].text.find(pins[i]), std::string::npos) << reports[i].text;
+    }
 }
 
-TEST_F(Writers, VectorCutToASmallerOutput) {
-    run.harness.addOutput("oTiny", MAPSType_Integer64, 2);
-    WriteEvent(component(), records::event(1000, 0x1E, 1, 2, 3, 4).eventMarker, "oTiny", t, 9);
+TEST_F(Writers, LargestRawPayloadWrittenWhole) {
+    ZuvBinaryLogData log = records::raw({7});
+    log.gpsRawData.bufferSize = 4086;
+    log.gpsRawData.rawBuffer[4085] = 9;
+    WriteGPSRaw(component(), log.gpsRawData, "oRaw", t);
     ASSERT_EQ(samples().size(), 1u);
-    EXPECT_EQ(samples()[0].vectorSize, 2);
-    EXPECT_EQ(samples()[0].integer64(1), 1001);
+    EXPECT_EQ(samples()[0].vectorSize, 4086);
+    EXPECT_EQ(samples()[0].bytes[0], 7);
+    EXPECT_EQ(samples()[0].bytes[4085], 9);
+    EXPECT_TRUE(run.harness.reports().empty());
 }
 
 TEST_F(Writers, EventsWithEveryOffsetAndTheAppendedValue) {

@@ -151,6 +151,20 @@ TEST_F(Receive, DamagedFramesAreDroppedAndTheSearchGoesOn) {
     EXPECT_TRUE(held().empty());
 }
 
+// Found by the differential fuzz target: below 8 held bytes the package's
+// extraction decides nothing, so neither does the library, even on a length
+// it can already tell is too large.
+TEST_F(Receive, FewerThanEightBytesStayHeldAsThePackageKeepsThem) {
+    const Bytes badLengthShort = {0xFF, 0x5A, 0xF7, 0xEF, 0xB4, 0x33};  // N = 0x33B4
+    push(badLengthShort);
+    ASSERT_EQ(zuvEComHandle(&handle), ZUV_NO_ERROR);
+    EXPECT_EQ(held(), badLengthShort);
+    push(Bytes{0x00, 0x01});  // now 8: the sync pair goes, and with no sync left, the rest
+    ASSERT_EQ(zuvEComHandle(&handle), ZUV_NO_ERROR);
+    EXPECT_TRUE(held().empty());
+    EXPECT_TRUE(sink.entries.empty());
+}
+
 TEST_F(Receive, OnlyLogClassesReachTheCallback) {
     Bytes shortStatus = statusPayload(8);
     shortStatus.pop_back();

@@ -5,21 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "zuvCrc.h"
-#include "zuvOutputRateTable.h"
+#include "zuvEComFrameView.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace zuv::tool {
 
 bool frameCrcMatches(const uint8_t *bytes, size_t size) {
-    if (size < 9) {
+    if (size < FrameView::kOverhead) {
         return false;
     }
-    const size_t n = bytes[4] | (static_cast<size_t>(bytes[5]) << 8);
-    if (size != n + 9) {
-        return false;
-    }
-    const uint16_t stored = static_cast<uint16_t>(bytes[6 + n] | (bytes[7 + n] << 8));
-    return zuvCrc16Compute(bytes + 2, n + 4) == stored;
+    const FrameView view(bytes);
+    return size == view.frameSize() && view.crcMatches();
 }
 
 ReaderTap::ReaderTap() : start_(std::chrono::steady_clock::now()), lastTime_(start_) {}
@@ -96,16 +92,16 @@ void attachReaderTap(host::Runtime &runtime, host::Instance &reader, ReaderTap &
 std::string readerSummary(host::Instance &reader, const ReaderTap &tap) {
     std::vector<std::pair<std::string, std::string>> rates;
     std::vector<uint8_t> ids;
-    for (const zuv::RateProperty &rate : zuv::kRateProperties) {
+    for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) {
         bool declared = false;
         for (const auto &property : reader.Properties()) {
-            declared = declared || property.name == rate.property;
+            declared = declared || property.name == kind.property;
         }
         if (!declared) continue;  // a UDP reader sets no rates
-        const std::string chosen = reader.GetProperty(rate.property).SelectedText();
+        const std::string chosen = reader.GetProperty(kind.property).SelectedText();
         if (chosen == "Disabled") continue;
-        rates.emplace_back(rate.property, chosen);
-        ids.push_back(rate.logId);
+        rates.emplace_back(kind.property, chosen);
+        ids.push_back(kind.msgId);
     }
     return tap.summary(rates, ids);
 }

@@ -1,9 +1,11 @@
 // ACK and settings page payloads.
+#include "codec/commandFields.h"
 #include "codec/payloadCodec.h"
 #include "zuvEComCommandCodec.h"
 #include "zuvEComProtocol.h"
 
 using namespace zuv;
+using namespace zuv::commands;
 
 extern "C" {
 
@@ -11,28 +13,17 @@ ZuvErrorCode zuvEComAckEncode(const ZuvEComAck *pAck, uint8_t *pOut, size_t capa
     if (pAck == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return encodePayload(pOut, capacity, pSize, ZUV_ECOM_ACK_SIZE, [&](WireWriter &w) {
-        w.u8(pAck->cmdId);
-        w.u8(pAck->cmdClass);
-        w.u16(pAck->errorCode);
-        return true;
-    });
+    return encodeWith<AckFields>(*pAck, pOut, capacity, pSize);
 }
 
 ZuvErrorCode zuvEComAckDecode(const uint8_t *pIn, size_t size, ZuvEComAck *pAck) {
     if (pAck == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return decodePayload(pIn, size, ZUV_ECOM_ACK_SIZE, [&](WireReader &r) {
-        ZuvEComAck ack{};
-        ack.cmdId = r.u8();
-        ack.cmdClass = r.u8();
-        ack.errorCode = r.u16();
-        *pAck = ack;
-        return true;
-    });
+    return decodeWith<AckFields>(pIn, size, pAck);
 }
 
+// The page data is a run of bytes of its own length, so this payload has no field list.
 ZuvErrorCode zuvEComSettingsPageEncode(uint16_t pageIndex, uint16_t pageCount, const void *pData, size_t dataSize,
                                        uint8_t *pOut, size_t capacity, size_t *pSize) {
     if (pData == nullptr && dataSize > 0) {

@@ -1,24 +1,8 @@
 // Output configuration and UART configuration payloads (selector-only requests and full records).
-#include "codec/payloadCodec.h"
+#include "codec/commandFields.h"
 #include "zuvEComCommandCodec.h"
 
-using namespace zuv;
-
-namespace {
-
-bool isPort(long value) {
-    return inRange(value, 0, static_cast<long>(ZUV_ECOM_NUM_PORTS) - 1);
-}
-
-bool isLogClass(long value) {
-    return value == ZUV_ECOM_CLASS_LOG_ECOM_0 || value == ZUV_ECOM_CLASS_LOG_ECOM_1;
-}
-
-bool isPortMode(long value) {
-    return inRange(value, ZUV_ECOM_UART_MODE_OFF, ZUV_ECOM_UART_MODE_422);
-}
-
-}  // namespace
+using namespace zuv::commands;
 
 extern "C" {
 
@@ -27,88 +11,49 @@ ZuvErrorCode zuvEComOutputConfEncode(const ZuvEComOutputConf *pConf, bool withMo
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    const size_t layoutSize = withMode ? ZUV_ECOM_OUTPUT_CONF_SIZE : ZUV_ECOM_OUTPUT_SELECTOR_SIZE;
-    return encodePayload(pOut, capacity, pSize, layoutSize, [&](WireWriter &w) {
-        if (!isPort(pConf->port) || !isLogClass(pConf->msgClass)) {
-            return false;
-        }
-        w.u8(static_cast<uint8_t>(pConf->port));
-        w.u8(static_cast<uint8_t>(pConf->msgClass));
-        w.u8(pConf->msgId);
-        if (withMode) {
-            if (!zuvEComOutputModeIsValid(static_cast<uint32_t>(pConf->mode))) {
-                return false;
-            }
-            w.u16(static_cast<uint16_t>(pConf->mode));
-        }
-        return true;
-    });
+    return withMode ? encodeWith<OutputConfFields>(*pConf, pOut, capacity, pSize)
+                    : encodeWith<OutputSelectorFields>(*pConf, pOut, capacity, pSize);
 }
 
+// A selector decodes with the mode left at 0.
 ZuvErrorCode zuvEComOutputConfDecode(const uint8_t *pIn, size_t size, ZuvEComOutputConf *pConf, bool *pWithMode) {
     if (pConf == nullptr || pWithMode == nullptr) {
         return ZUV_NULL_POINTER;
     }
     const bool withMode = size == ZUV_ECOM_OUTPUT_CONF_SIZE;
-    const size_t layoutSize = withMode ? ZUV_ECOM_OUTPUT_CONF_SIZE : ZUV_ECOM_OUTPUT_SELECTOR_SIZE;
-    return decodePayload(pIn, size, layoutSize, [&](WireReader &r) {
-        const uint8_t port = r.u8();
-        const uint8_t msgClass = r.u8();
-        const uint8_t msgId = r.u8();
-        const uint16_t mode = withMode ? r.u16() : 0;
-        if (!isPort(port) || !isLogClass(msgClass) || !zuvEComOutputModeIsValid(mode)) {
-            return false;
-        }
-        pConf->port = static_cast<ZuvEComOutputPort>(port);
-        pConf->msgClass = static_cast<ZuvEComClass>(msgClass);
-        pConf->msgId = msgId;
-        pConf->mode = static_cast<ZuvEComOutputMode>(mode);
+    const ZuvErrorCode result = withMode ? decodeWith<OutputConfFields>(pIn, size, pConf)
+                                         : decodeWith<OutputSelectorFields>(pIn, size, pConf);
+    if (result == ZUV_NO_ERROR) {
         *pWithMode = withMode;
-        return true;
-    });
+    }
+    return result;
 }
 
 ZuvErrorCode zuvEComUartConfEncode(ZuvEComPortId port, const ZuvEComInterfaceConf *pConf, uint8_t *pOut,
                                    size_t capacity, size_t *pSize) {
-    const size_t layoutSize = pConf != nullptr ? ZUV_ECOM_UART_CONF_SIZE : ZUV_ECOM_UART_SELECTOR_SIZE;
-    return encodePayload(pOut, capacity, pSize, layoutSize, [&](WireWriter &w) {
-        if (!isPort(port)) {
-            return false;
-        }
-        w.u8(static_cast<uint8_t>(port));
-        if (pConf != nullptr) {
-            if (!isPortMode(pConf->mode)) {
-                return false;
-            }
-            w.u32(pConf->baudRate);
-            w.u8(static_cast<uint8_t>(pConf->mode));
-        }
-        return true;
-    });
+    UartWire payload{port, pConf != nullptr ? *pConf : ZuvEComInterfaceConf{}};
+    return pConf != nullptr ? encodeWith<UartConfFields>(payload, pOut, capacity, pSize)
+                            : encodeWith<UartSelectorFields>(payload, pOut, capacity, pSize);
 }
 
+// A selector leaves *pConf as it was.
 ZuvErrorCode zuvEComUartConfDecode(const uint8_t *pIn, size_t size, ZuvEComPortId *pPort, ZuvEComInterfaceConf *pConf,
                                    bool *pHasConf) {
     if (pPort == nullptr || pConf == nullptr || pHasConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
     const bool hasConf = size == ZUV_ECOM_UART_CONF_SIZE;
-    const size_t layoutSize = hasConf ? ZUV_ECOM_UART_CONF_SIZE : ZUV_ECOM_UART_SELECTOR_SIZE;
-    return decodePayload(pIn, size, layoutSize, [&](WireReader &r) {
-        const uint8_t port = r.u8();
-        const uint32_t baudRate = hasConf ? r.u32() : 0;
-        const uint8_t mode = hasConf ? r.u8() : 0;
-        if (!isPort(port) || !isPortMode(mode)) {
-            return false;
-        }
-        *pPort = static_cast<ZuvEComPortId>(port);
+    UartWire payload{};
+    const ZuvErrorCode result = hasConf ? decodeWith<UartConfFields>(pIn, size, &payload)
+                                        : decodeWith<UartSelectorFields>(pIn, size, &payload);
+    if (result == ZUV_NO_ERROR) {
+        *pPort = payload.port;
         if (hasConf) {
-            pConf->baudRate = baudRate;
-            pConf->mode = static_cast<ZuvEComPortMode>(mode);
+            *pConf = payload.conf;
         }
         *pHasConf = hasConf;
-        return true;
-    });
+    }
+    return result;
 }
 
 }  // extern "C"

@@ -1,21 +1,11 @@
 // Sensor installation payloads: alignment and lever arm, initial condition, aiding
 // assignment, a bare lever arm, advanced configuration.
-#include "codec/payloadCodec.h"
+#include <cstring>
+
+#include "codec/commandFields.h"
 #include "zuvEComCommandCodec.h"
 
-using namespace zuv;
-
-namespace {
-
-bool isAxisDirection(long value) {
-    return inRange(value, ZUV_ECOM_ALIGNMENT_FORWARD, ZUV_ECOM_ALIGNMENT_DOWN);
-}
-
-bool isTimeReference(long value) {
-    return inRange(value, ZUV_ECOM_TIME_REFERENCE_DISABLED, ZUV_ECOM_TIME_REFERENCE_UTC_GPS_1);
-}
-
-}  // namespace
+using namespace zuv::commands;
 
 extern "C" {
 
@@ -24,18 +14,9 @@ ZuvErrorCode zuvEComSensorAlignmentEncode(const ZuvEComSensorAlignmentInfo *pAli
     if (pAlignment == nullptr || pLeverArm == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return encodePayload(pOut, capacity, pSize, ZUV_ECOM_SENSOR_ALIGNMENT_SIZE, [&](WireWriter &w) {
-        if (!isAxisDirection(pAlignment->axisDirectionX) || !isAxisDirection(pAlignment->axisDirectionY)) {
-            return false;
-        }
-        w.u8(static_cast<uint8_t>(pAlignment->axisDirectionX));
-        w.u8(static_cast<uint8_t>(pAlignment->axisDirectionY));
-        w.f32(pAlignment->misRoll);
-        w.f32(pAlignment->misPitch);
-        w.f32(pAlignment->misYaw);
-        w.f32Array(pLeverArm, 3);
-        return true;
-    });
+    AlignmentWire payload{*pAlignment, {}};
+    std::memcpy(payload.leverArm, pLeverArm, sizeof(payload.leverArm));
+    return encodeWith<AlignmentFields>(payload, pOut, capacity, pSize);
 }
 
 ZuvErrorCode zuvEComSensorAlignmentDecode(const uint8_t *pIn, size_t size, ZuvEComSensorAlignmentInfo *pAlignment,
@@ -43,24 +24,13 @@ ZuvErrorCode zuvEComSensorAlignmentDecode(const uint8_t *pIn, size_t size, ZuvEC
     if (pAlignment == nullptr || pLeverArm == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return decodePayload(pIn, size, ZUV_ECOM_SENSOR_ALIGNMENT_SIZE, [&](WireReader &r) {
-        const uint8_t x = r.u8();
-        const uint8_t y = r.u8();
-        if (!isAxisDirection(x) || !isAxisDirection(y)) {
-            return false;
-        }
-        ZuvEComSensorAlignmentInfo alignment{};
-        alignment.axisDirectionX = static_cast<ZuvEComAxisDirection>(x);
-        alignment.axisDirectionY = static_cast<ZuvEComAxisDirection>(y);
-        alignment.misRoll = r.f32();
-        alignment.misPitch = r.f32();
-        alignment.misYaw = r.f32();
-        float leverArm[3];
-        r.f32Array(leverArm, 3);
-        *pAlignment = alignment;
-        std::memcpy(pLeverArm, leverArm, sizeof(leverArm));
-        return true;
-    });
+    AlignmentWire payload{};
+    const ZuvErrorCode result = decodeWith<AlignmentFields>(pIn, size, &payload);
+    if (result == ZUV_NO_ERROR) {
+        *pAlignment = payload.alignment;
+        std::memcpy(pLeverArm, payload.leverArm, sizeof(payload.leverArm));
+    }
+    return result;
 }
 
 ZuvErrorCode zuvEComInitConditionEncode(const ZuvEComInitConditionConf *pConf, uint8_t *pOut, size_t capacity,
@@ -68,32 +38,14 @@ ZuvErrorCode zuvEComInitConditionEncode(const ZuvEComInitConditionConf *pConf, u
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return encodePayload(pOut, capacity, pSize, ZUV_ECOM_INIT_CONDITION_SIZE, [&](WireWriter &w) {
-        w.f64(pConf->latitude);
-        w.f64(pConf->longitude);
-        w.f64(pConf->altitude);
-        w.u16(pConf->year);
-        w.u8(pConf->month);
-        w.u8(pConf->day);
-        return true;
-    });
+    return encodeWith<InitConditionFields>(*pConf, pOut, capacity, pSize);
 }
 
 ZuvErrorCode zuvEComInitConditionDecode(const uint8_t *pIn, size_t size, ZuvEComInitConditionConf *pConf) {
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return decodePayload(pIn, size, ZUV_ECOM_INIT_CONDITION_SIZE, [&](WireReader &r) {
-        ZuvEComInitConditionConf conf{};
-        conf.latitude = r.f64();
-        conf.longitude = r.f64();
-        conf.altitude = r.f64();
-        conf.year = r.u16();
-        conf.month = r.u8();
-        conf.day = r.u8();
-        *pConf = conf;
-        return true;
-    });
+    return decodeWith<InitConditionFields>(pIn, size, pConf);
 }
 
 ZuvErrorCode zuvEComAidingAssignEncode(const ZuvEComAidingAssignConf *pConf, uint8_t *pOut, size_t capacity,
@@ -101,50 +53,35 @@ ZuvErrorCode zuvEComAidingAssignEncode(const ZuvEComAidingAssignConf *pConf, uin
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return encodePayload(pOut, capacity, pSize, ZUV_ECOM_AIDING_ASSIGN_SIZE, [&](WireWriter &w) {
-        w.u8(pConf->gnss1Module);
-        w.u8(pConf->gnss1Sync);
-        w.u8(pConf->rtcmModule);
-        w.u8(pConf->odometerPinsConf);
-        return true;
-    });
+    return encodeWith<AidingAssignFields>(*pConf, pOut, capacity, pSize);
 }
 
 ZuvErrorCode zuvEComAidingAssignDecode(const uint8_t *pIn, size_t size, ZuvEComAidingAssignConf *pConf) {
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return decodePayload(pIn, size, ZUV_ECOM_AIDING_ASSIGN_SIZE, [&](WireReader &r) {
-        ZuvEComAidingAssignConf conf{};
-        conf.gnss1Module = r.u8();
-        conf.gnss1Sync = r.u8();
-        conf.rtcmModule = r.u8();
-        conf.odometerPinsConf = r.u8();
-        *pConf = conf;
-        return true;
-    });
+    return decodeWith<AidingAssignFields>(pIn, size, pConf);
 }
 
 ZuvErrorCode zuvEComLeverArmEncode(const float pLeverArm[3], uint8_t *pOut, size_t capacity, size_t *pSize) {
     if (pLeverArm == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return encodePayload(pOut, capacity, pSize, ZUV_ECOM_LEVER_ARM_SIZE, [&](WireWriter &w) {
-        w.f32Array(pLeverArm, 3);
-        return true;
-    });
+    LeverArmWire payload{};
+    std::memcpy(payload.leverArm, pLeverArm, sizeof(payload.leverArm));
+    return encodeWith<LeverArmFields>(payload, pOut, capacity, pSize);
 }
 
 ZuvErrorCode zuvEComLeverArmDecode(const uint8_t *pIn, size_t size, float pLeverArm[3]) {
     if (pLeverArm == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return decodePayload(pIn, size, ZUV_ECOM_LEVER_ARM_SIZE, [&](WireReader &r) {
-        float leverArm[3];
-        r.f32Array(leverArm, 3);
-        std::memcpy(pLeverArm, leverArm, sizeof(leverArm));
-        return true;
-    });
+    LeverArmWire payload{};
+    const ZuvErrorCode result = decodeWith<LeverArmFields>(pIn, size, &payload);
+    if (result == ZUV_NO_ERROR) {
+        std::memcpy(pLeverArm, payload.leverArm, sizeof(payload.leverArm));
+    }
+    return result;
 }
 
 ZuvErrorCode zuvEComAdvancedConfEncode(const ZuvEComAdvancedConf *pConf, uint8_t *pOut, size_t capacity,
@@ -152,27 +89,14 @@ ZuvErrorCode zuvEComAdvancedConfEncode(const ZuvEComAdvancedConf *pConf, uint8_t
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return encodePayload(pOut, capacity, pSize, ZUV_ECOM_ADVANCED_CONF_SIZE, [&](WireWriter &w) {
-        if (!isTimeReference(pConf->timeReferenceSrc)) {
-            return false;
-        }
-        w.u8(static_cast<uint8_t>(pConf->timeReferenceSrc));
-        return true;
-    });
+    return encodeWith<AdvancedConfFields>(*pConf, pOut, capacity, pSize);
 }
 
 ZuvErrorCode zuvEComAdvancedConfDecode(const uint8_t *pIn, size_t size, ZuvEComAdvancedConf *pConf) {
     if (pConf == nullptr) {
         return ZUV_NULL_POINTER;
     }
-    return decodePayload(pIn, size, ZUV_ECOM_ADVANCED_CONF_SIZE, [&](WireReader &r) {
-        const uint8_t source = r.u8();
-        if (!isTimeReference(source)) {
-            return false;
-        }
-        pConf->timeReferenceSrc = static_cast<ZuvEComTimeReferenceSrc>(source);
-        return true;
-    });
+    return decodeWith<AdvancedConfFields>(pIn, size, pConf);
 }
 
 }  // extern "C"

@@ -2,7 +2,10 @@
 
 #include "logs/logCodec.h"
 #include "zuvEComIds.h"
+#include "zuvEComLogCatalogue.h"
 #include "zuvEComProtocol.h"
+
+static_assert(ZUV_ECOM_GNSS_UPDATE_RATE_HZ == zuv::catalogue::kGnssRateHz, "the features answer and the log catalogue agree");
 
 extern "C" {
 
@@ -15,39 +18,12 @@ size_t zuvEComLogFrameSize(uint8_t msgId) {
 }
 
 uint32_t zuvEComLogNewDataRateHz(uint8_t msgId) {
-    switch (msgId) {
-    case ZUV_ECOM_LOG_STATUS:
-    case ZUV_ECOM_LOG_UTC_TIME:
-    case ZUV_ECOM_LOG_IMU_DATA:
-    case ZUV_ECOM_LOG_EKF_EULER:
-    case ZUV_ECOM_LOG_EKF_QUAT:
-    case ZUV_ECOM_LOG_EKF_NAV:
-    case ZUV_ECOM_LOG_SHIP_MOTION:
+    // Ship motion is produced by the device but offered by no reader property.
+    if (msgId == ZUV_ECOM_LOG_SHIP_MOTION) {
         return 200;
-    case ZUV_ECOM_LOG_MAG:
-        return 100;
-    case ZUV_ECOM_LOG_MAG_CALIB:
-    case ZUV_ECOM_LOG_USBL:
-        return 1;
-    case ZUV_ECOM_LOG_GPS1_VEL:
-    case ZUV_ECOM_LOG_GPS1_POS:
-    case ZUV_ECOM_LOG_GPS1_HDT:
-    case ZUV_ECOM_LOG_GPS1_RAW:
-    case ZUV_ECOM_LOG_GPS2_VEL:
-    case ZUV_ECOM_LOG_GPS2_POS:
-    case ZUV_ECOM_LOG_GPS2_HDT:
-    case ZUV_ECOM_LOG_GPS2_RAW:
-        return ZUV_ECOM_GNSS_UPDATE_RATE_HZ;
-    case ZUV_ECOM_LOG_ODO_VEL:
-        return 50;
-    case ZUV_ECOM_LOG_DVL_BOTTOM_TRACK:
-    case ZUV_ECOM_LOG_DVL_WATER_TRACK:
-        return 10;
-    case ZUV_ECOM_LOG_AIR_DATA:
-        return 25;
-    default:
-        return 0;
     }
+    const zuv::catalogue::LogKind *kind = zuv::catalogue::kindOf(msgId);
+    return kind != nullptr ? kind->newDataRateHz : 0;
 }
 
 }  // extern "C"

@@ -1,36 +1,106 @@
+// Log ids to their codecs. Each codec is built from its record's field list,
+// so the parser, the encoder and the layout size follow the same list.
+#include <array>
+
 #include "logs/logCodec.h"
+#include "logs/logFields.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace zuv::logs {
+namespace {
+
+template <typename Record, Record ZuvBinaryLogData::*Member>
+void parse(WireReader &reader, ZuvBinaryLogData &out) {
+    Record record{};
+    FieldReader visitor(reader);
+    Fields<Record>::visit(visitor, record);
+    out.*Member = record;
+}
+
+template <typename Record, Record ZuvBinaryLogData::*Member>
+void encode(WireWriter &writer, const ZuvBinaryLogData &log) {
+    FieldWriter visitor(writer);
+    Fields<Record>::visit(visitor, log.*Member);
+}
+
+template <typename Record, Record ZuvBinaryLogData::*Member>
+constexpr LogCodec codec() {
+    return LogCodec{layoutSizeOf<Record>(), &parse<Record, Member>, &encode<Record, Member>};
+}
+
+// The documented minimum payloads.
+static_assert(layoutSizeOf<ZuvLogStatusData>() == 26 && layoutSizeOf<ZuvLogUtcData>() == 21 &&
+                  layoutSizeOf<ZuvLogImuData>() == 58 && layoutSizeOf<ZuvLogMag>() == 30 &&
+                  layoutSizeOf<ZuvLogMagCalib>() == 22 && layoutSizeOf<ZuvLogEkfEulerData>() == 32 &&
+                  layoutSizeOf<ZuvLogEkfQuatData>() == 36 && layoutSizeOf<ZuvLogEkfNavData>() == 72 &&
+                  layoutSizeOf<ZuvLogShipMotionData>() == 46 && layoutSizeOf<ZuvLogGpsVel>() == 44 &&
+                  layoutSizeOf<ZuvLogGpsPos>() == 57 && layoutSizeOf<ZuvLogGpsHdt>() == 30 &&
+                  layoutSizeOf<ZuvLogOdometerData>() == 10 && layoutSizeOf<ZuvLogEvent>() == 14 &&
+                  layoutSizeOf<ZuvLogDvlData>() == 30 && layoutSizeOf<ZuvLogAirData>() == 26 &&
+                  layoutSizeOf<ZuvLogUsblData>() == 38,
+              "field lists add up to the documented layout sizes");
+
+}  // namespace
+
+const LogCodec kStatusCodec = codec<ZuvLogStatusData, &ZuvBinaryLogData::statusData>();
+const LogCodec kUtcCodec = codec<ZuvLogUtcData, &ZuvBinaryLogData::utcData>();
+const LogCodec kImuCodec = codec<ZuvLogImuData, &ZuvBinaryLogData::imuData>();
+const LogCodec kMagCodec = codec<ZuvLogMag, &ZuvBinaryLogData::magData>();
+const LogCodec kMagCalibCodec = codec<ZuvLogMagCalib, &ZuvBinaryLogData::magCalibData>();
+const LogCodec kEkfEulerCodec = codec<ZuvLogEkfEulerData, &ZuvBinaryLogData::ekfEulerData>();
+const LogCodec kEkfQuatCodec = codec<ZuvLogEkfQuatData, &ZuvBinaryLogData::ekfQuatData>();
+const LogCodec kEkfNavCodec = codec<ZuvLogEkfNavData, &ZuvBinaryLogData::ekfNavData>();
+const LogCodec kShipMotionCodec = codec<ZuvLogShipMotionData, &ZuvBinaryLogData::shipMotionData>();
+const LogCodec kGpsVelCodec = codec<ZuvLogGpsVel, &ZuvBinaryLogData::gpsVelData>();
+const LogCodec kGpsPosCodec = codec<ZuvLogGpsPos, &ZuvBinaryLogData::gpsPosData>();
+const LogCodec kGpsHdtCodec = codec<ZuvLogGpsHdt, &ZuvBinaryLogData::gpsHdtData>();
+const LogCodec kOdometerCodec = codec<ZuvLogOdometerData, &ZuvBinaryLogData::odometerData>();
+const LogCodec kEventCodec = codec<ZuvLogEvent, &ZuvBinaryLogData::eventMarker>();
+const LogCodec kDvlCodec = codec<ZuvLogDvlData, &ZuvBinaryLogData::dvlData>();
+const LogCodec kAirDataCodec = codec<ZuvLogAirData, &ZuvBinaryLogData::airData>();
+const LogCodec kUsblCodec = codec<ZuvLogUsblData, &ZuvBinaryLogData::usblData>();
+
+namespace {
+
+// Message id -> index in the catalogue, -1 for ids no kind has.
+constexpr std::array<int8_t, ZUV_ECOM_LOG_ECOM_NUM_MESSAGES> kKindById = [] {
+    std::array<int8_t, ZUV_ECOM_LOG_ECOM_NUM_MESSAGES> table{};
+    for (size_t id = 0; id < table.size(); ++id) {
+        table[id] = static_cast<int8_t>(catalogue::kindIndexOf(static_cast<uint8_t>(id)));
+    }
+    return table;
+}();
+
+}  // namespace
 
 const LogCodec *codecFor(uint8_t msgId) {
-    switch (msgId) {
-        case ZUV_ECOM_LOG_STATUS: return &kStatusCodec;
-        case ZUV_ECOM_LOG_UTC_TIME: return &kUtcCodec;
-        case ZUV_ECOM_LOG_IMU_DATA: return &kImuCodec;
-        case ZUV_ECOM_LOG_MAG: return &kMagCodec;
-        case ZUV_ECOM_LOG_MAG_CALIB: return &kMagCalibCodec;
-        case ZUV_ECOM_LOG_EKF_EULER: return &kEkfEulerCodec;
-        case ZUV_ECOM_LOG_EKF_QUAT: return &kEkfQuatCodec;
-        case ZUV_ECOM_LOG_EKF_NAV: return &kEkfNavCodec;
-        case ZUV_ECOM_LOG_SHIP_MOTION: return &kShipMotionCodec;
-        case ZUV_ECOM_LOG_GPS1_VEL:
-        case ZUV_ECOM_LOG_GPS2_VEL: return &kGpsVelCodec;
-        case ZUV_ECOM_LOG_GPS1_POS:
-        case ZUV_ECOM_LOG_GPS2_POS: return &kGpsPosCodec;
-        case ZUV_ECOM_LOG_GPS1_HDT:
-        case ZUV_ECOM_LOG_GPS2_HDT: return &kGpsHdtCodec;
-        case ZUV_ECOM_LOG_ODO_VEL: return &kOdometerCodec;
-        case ZUV_ECOM_LOG_EVENT_A:
-        case ZUV_ECOM_LOG_EVENT_B:
-        case ZUV_ECOM_LOG_EVENT_C:
-        case ZUV_ECOM_LOG_EVENT_D:
-        case ZUV_ECOM_LOG_EVENT_E: return &kEventCodec;
-        case ZUV_ECOM_LOG_DVL_BOTTOM_TRACK:
-        case ZUV_ECOM_LOG_DVL_WATER_TRACK: return &kDvlCodec;
-        case ZUV_ECOM_LOG_AIR_DATA: return &kAirDataCodec;
-        case ZUV_ECOM_LOG_USBL: return &kUsblCodec;
-        default: return nullptr;
+    using catalogue::Record;
+    if (msgId == ZUV_ECOM_LOG_SHIP_MOTION) {
+        return &kShipMotionCodec;  // a log of the device that no reader property offers
     }
+    if (msgId >= kKindById.size() || kKindById[msgId] < 0) {
+        return nullptr;
+    }
+    switch (catalogue::kLogKinds[kKindById[msgId]].record) {
+        case Record::Status: return &kStatusCodec;
+        case Record::Utc: return &kUtcCodec;
+        case Record::Imu: return &kImuCodec;
+        case Record::Mag: return &kMagCodec;
+        case Record::MagCalib: return &kMagCalibCodec;
+        case Record::EkfEuler: return &kEkfEulerCodec;
+        case Record::EkfQuat: return &kEkfQuatCodec;
+        case Record::EkfNav: return &kEkfNavCodec;
+        case Record::GpsVel: return &kGpsVelCodec;
+        case Record::GpsPos: return &kGpsPosCodec;
+        case Record::GpsHdt: return &kGpsHdtCodec;
+        case Record::GpsRaw: return nullptr;
+        case Record::Odometer: return &kOdometerCodec;
+        case Record::Event: return &kEventCodec;
+        case Record::Dvl: return &kDvlCodec;
+        case Record::AirData: return &kAirDataCodec;
+        case Record::Usbl: return &kUsblCodec;
+    }
+    return nullptr;
 }
 
 }  // namespace zuv::logs

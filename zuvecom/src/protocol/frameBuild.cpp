@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "zuvCrc.h"
-#include "zuvEComProtocol.h"
+#include "zuvEComFrameView.h"
 
 extern "C" ZuvErrorCode zuvEComFrameBuild(uint8_t msgId, uint8_t msgClass, const void *pPayload, size_t payloadSize,
                                           uint8_t *pFrame, size_t frameCapacity, size_t *pFrameSize) {
@@ -15,19 +15,15 @@ extern "C" ZuvErrorCode zuvEComFrameBuild(uint8_t msgId, uint8_t msgClass, const
     if (frameCapacity < frameSize) {
         return ZUV_BUFFER_OVERFLOW;
     }
-    pFrame[0] = ZUV_ECOM_SYNC_1;
-    pFrame[1] = ZUV_ECOM_SYNC_2;
-    pFrame[2] = msgId;
-    pFrame[3] = msgClass;
-    pFrame[4] = static_cast<uint8_t>(payloadSize & 0xFFu);
-    pFrame[5] = static_cast<uint8_t>(payloadSize >> 8);
+    // The payload may already sit in pFrame: move it before the header lands.
     if (payloadSize > 0) {
-        std::memmove(pFrame + 6, pPayload, payloadSize);
+        std::memmove(pFrame + zuv::FrameView::kHeaderSize, pPayload, payloadSize);
     }
-    const uint16_t crc = zuvCrc16Compute(pFrame + 2, payloadSize + 4);
-    pFrame[6 + payloadSize] = static_cast<uint8_t>(crc & 0xFFu);
-    pFrame[7 + payloadSize] = static_cast<uint8_t>(crc >> 8);
-    pFrame[8 + payloadSize] = ZUV_ECOM_ETX;
+    zuv::frameWriteAround(pFrame, msgId, msgClass, payloadSize);
     *pFrameSize = frameSize;
     return ZUV_NO_ERROR;
+}
+
+extern "C" uint16_t zuvEComFrameCrc(const uint8_t *pFrame, size_t payloadSize) {
+    return zuvCrc16Compute(pFrame + 2, payloadSize + 4);
 }

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "zuvCrc.h"
+#include "zuvEComFrameView.h"
 
 namespace zuv::protocol {
 namespace {
 
-constexpr size_t kHeaderSize = 6;
+constexpr size_t kFewestToDecide = 8;
 
 void dropFront(ZuvEComProtocol &protocol, size_t count) {
     if (count >= protocol.rxBufferSize) {
@@ -77,32 +77,31 @@ ZuvErrorCode readOnce(ZuvEComProtocol &protocol, size_t *pReadBytes) {
 
 bool findFrame(ZuvEComProtocol &protocol, ReceivedFrame &frame) {
     for (;;) {
-        if (!alignOnSync(protocol) || protocol.rxBufferSize < kHeaderSize) {
+        // Like the package's extraction, nothing is decided on fewer than 8 held
+        // bytes, so both leave the same bytes held at every point.
+        if (!alignOnSync(protocol) || protocol.rxBufferSize < kFewestToDecide) {
             return false;
         }
-        const uint8_t *buffer = protocol.rxBuffer;
-        const size_t payloadSize = buffer[4] | (static_cast<size_t>(buffer[5]) << 8);
-        if (payloadSize > ZUV_ECOM_MAX_PAYLOAD_SIZE) {
+        const FrameView view(protocol.rxBuffer);
+        if (!view.payloadSizeFits()) {
             dropFront(protocol, 2);
             continue;
         }
-        if (protocol.rxBufferSize < payloadSize + ZUV_ECOM_FRAME_OVERHEAD) {
+        if (protocol.rxBufferSize < view.frameSize()) {
             return false;
         }
-        if (buffer[payloadSize + 8] != ZUV_ECOM_ETX) {
+        if (!view.endMatches()) {
             dropFront(protocol, 2);
             continue;
         }
-        const uint16_t storedCrc =
-            static_cast<uint16_t>(buffer[payloadSize + 6] | (buffer[payloadSize + 7] << 8));
-        if (zuvCrc16Compute(buffer + 2, payloadSize + 4) != storedCrc) {
-            dropFront(protocol, payloadSize + ZUV_ECOM_FRAME_OVERHEAD);
+        if (!view.crcMatches()) {
+            dropFront(protocol, view.frameSize());
             continue;
         }
-        frame.msgId = buffer[2];
-        frame.msgClass = buffer[3];
-        frame.pPayload = buffer + kHeaderSize;
-        frame.payloadSize = payloadSize;
+        frame.msgId = view.msgId();
+        frame.msgClass = view.msgClass();
+        frame.pPayload = view.payload();
+        frame.payloadSize = view.payloadSize();
         return true;
     }
 }

@@ -1,0 +1,288 @@
+// The log kinds a host can ask the device for, in one constant table: message
+// id, record layout, rate/enable property, decoder outputs with their element
+// counts and column names, twin output and the sensor's own rate behind
+// "On New Data". The reader's rate properties, the decoder's outputs and
+// dispatch, the simulator's names and schedule and the fuzz seeds derive from
+// it, so adding a kind means one row here, its layout if new, and its writer.
+// Errors: none; constant data and constexpr look-ups (-1 / nullptr: not found).
+// Threading: read-only; safe from any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "zuvEComBinaryLogs.h"
+#include "zuvEComIds.h"
+#include "zuvEComProtocol.h"
+
+namespace zuv::catalogue {
+
+// Which record of ZuvBinaryLogData a kind fills, and so which writer lays it out.
+enum class Record : uint8_t {
+    Status,
+    Utc,
+    Imu,
+    Mag,
+    MagCalib,
+    EkfEuler,
+    EkfQuat,
+    EkfNav,
+    GpsVel,
+    GpsPos,
+    GpsHdt,
+    GpsRaw,
+    Odometer,
+    Event,
+    Dvl,
+    AirData,
+    Usbl,
+};
+
+// The C type of each record and where it sits in ZuvBinaryLogData.
+template <Record R>
+struct RecordType;
+#define ZUV_RECORD_TYPE(record, type, member)                                         \
+    template <>                                                                       \
+    struct RecordType<Record::record> {                                               \
+        using Type = type;                                                            \
+        static constexpr Type ZuvBinaryLogData::*kMember = &ZuvBinaryLogData::member; \
+    }
+ZUV_RECORD_TYPE(Status, ZuvLogStatusData, statusData);
+ZUV_RECORD_TYPE(Utc, ZuvLogUtcData, utcData);
+ZUV_RECORD_TYPE(Imu, ZuvLogImuData, imuData);
+ZUV_RECORD_TYPE(Mag, ZuvLogMag, magData);
+ZUV_RECORD_TYPE(MagCalib, ZuvLogMagCalib, magCalibData);
+ZUV_RECORD_TYPE(EkfEuler, ZuvLogEkfEulerData, ekfEulerData);
+ZUV_RECORD_TYPE(EkfQuat, ZuvLogEkfQuatData, ekfQuatData);
+ZUV_RECORD_TYPE(EkfNav, ZuvLogEkfNavData, ekfNavData);
+ZUV_RECORD_TYPE(GpsVel, ZuvLogGpsVel, gpsVelData);
+ZUV_RECORD_TYPE(GpsPos, ZuvLogGpsPos, gpsPosData);
+ZUV_RECORD_TYPE(GpsHdt, ZuvLogGpsHdt, gpsHdtData);
+ZUV_RECORD_TYPE(GpsRaw, ZuvLogGpsRaw, gpsRawData);
+ZUV_RECORD_TYPE(Odometer, ZuvLogOdometerData, odometerData);
+ZUV_RECORD_TYPE(Event, ZuvLogEvent, eventMarker);
+ZUV_RECORD_TYPE(Dvl, ZuvLogDvlData, dvlData);
+ZUV_RECORD_TYPE(AirData, ZuvLogAirData, airData);
+ZUV_RECORD_TYPE(Usbl, ZuvLogUsblData, usblData);
+#undef ZUV_RECORD_TYPE
+
+enum class Element : uint8_t { Integer64, Float64, Stream8 };
+
+// One output's sample: element type, element count and a name per element.
+// The last column of the numeric layouts is the framerate the decoder may
+// append; raw layouts are bytes and have no columns.
+struct Layout {
+    Element element;
+    int elementCount;
+    const char *const *columns;  // elementCount names, or nullptr for bytes
+};
+
+namespace columns {
+constexpr const char *kStatus[] = {"timeStamp",   "generalStatus", "comStatus", "aidingStatus",
+                                   "clockStatus", "reserved2",     "reserved3", "framerate"};
+constexpr const char *kUtc[] = {"year",       "month",         "day",       "hour",   "minute",   "second",
+                                "nanoSecond", "gpsTimeOfWeek", "timeStamp", "status", "framerate"};
+constexpr const char *kImu[] = {"accelX",      "accelY",      "accelZ",      "gyroX",     "gyroY",
+                                "gyroZ",       "deltaVelX",   "deltaVelY",   "deltaVelZ", "deltaAngleX",
+                                "deltaAngleY", "deltaAngleZ", "temperature", "status",    "framerate"};
+constexpr const char *kMag[] = {"magX", "magY", "magZ", "accelX", "accelY", "accelZ", "status", "framerate"};
+constexpr const char *kMagCalib[] = {"magData0",  "magData1",  "magData2",  "magData3",  "magData4",
+                                     "magData5",  "magData6",  "magData7",  "magData8",  "magData9",
+                                     "magData10", "magData11", "magData12", "magData13", "magData14",
+                                     "magData15", "reserved",  "timeStamp", "framerate"};
+constexpr const char *kEkfEuler[] = {"roll",      "pitch",          "yaw",      "rollStdDev", "pitchStdDev",
+                                     "yawStdDev", "solutionStatus", "framerate"};
+constexpr const char *kEkfQuat[] = {
+    "q0", "q1", "q2", "q3", "rollStdDev", "pitchStdDev", "yawStdDev", "solutionStatus", "framerate"};
+constexpr const char *kEkfNav[] = {"velocityN",       "velocityE",       "velocityD",      "velocityNStdDev",
+                                   "velocityEStdDev", "velocityDStdDev", "latitude",       "longitude",
+                                   "altitude",        "undulation",      "latitudeStdDev", "longitudeStdDev",
+                                   "altitudeStdDev",  "solutionStatus",  "framerate"};
+constexpr const char *kGpsVel[] = {"velocityN",    "velocityE",    "velocityD", "velocityNAcc",
+                                   "velocityEAcc", "velocityDAcc", "course",    "courseAcc",
+                                   "status",       "timeOfWeek",   "framerate"};
+constexpr const char *kGpsPos[] = {
+    "latitude", "longitude",  "altitude",  "latitudeAccuracy", "longitudeAccuracy", "altitudeAccuracy", "undulation",
+    "status",   "timeOfWeek", "numSvUsed", "baseStationId",    "differentialAge",   "framerate"};
+constexpr const char *kGpsHdt[] = {"heading",  "headingAccuracy", "pitch",      "pitchAccuracy",
+                                   "baseline", "status",          "timeOfWeek", "framerate"};
+constexpr const char *kOdometer[] = {"velocity", "status", "framerate"};
+// A marker's time stamp, then one time per pulse the status flags; the
+// framerate follows the last present time.
+constexpr const char *kEvent[] = {"timeStamp", "time0", "time1", "time2", "time3", "framerate"};
+constexpr const char *kDvl[] = {"velocityX", "velocityY", "velocityZ", "qualityX",
+                                "qualityY",  "qualityZ",  "status",    "framerate"};
+constexpr const char *kAirData[] = {"pressureAbs",    "altitude", "pressureDiff", "trueAirspeed",
+                                    "airTemperature", "status",   "framerate"};
+constexpr const char *kUsbl[] = {"latitude",          "longitude",     "depth",  "latitudeAccuracy",
+                                 "longitudeAccuracy", "depthAccuracy", "status", "framerate"};
+}  // namespace columns
+
+template <size_t N>
+constexpr Layout numeric(Element element, const char *const (&names)[N]) {
+    return Layout{element, static_cast<int>(N), names};
+}
+
+// Indexed by Record.
+constexpr Layout kLayouts[] = {
+    numeric(Element::Integer64, columns::kStatus),
+    numeric(Element::Integer64, columns::kUtc),
+    numeric(Element::Float64, columns::kImu),
+    numeric(Element::Float64, columns::kMag),
+    numeric(Element::Integer64, columns::kMagCalib),
+    numeric(Element::Float64, columns::kEkfEuler),
+    numeric(Element::Float64, columns::kEkfQuat),
+    numeric(Element::Float64, columns::kEkfNav),
+    numeric(Element::Float64, columns::kGpsVel),
+    numeric(Element::Float64, columns::kGpsPos),
+    numeric(Element::Float64, columns::kGpsHdt),
+    Layout{Element::Stream8, static_cast<int>(ZUV_ECOM_MAX_PAYLOAD_SIZE), nullptr},
+    numeric(Element::Float64, columns::kOdometer),
+    numeric(Element::Integer64, columns::kEvent),
+    numeric(Element::Float64, columns::kDvl),
+    numeric(Element::Float64, columns::kAirData),
+    numeric(Element::Float64, columns::kUsbl),
+};
+static_assert(sizeof(kLayouts) / sizeof(kLayouts[0]) == static_cast<size_t>(Record::Usbl) + 1, "one layout per record");
+
+constexpr const Layout &layoutOf(Record record) {
+    return kLayouts[static_cast<size_t>(record)];
+}
+
+// A record's sample size: the writer's values plus the appended framerate.
+constexpr int elementCount(Record record) {
+    return layoutOf(record).elementCount;
+}
+
+// GNSS receivers update at 5 Hz; event markers follow their pulses (0).
+constexpr uint16_t kGnssRateHz = 5;
+
+struct LogKind {
+    const char *property;  // the reader's rate property and the decoder's enable property
+    uint8_t msgId;
+    Record record;
+    const char *output;      // the decoder's output
+    const char *twin;        // its device time stamp output, "" where the kind has none
+    uint16_t newDataRateHz;  // the sensor's own rate behind "On New Data"
+};
+
+// In the order of the reader's rate properties, the decoder's enable
+// properties and the decoder's outputs.
+constexpr LogKind kLogKinds[] = {
+    {"pStatus", ZUV_ECOM_LOG_STATUS, Record::Status, "oStatus", "", 200},
+    {"pUtcTime", ZUV_ECOM_LOG_UTC_TIME, Record::Utc, "oUtcTime", "oUtcTimeInternalTimestamp", 200},
+    {"pImuData", ZUV_ECOM_LOG_IMU_DATA, Record::Imu, "oImu", "oImuInternalTimestamp", 200},
+    {"pMag", ZUV_ECOM_LOG_MAG, Record::Mag, "oMag", "oMagInternalTimestamp", 100},
+    {"pMagCalib", ZUV_ECOM_LOG_MAG_CALIB, Record::MagCalib, "oMagCalib", "", 1},
+    {"pEkfEuler", ZUV_ECOM_LOG_EKF_EULER, Record::EkfEuler, "oEkfEuler", "oEkfEulerInternalTimestamp", 200},
+    {"pEkfQuat", ZUV_ECOM_LOG_EKF_QUAT, Record::EkfQuat, "oEkfQuat", "oEkfQuatInternalTimestamp", 200},
+    {"pEkfNav", ZUV_ECOM_LOG_EKF_NAV, Record::EkfNav, "oEkfNav", "oEkfNavInternalTimestamp", 200},
+    {"pGps1Vel", ZUV_ECOM_LOG_GPS1_VEL, Record::GpsVel, "oGps1Vel", "oGps1VelInternalTimestamp", kGnssRateHz},
+    {"pGps1Pos", ZUV_ECOM_LOG_GPS1_POS, Record::GpsPos, "oGps1Pos", "oGps1PosInternalTimestamp", kGnssRateHz},
+    {"pGps1Hdt", ZUV_ECOM_LOG_GPS1_HDT, Record::GpsHdt, "oGps1Hdt", "oGps1HdtInternalTimestamp", kGnssRateHz},
+    {"pGps1Raw", ZUV_ECOM_LOG_GPS1_RAW, Record::GpsRaw, "oGps1Raw", "", kGnssRateHz},
+    {"pGps2Vel", ZUV_ECOM_LOG_GPS2_VEL, Record::GpsVel, "oGps2Vel", "oGps2VelInternalTimestamp", kGnssRateHz},
+    {"pGps2Pos", ZUV_ECOM_LOG_GPS2_POS, Record::GpsPos, "oGps2Pos", "oGps2PosInternalTimestamp", kGnssRateHz},
+    {"pGps2Hdt", ZUV_ECOM_LOG_GPS2_HDT, Record::GpsHdt, "oGps2Hdt", "oGps2HdtInternalTimestamp", kGnssRateHz},
+    {"pGps2Raw", ZUV_ECOM_LOG_GPS2_RAW, Record::GpsRaw, "oGps2Raw", "", kGnssRateHz},
+    {"pOdoVel", ZUV_ECOM_LOG_ODO_VEL, Record::Odometer, "oOdoVel", "oOdoVelInternalTimestamp", 50},
+    {"pEventA", ZUV_ECOM_LOG_EVENT_A, Record::Event, "oEventMarkerA", "", 0},
+    {"pEventB", ZUV_ECOM_LOG_EVENT_B, Record::Event, "oEventMarkerB", "", 0},
+    {"pEventC", ZUV_ECOM_LOG_EVENT_C, Record::Event, "oEventMarkerC", "", 0},
+    {"pEventD", ZUV_ECOM_LOG_EVENT_D, Record::Event, "oEventMarkerD", "", 0},
+    {"pEventE", ZUV_ECOM_LOG_EVENT_E, Record::Event, "oEventMarkerE", "", 0},
+    {"pDvlBottomTrack", ZUV_ECOM_LOG_DVL_BOTTOM_TRACK, Record::Dvl, "oDvlBottomTrack",
+     "oDvlBottomTrackInternalTimestamp", 10},
+    {"pDvlWaterTrack", ZUV_ECOM_LOG_DVL_WATER_TRACK, Record::Dvl, "oDvlWaterTrack", "oDvlWaterTrackInternalTimestamp",
+     10},
+    {"pAirData", ZUV_ECOM_LOG_AIR_DATA, Record::AirData, "oPressure", "oPressureInternalTimestamp", 25},
+    {"pUsbl", ZUV_ECOM_LOG_USBL, Record::Usbl, "oUsbl", "oUsblInternalTimestamp", 1},
+};
+
+constexpr size_t kLogKindCount = sizeof(kLogKinds) / sizeof(kLogKinds[0]);
+static_assert(kLogKindCount == 26, "the reader and the decoder offer 26 log kinds");
+
+// Outputs: one per kind, plus one per twin.
+constexpr size_t kOutputCount = [] {
+    size_t count = 0;
+    for (const LogKind &kind : kLogKinds) count += kind.twin[0] != '\0' ? 2 : 1;
+    return count;
+}();
+
+// The kind's name without its "p": the simulator's log name.
+constexpr const char *logName(const LogKind &kind) {
+    return kind.property + 1;
+}
+
+constexpr int kindIndexOf(uint8_t msgId) {
+    for (size_t i = 0; i < kLogKindCount; ++i) {
+        if (kLogKinds[i].msgId == msgId) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+constexpr const LogKind *kindOf(uint8_t msgId) {
+    const int index = kindIndexOf(msgId);
+    return index < 0 ? nullptr : &kLogKinds[index];
+}
+
+constexpr bool startsWithP(const char *text) {
+    return text[0] == 'p' && text[1] != '\0';
+}
+
+constexpr bool checkKinds() {
+    for (size_t i = 0; i < kLogKindCount; ++i) {
+        const LogKind &kind = kLogKinds[i];
+        if (!startsWithP(kind.property) || kind.msgId >= ZUV_ECOM_LOG_ECOM_NUM_MESSAGES) return false;
+        if (kindIndexOf(kind.msgId) != static_cast<int>(i)) return false;  // ids unique
+        // Twins carry the device time stamp, which raw bytes and markers do not have apart.
+        const bool twin = kind.twin[0] != '\0';
+        if (twin && (kind.record == Record::GpsRaw || kind.record == Record::Event)) return false;
+    }
+    return true;
+}
+static_assert(checkKinds(), "every kind has its own id below the first non-log id and a rate property");
+
+// The 15 rate choices: the text the reader offers and the device output mode behind it.
+struct RateChoice {
+    const char *text;
+    uint16_t mode;
+};
+
+constexpr RateChoice kRateChoices[] = {
+    {"Disabled", ZUV_ECOM_OUTPUT_MODE_DISABLED},
+    {"200 Hz", ZUV_ECOM_OUTPUT_MODE_MAIN_LOOP},
+    {"100 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_2},
+    {"50 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_4},
+    {"25 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_8},
+    {"20 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_10},
+    {"10 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_20},
+    {"5 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_40},
+    {"1 Hz", ZUV_ECOM_OUTPUT_MODE_DIV_200},
+    {"On PPS", ZUV_ECOM_OUTPUT_MODE_PPS},
+    {"On New Data", ZUV_ECOM_OUTPUT_MODE_NEW_DATA},
+    {"On Sync A Event", ZUV_ECOM_OUTPUT_MODE_SYNC_A},
+    {"On Sync B Event", ZUV_ECOM_OUTPUT_MODE_SYNC_B},
+    {"On Sync C Event", ZUV_ECOM_OUTPUT_MODE_SYNC_C},
+    {"On Sync D Event", ZUV_ECOM_OUTPUT_MODE_SYNC_D},
+};
+constexpr size_t kRateChoiceCount = sizeof(kRateChoices) / sizeof(kRateChoices[0]);
+
+// The same choices as one enumeration text, for the host's property table.
+constexpr const char kRateChoiceText[] =
+    "Disabled|200 Hz|100 Hz|50 Hz|25 Hz|20 Hz|10 Hz|5 Hz|1 Hz|On PPS|On New Data|On Sync A Event|"
+    "On Sync B Event|On Sync C Event|On Sync D Event";
+
+constexpr bool choiceTextMatches() {
+    const char *p = kRateChoiceText;
+    for (size_t i = 0; i < kRateChoiceCount; ++i) {
+        if (i > 0 && *p++ != '|') return false;
+        for (const char *c = kRateChoices[i].text; *c != '\0'; ++c) {
+            if (*p++ != *c) return false;
+        }
+    }
+    return *p == '\0';
+}
+static_assert(choiceTextMatches(), "the enumeration text lists the rate choices in order");
+
+}  // namespace zuv::catalogue
