@@ -7,7 +7,6 @@
 #include "maps_ZUV_FrameReader.h"
 #include "zuvLinkBudget.h"
 #include "zuvOpenFailure.h"
-#include "zuvOutputRateTable.h"
 #include "zuvPlatform.h"
 
 namespace {
@@ -128,9 +127,9 @@ void MAPSZUV_FrameReader::publishStatistics() {
 
 void MAPSZUV_FrameReader::warnOfLinkBudget(uint32_t baudRate) {
     zuv::RateChoices choices{};
-    for (size_t i = 0; i < zuv::kRatePropertyCount; ++i) {
+    for (size_t i = 0; i < zuv::catalogue::kLogKindCount; ++i) {
         long long index = 0;
-        Get(Property(zuv::kRateProperties[i].property), index);
+        Get(Property(zuv::catalogue::kLogKinds[i].property), index);
         choices[i] = static_cast<size_t>(index);
     }
     const std::string warning = zuv::LinkBudgetWarning(choices, baudRate);

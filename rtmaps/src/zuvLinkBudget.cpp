@@ -17,10 +17,10 @@ constexpr uint32_t kFirstTriggerMode = 10000;
 }  // namespace
 
 double ChoiceFramesPerSecond(size_t choice, uint8_t logId) {
-    if (choice >= kRateChoiceCount) {
+    if (choice >= catalogue::kRateChoiceCount) {
         return 0.0;
     }
-    const uint32_t mode = kRateModes[choice];
+    const uint32_t mode = catalogue::kRateChoices[choice].mode;
     if (mode == 0) {
         return 0.0;
     }
@@ -46,8 +46,8 @@ double logBytesPerSecond(size_t choice, uint8_t logId) {
 
 double NeededBytesPerSecond(const RateChoices &choices) {
     double total = 0.0;
-    for (size_t i = 0; i < kRatePropertyCount; ++i) {
-        total += logBytesPerSecond(choices[i], kRateProperties[i].logId);
+    for (size_t i = 0; i < catalogue::kLogKindCount; ++i) {
+        total += logBytesPerSecond(choices[i], catalogue::kLogKinds[i].msgId);
     }
     return total;
 }
@@ -58,11 +58,11 @@ std::string LinkBudgetWarning(const RateChoices &choices, uint32_t baudRate) {
     if (needed <= kBudgetWarningShare * carried) {
         return {};
     }
-    std::array<size_t, kRatePropertyCount> order{};
+    std::array<size_t, catalogue::kLogKindCount> order{};
     for (size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
-    auto bytesOf = [&choices](size_t i) { return logBytesPerSecond(choices[i], kRateProperties[i].logId); };
+    auto bytesOf = [&choices](size_t i) { return logBytesPerSecond(choices[i], catalogue::kLogKinds[i].msgId); };
     // Stable: equal logs keep the property order, so the message is the same on every run.
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return bytesOf(a) > bytesOf(b); });
     char head[160];
@@ -72,7 +72,7 @@ std::string LinkBudgetWarning(const RateChoices &choices, uint32_t baudRate) {
     const char *separator = " largest: ";
     for (size_t k = 0; k < 3 && bytesOf(order[k]) > 0.0; ++k) {
         char part[96];
-        std::snprintf(part, sizeof part, "%s%s %.0f bytes/s", separator, kRateProperties[order[k]].property,
+        std::snprintf(part, sizeof part, "%s%s %.0f bytes/s", separator, catalogue::kLogKinds[order[k]].property,
                       bytesOf(order[k]));
         text += part;
         separator = ", ";

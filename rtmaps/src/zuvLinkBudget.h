@@ -9,14 +9,14 @@
 #include <cstdint>
 #include <string>
 
-#include "zuvOutputRateTable.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace zuv {
 
 constexpr double kBudgetWarningShare = 0.9;
 
-// The rate choice (index into kRateChoices) of each of the 26 rate properties.
-using RateChoices = std::array<size_t, kRatePropertyCount>;
+// The rate choice (index into catalogue::kRateChoices) of each log kind, in catalogue order.
+using RateChoices = std::array<size_t, catalogue::kLogKindCount>;
 
 // Frames per second one choice asks of a log; 0 for "Disabled" and sync events.
 double ChoiceFramesPerSecond(size_t choice, uint8_t logId);
