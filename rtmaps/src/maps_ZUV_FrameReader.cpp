@@ -139,6 +139,12 @@ void MAPSZUV_FrameReader::Dynamic() {
 
 void MAPSZUV_FrameReader::Birth() {
     data_ = &Output("oData");
+    if (!linkPropertiesInRange()) {
+        CommitSuicide();
+        return;
+    }
+    // A stop during start-up abandons the command being waited for.
+    link_.SetAbortCheck(&MAPSZUV_FrameReader::abortWhenDying, this);
     MAPSEnumStruct interfaceChoice;
     Get(Property("pInterface"), interfaceChoice);
     const MAPSString interfaceText = interfaceChoice.SelectedText();

@@ -6,6 +6,9 @@
 
 void MAPSZUV_FrameReader::ConfigureOutputRate() {
     for (const zuv::RateProperty &rate : zuv::kRateProperties) {
+        if (IsDying()) {
+            return;  // stopping: the rest would be abandoned one by one
+        }
         SetOutputMode(rate.property, rate.logId);
     }
 }
