@@ -15,7 +15,8 @@ if(ZUV_FUZZ)
     message(FATAL_ERROR "ZUV_FUZZ needs clang (configure with CXX=clang++ CC=clang)")
   endif()
   # Coverage instrumentation everywhere; only the fuzz targets link libFuzzer's main.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  # Undefined behaviour stops the fuzzer at the first finding instead of scrolling past.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -49,13 +49,28 @@ void CZuvCommunication::closeProbe(bool serial) {
     }
 }
 
+void CZuvCommunication::SetAbortCheck(ZuvEComAbortFunc check, void *arg) {
+    abortCheck_ = check;
+    abortArg_ = arg;
+    zuvEComSetAbortCheck(&handle_, check, arg);
+}
+
+// Init clears the handle, its abort check included.
+ZuvErrorCode CZuvCommunication::initHandle() {
+    const ZuvErrorCode rc = calls_.init(&handle_, &interface_);
+    zuvEComSetAbortCheck(&handle_, abortCheck_, abortArg_);
+    return rc;
+}
+
+bool CZuvCommunication::abandoned() const { return abortCheck_ != nullptr && abortCheck_(abortArg_) != 0; }
+
 ZuvErrorCode CZuvCommunication::CreateSerialInterface(const std::string &device, uint32_t baudRate,
                                                       bool skipQuery) {
     ZuvErrorCode rc = calls_.serialCreate(&interface_, device.c_str(), baudRate);
     if (rc != ZUV_NO_ERROR) {
         return rc;
     }
-    rc = calls_.init(&handle_, &interface_);
+    rc = initHandle();
     if (rc == ZUV_NO_ERROR && !skipQuery) {
         rc = calls_.getInfo(&handle_, &deviceInfo_);
     }
@@ -66,7 +81,7 @@ ZuvErrorCode CZuvCommunication::CreateSerialInterface(const std::string &device,
 }
 
 ZuvErrorCode CZuvCommunication::InitECom() {
-    const ZuvErrorCode rc = calls_.init(&handle_, &interface_);
+    const ZuvErrorCode rc = initHandle();
     if (rc != ZUV_NO_ERROR) {
         calls_.close(&handle_);
     }
@@ -108,7 +123,7 @@ ZuvErrorCode CZuvCommunication::Connect(const std::string &remoteAddress, uint32
     if (rc != ZUV_NO_ERROR) {
         return rc;
     }
-    rc = calls_.init(&handle_, &interface_);
+    rc = initHandle();
     if (rc == ZUV_NO_ERROR) {
         rc = calls_.setReceiveLogCallback(&handle_, &CZuvCommunication::_onLogReceived, nullptr);
     }
@@ -122,10 +137,13 @@ ZuvErrorCode CZuvCommunication::Connect(const std::string &remoteAddress, uint32
 
 uint32_t CZuvCommunication::TestHandle(std::string &device, bool skipQuery) {
     for (const uint32_t rate : kProbeRates) {
+        if (abandoned()) {
+            return 0;
+        }
         if (calls_.serialCreate(&interface_, device.c_str(), rate) != ZUV_NO_ERROR) {
             continue;
         }
-        if (calls_.init(&handle_, &interface_) != ZUV_NO_ERROR) {
+        if (initHandle() != ZUV_NO_ERROR) {
             closeProbe(true);
             continue;
         }
@@ -150,7 +168,7 @@ ZuvErrorCode CZuvCommunication::AutoConnect(std::string &device, uint32_t &baudR
             calls_.serialDestroy(&interface_);  // the handle is closed already
         }
     }
-    for (int n = 0; n <= kScanLastIndex; ++n) {
+    for (int n = 0; n <= kScanLastIndex && !abandoned(); ++n) {
         device = kScanPrefix + std::to_string(n);
         baudRate = TestHandle(device, skipQuery);
         if (baudRate != 0) {

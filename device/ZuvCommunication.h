@@ -60,6 +60,9 @@ public:
     ZuvErrorCode ChangeBaudrate(uint32_t baudRate);
     // The protocol record inside the handle; never null, link open or not.
     ZuvEComProtocol *GetHandle();
+    // Asked by every command wait and between the probes of a scan: non-zero
+    // abandons them (the caller is stopping). Kept across every open.
+    void SetAbortCheck(ZuvEComAbortFunc check, void *arg);
     // 0 not connected, 1 serial, 2 UDP.
     int32_t GetConnectionKind() const { return connectionKind_; }
 
@@ -224,6 +227,8 @@ public:
 private:
     void closeLink();
     void closeProbe(bool serial);
+    ZuvErrorCode initHandle();
+    bool abandoned() const;
     template <typename Record>
     ZuvErrorCode deliverNew(Record &out, const Record &cached, bool &newFlag, bool wait);
     ZuvErrorCode readAlignment(ZuvEComSensorAlignmentInfo &alignment, float leverArm[3]);
@@ -235,4 +240,6 @@ private:
     ZuvInterface *auxInterface_ = nullptr;
     std::list<std::string> nmeaSentences_;
     ZuvLinkCalls calls_;
+    ZuvEComAbortFunc abortCheck_ = nullptr;
+    void *abortArg_ = nullptr;
 };

@@ -76,9 +76,16 @@ ComponentHarness &writers() {
     return *harness;
 }
 
+// Steps saturate: after an extreme stamp the clock stays at the end it reached.
 int64_t nextTimestamp(int64_t now, uint8_t step) {
-    if (step < 200) return now + step * 1000LL;
-    if (step < 250) return now - (step - 199) * 100000LL;
+    int64_t next = 0;
+    if (step < 200) {
+        return __builtin_add_overflow(now, step * 1000LL, &next) ? std::numeric_limits<int64_t>::max() : next;
+    }
+    if (step < 250) {
+        return __builtin_sub_overflow(now, (step - 199) * 100000LL, &next) ? std::numeric_limits<int64_t>::min()
+                                                                             : next;
+    }
     static const int64_t kExtremes[6] = {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min(), 0,
                                          -1, std::numeric_limits<int64_t>::max() - 999999, 1000001};
     return kExtremes[step - 250];

@@ -68,6 +68,32 @@ bool writeDecoderSeeds(const std::string &dir) {
     return ok;
 }
 
+// Recording seeds: a control byte (the record limit), then the file.
+Bytes zrecRecord(int64_t timestamp, const Bytes &bytes, uint32_t claimed) {
+    Bytes out(12);
+    for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(static_cast<uint64_t>(timestamp) >> (8 * i));
+    for (int i = 0; i < 4; ++i) out[8 + i] = static_cast<uint8_t>(claimed >> (8 * i));
+    return out + bytes;
+}
+
+Bytes zrecRecord(int64_t timestamp, const Bytes &bytes) {
+    return zrecRecord(timestamp, bytes, static_cast<uint32_t>(bytes.size()));
+}
+
+bool writeZrecSeeds(const std::string &dir) {
+    ::mkdir(dir.c_str(), 0755);
+    const Bytes header = {'Z', 'R', 'E', 'C', 1, 0, 0, 0};
+    const Bytes imu = zuv::test::logFrame(3, zuv::test::records::imu());
+    const Bytes frames = zrecRecord(0, imu) + zrecRecord(20000, imu) + zrecRecord(-1, {}) + zrecRecord(40000, imu);
+    bool ok = true;
+    ok &= write(dir + "frames", 0x07, header + frames);
+    ok &= write(dir + "oversized_skipped", 0x03, header + zrecRecord(1, Bytes(300, 0xAB)) + frames);
+    ok &= write(dir + "cut_last_record", 0x07, header + frames + zrecRecord(5, imu, 4000000000u));
+    ok &= write(dir + "cut_record_header", 0x07, header + frames + Bytes{1, 2, 3});
+    ok &= write(dir + "version_2", 0x07, Bytes{'Z', 'R', 'E', 'C', 2, 0, 0, 0} + frames);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -98,5 +124,6 @@ int main(int argc, char **argv) {
     ok &= write(dir + "no_payload_buffer_failing_reads", 0x2E, imu + empty + imu);
     ok &= write(dir + "trailing_ff", 0x07, status + Bytes{0x10, 0xFF});
     ok &= writeDecoderSeeds(std::string(argv[1]) + "/decoder/");
+    ok &= writeZrecSeeds(std::string(argv[1]) + "/zrec/");
     return ok ? 0 : 1;
 }

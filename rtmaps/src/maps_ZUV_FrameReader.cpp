@@ -142,6 +142,12 @@ void MAPSZUV_FrameReader::Dynamic() {
 
 void MAPSZUV_FrameReader::Birth() {
     data_ = &Output("oData");
+    if (!linkPropertiesInRange()) {
+        CommitSuicide();
+        return;
+    }
+    // A stop during start-up abandons the command being waited for.
+    link_.SetAbortCheck(&MAPSZUV_FrameReader::abortWhenDying, this);
     bool statistics = false;
     Get(Property("pLinkStatistics"), statistics);
     linkStatistics_ = statistics ? &Output("oLinkStatistics") : nullptr;

@@ -70,6 +70,10 @@ private:
     void publishStatistics();
     void warnOfLinkBudget(uint32_t baudRate);
     void reportOpenFailure(int level);
+    // Reports each link property outside its range; false if any is.
+    bool linkPropertiesInRange();
+    bool propertyInRange(const char *property, long long low, long long high);
+    static int abortWhenDying(void *reader);
 
     CZuvCommunication link_;
     std::mutex linkMutex_;   // the main link: Birth, Core's reads, Death, AutoDetection

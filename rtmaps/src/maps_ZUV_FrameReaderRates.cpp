@@ -6,6 +6,9 @@
 
 void MAPSZUV_FrameReader::ConfigureOutputRate() {
     for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) {
+        if (IsDying()) {
+            return;  // stopping: the rest would be abandoned one by one
+        }
         SetOutputMode(kind.property, kind.msgId);
     }
 }

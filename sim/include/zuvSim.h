@@ -39,6 +39,7 @@ struct FaultConfig {
     uint32_t badEndEvery = 0;           // end byte not 0x33
     uint32_t oversizedLengthEvery = 0;  // length field above 4086, the frame's bytes follow as usual
     bool silent = false;                // sends nothing, ignores everything received
+    bool neverAcknowledge = false;      // answers queries (device information...) but sends no ACK
 };
 
 // Pulses on one sync input at a steady rate; rateHz 0 (or above kMaxSyncRateHz) = no pulses.

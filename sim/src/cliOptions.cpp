@@ -86,6 +86,8 @@ void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
     app.add_option("--oversized-length-every", o.faults.oversizedLengthEvery,
                    "Length field above 4086 in every N-th log frame");
     app.add_flag("--silent", o.faults.silent, "Send nothing and ignore every command");
+    app.add_flag("--never-ack", o.faults.neverAcknowledge,
+                 "Answer queries (device information...) but never acknowledge a command");
     app.add_option("--unplug-after", o.unplugAfter, "Close the link after S seconds")->check(CLI::NonNegativeNumber);
     app.add_option("--replug-after", o.replugAfter, "Open a new link S seconds after the unplug")
         ->check(CLI::NonNegativeNumber);

@@ -113,7 +113,9 @@ void Simulator::Impl::deliver(const QueuedUnit &u, const uint8_t *bytes) {
 
 void Simulator::Impl::deviceFrame(const uint8_t *frame, size_t size, uint8_t msgClass, uint8_t msgId,
                                   uint64_t timeUs) {
-    if (faults.config().silent || (msgClass <= 1 && timing.dropLog(msgId))) {
+    const bool unacknowledged =
+        faults.config().neverAcknowledge && msgClass == ZUV_ECOM_CLASS_CMD_0 && msgId == ZUV_ECOM_CMD_ACK;
+    if (faults.config().silent || unacknowledged || (msgClass <= 1 && timing.dropLog(msgId))) {
         ++stats.unitsDropped;
         return;
     }

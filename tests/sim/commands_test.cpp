@@ -305,6 +305,20 @@ TEST_P(Commands, ARefusingDeviceAnswersEveryCommandWithItsCode) {
     EXPECT_EQ(commands[2].payload, (std::vector<uint8_t>{0, 0, 38, 200, 0}));
 }
 
+TEST(CommandFaults, ANeverAcknowledgingDeviceAnswersQueriesOnly) {
+    SimConfig config;
+    config.clock = ClockMode::Manual;
+    config.faults.neverAcknowledge = true;
+    Connected c = connect(LinkKind::Pty, config);
+    ASSERT_NE(c.host, nullptr) << c.sim->errorText();
+    ZuvEComDeviceInfo info{};
+    EXPECT_EQ(zuvEComCmdGetInfo(&c.host->handle, &info), ZUV_NO_ERROR);
+    EXPECT_EQ(zuvEComCmdOutputSetConf(&c.host->handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 1,
+                                      ZUV_ECOM_OUTPUT_MODE_DIV_200),
+              ZUV_TIME_OUT);
+    EXPECT_EQ(c.sim->commands().size(), 4u) << "the query and three attempts of the set";
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, Commands, ::testing::Values(LinkKind::Pty, LinkKind::Udp), linkName);
 
 }  // namespace

@@ -3,7 +3,11 @@
 // time stamp of each sample it takes; TestCounter writes 0, 1, 2...
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -248,6 +252,102 @@ TEST(Recorder, Stream8SamplesBecomeRecordsOthersAreSkipped) {
     EXPECT_EQ(r.timestampUs, 102);
     EXPECT_EQ(r.size, 0u);
     EXPECT_EQ(reader.next(r), recording::ZrecStatus::End);
+}
+
+// A slow output is still flushed every so often, so that a failing one shows
+// within that time and not when a buffer fills; only lines that left count
+// as written.
+TEST(JsonLinesSink, AFailureShowsWithinTheFlushIntervalAndNothingCountsAsWritten) {
+    std::FILE *full = std::fopen("/dev/full", "wb");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+    sinks::JsonLinesSink sink(full);
+    int failures = 0;
+    sink.setFailureHandler([&failures](const std::string &) { ++failures; });
+    auto cb = sink.callbackFor("decoder", "oImu");
+    const double v = 1.0;
+    const std::string inst = "decoder", out = "oImu";
+    cb(view(inst, out, host::ElementType::Float64, 1, &v, 1));
+    EXPECT_TRUE(sink.ok()) << "a single line stays in the buffer";
+    std::this_thread::sleep_for(sinks::JsonLinesSink::kFlushEvery + std::chrono::milliseconds(50));
+    cb(view(inst, out, host::ElementType::Float64, 2, &v, 1));
+    EXPECT_FALSE(sink.ok());
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(sink.errorNumber(), ENOSPC);
+    EXPECT_EQ(sink.writtenLines(), 0u);
+    std::fclose(full);
+}
+
+TEST(JsonLinesSink, WrittenLinesCountWhatReachedTheStream) {
+    CapturedStream captured;
+    sinks::JsonLinesSink sink(captured.file());
+    auto cb = sink.callbackFor("decoder", "oImu");
+    const double v = 1.0;
+    const std::string inst = "decoder", out = "oImu";
+    for (int i = 0; i < 3; ++i) cb(view(inst, out, host::ElementType::Float64, i, &v, 1));
+    EXPECT_EQ(sink.lines(), 3u);
+    ASSERT_TRUE(sink.flush());
+    EXPECT_EQ(sink.writtenLines(), 3u);
+    EXPECT_EQ(sink.errorNumber(), 0);
+}
+
+TEST(Recorder, AFailingDiskIsReportedOnceWithinTheFlushInterval) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    recording::Recorder recorder;
+    ASSERT_TRUE(recorder.open("/dev/full"));
+    std::vector<std::string> failures;
+    recorder.setFailureHandler([&failures](const std::string &e) { failures.push_back(e); });
+    auto cb = recorder.callback();
+    const std::string inst = "reader", out = "oData";
+    const uint8_t frame[] = {0xFF, 0x5A, 3, 0, 0, 0, 1, 2, 0x33};
+    const auto deadline = std::chrono::steady_clock::now() + recording::Recorder::kFlushEvery * 5;
+    while (failures.empty() && std::chrono::steady_clock::now() < deadline) {
+        cb(view(inst, out, host::ElementType::Stream8, 100, frame, 9));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (int i = 0; i < 5; ++i) cb(view(inst, out, host::ElementType::Stream8, 100, frame, 9));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0], "/dev/full: cannot write: No space left on device");
+    EXPECT_FALSE(recorder.close());
+    EXPECT_EQ(recorder.errorNumber(), ENOSPC);
+    EXPECT_EQ(recorder.records(), 0u) << "nothing reached the file";
+    EXPECT_EQ(recorder.bytes(), 0u);
+}
+
+// Whatever the source does, the player returns an outcome.
+class ThrowingSource final : public host::Source {
+public:
+    const std::string &Name() const override { return name_; }
+    bool Push(int64_t, const void *, int) override { throw std::runtime_error("no room"); }
+    bool Drain(std::chrono::milliseconds) override { return true; }
+
+private:
+    std::string name_ = "player";
+};
+
+TEST(Player, NothingThrowsOutOfIt) {
+    TempPath file;
+    writeRecording(file.path(), makeRecords(3));
+    recording::ZrecReader reader;
+    ASSERT_TRUE(reader.open(file.path()));
+    ThrowingSource source;
+    recording::PlayOutcome outcome;
+    EXPECT_NO_THROW(outcome = recording::playRecording(reader, source, {}));
+    EXPECT_TRUE(outcome.interrupted);
+    EXPECT_FALSE(outcome.complete());
+    EXPECT_EQ(outcome.error, "replay failed: no room");
+}
+
+// The reader's own limit: the record is never read, yet counted and reported.
+TEST(Player, RecordsAboveTheReadersLimitAreSkippedWithoutBeingRead) {
+    TempPath file;
+    writeRecording(file.path(), {{1, {1, 2}}, {2, std::vector<uint8_t>(70000, 5)}, {3, {3}}});
+    EchoDiagram d(0);
+    auto outcome = d.play(file.path(), {});
+    EXPECT_EQ(outcome.delivered, 2u);
+    EXPECT_EQ(outcome.oversized, 1u);
+    EXPECT_NE(outcome.error.find("record at byte offset 22 holds 70000 bytes, more than 65536; skipped"),
+              std::string::npos)
+        << outcome.error;
 }
 
 }  // namespace

@@ -230,6 +230,41 @@ TEST_F(Commands, SilenceTimesOutAfterThreeAttempts) {
     EXPECT_LE(clock.slept, 1510u);
 }
 
+// The caller's abort check abandons a wait at once; without it the retries stand.
+struct AbortAfter {
+    int checksLeft;
+    int checks = 0;
+    static int check(void *arg) {
+        auto *self = static_cast<AbortAfter *>(arg);
+        ++self->checks;
+        return self->checksLeft-- <= 0 ? 1 : 0;
+    }
+};
+
+TEST_F(Commands, AnAbortCheckAbandonsTheWaitWithCancelled) {
+    device.silent(true);
+    for (int checksLeft : {0, 1, 50, 700}) {
+        SCOPED_TRACE(checksLeft);
+        clock.slept = 0;
+        AbortAfter abort{checksLeft};
+        ASSERT_EQ(zuvEComSetAbortCheck(&handle, &AbortAfter::check, &abort), ZUV_NO_ERROR);
+        const size_t before = device.requestCount(ZUV_ECOM_CMD_OUTPUT_CONF);
+        EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0,
+                                          ZUV_ECOM_LOG_IMU_DATA, ZUV_ECOM_OUTPUT_MODE_DIV_8),
+                  ZUV_OPERATION_CANCELLED);
+        // Abandoned where it was asked: nothing sent before the first check, one
+        // attempt per 500 ms of waiting after it.
+        const size_t sent = device.requestCount(ZUV_ECOM_CMD_OUTPUT_CONF) - before;
+        EXPECT_EQ(sent, checksLeft == 0 ? 0u : 1u + static_cast<size_t>(clock.slept / 500));
+        EXPECT_LE(clock.slept, static_cast<uint32_t>(checksLeft) + 1);
+    }
+    ASSERT_EQ(zuvEComSetAbortCheck(&handle, nullptr, nullptr), ZUV_NO_ERROR);
+    clock.slept = 0;
+    EXPECT_EQ(zuvEComCmdSettingsAction(&handle, ZUV_ECOM_SAVE_SETTINGS), ZUV_TIME_OUT);
+    EXPECT_GE(clock.slept, 6000u);
+    EXPECT_EQ(zuvEComSetAbortCheck(nullptr, nullptr, nullptr), ZUV_NULL_POINTER);
+}
+
 TEST_F(Commands, SaveWaitsTwoSecondsPerAttempt) {
     device.silent(true);
     EXPECT_EQ(zuvEComCmdSettingsAction(&handle, ZUV_ECOM_SAVE_SETTINGS), ZUV_TIME_OUT);

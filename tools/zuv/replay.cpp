@@ -1,5 +1,6 @@
 #include "replay.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <fmt/format.h>
@@ -13,8 +14,8 @@ namespace zuv::tool {
 
 ReplayResult replayRecording(Session &session, host::Instance &consumer, const std::string &input,
                              const ReplayOptions &options) {
-    recording::ZrecReader reader;
-    if (!reader.open(options.path)) throw runError(reader.error());
+    recording::ZrecReader reader(static_cast<uint32_t>(std::max(options.maxRecordSize, 0)));
+    if (!reader.open(options.path, [] { return StopSignal::stopRequested(); })) throw runError(reader.error());
 
     host::Runtime &rt = session.runtime();
     rt.SetClockMode(host::ClockMode::Driven);
@@ -55,6 +56,9 @@ ReplayResult replayRecording(Session &session, host::Instance &consumer, const s
     if (!outcome.error.empty()) context.printError(outcome.error);
     if (ended != nullptr) {
         context.printError(ended->Name() + " stopped itself during the replay");
+    } else if (outcome.interrupted && options.outputFailed && options.outputFailed()) {
+        result.status = outcome.error.empty() ? kExitOk : kExitRunFailed;
+        return result;
     } else if (outcome.interrupted) {
         context.printError(fmt::format("replay interrupted after {} records", outcome.delivered));
     }

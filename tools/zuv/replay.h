@@ -6,12 +6,14 @@
 // 1 before anything runs (nothing decoded). Otherwise the result is the exit
 // status: 0 when every record was delivered and consumed; 1 after a truncated
 // last record (its byte offset reported, the records before it delivered), a
-// read error, a record too large to deliver, an interrupted run, or a
-// component that stopped itself.
+// read error, a record too large to deliver (skipped, never read into
+// memory), an interrupted run, or a component that stopped itself. A stop
+// request while a FIFO waits for its writer ends the wait (status 1).
 // Threading: main thread; set up instances, properties and sinks first.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "session.h"
@@ -26,6 +28,9 @@ struct ReplayOptions {
     // A consumer that reads only its samples' own time stamps gives the same
     // result without it, much faster.
     bool lockstep = true;
+    // True once an output has failed: the stop it asked for is then that
+    // output's failure (its caller reports it), not an interrupted replay.
+    std::function<bool()> outputFailed;
 };
 
 struct ReplayResult {

@@ -1,7 +1,10 @@
 #include "runControl.h"
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
+#include "limitChecks.h"
 #include "stopSignal.h"
 #include "toolError.h"
 
@@ -10,21 +13,45 @@ namespace zuv::tool {
 namespace {
 constexpr std::chrono::milliseconds kPollSlice{10};
 constexpr std::chrono::milliseconds kStatusEvery{250};
+constexpr std::chrono::milliseconds kStartWatchSlice{50};
 }  // namespace
 
 void addRunLimitOptions(CLI::App &command, RunLimits &limits, const std::string &countedPin) {
     command.add_option("--duration", limits.durationSeconds, "Stop after S seconds of host time (default: no limit)")
         ->type_name("S")
-        ->check(CLI::NonNegativeNumber);
+        ->check(durationSecondsCheck());
     command.add_option("--count", limits.count, "Stop after N samples on " + countedPin + " (default: no limit)")
-        ->type_name("N");
+        ->type_name("N")
+        ->check(sampleCountCheck());
 }
 
 void startDiagram(Session &session) {
+    host::Runtime &rt = session.runtime();
+    // Start returns once every Birth has; a Birth waiting for a device that
+    // never answers must not hold a stop request that long. Stop is idempotent
+    // and may come from another thread; it is repeated in case it came before
+    // the run existed.
+    std::atomic<bool> started{false};
+    std::thread watcher([&rt, &started] {
+        while (!started.load()) {
+            if (StopSignal::waitFor(kStartWatchSlice)) {
+                rt.Stop();
+                std::this_thread::sleep_for(kStartWatchSlice);
+            }
+        }
+    });
+    struct JoinWatcher {
+        std::atomic<bool> &started;
+        std::thread &watcher;
+        ~JoinWatcher() {
+            started.store(true);
+            watcher.join();
+        }
+    } joinWatcher{started, watcher};
     try {
-        session.runtime().Start();
+        rt.Start();
     } catch (const host::HostError &e) {
-        session.runtime().Stop();
+        rt.Stop();
         throw runError(std::string("cannot start: ") + e.what());
     }
 }

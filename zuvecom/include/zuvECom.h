@@ -47,6 +47,11 @@ typedef ZuvErrorCode (*ZuvEComReceiveLogFunc)(ZuvEComHandle *pHandle, ZuvEComCla
 typedef uint32_t (*ZuvEComGetTimeFunc)(void *pClockArg);
 typedef void (*ZuvEComSleepFunc)(void *pClockArg, uint32_t ms);
 
+// Asked while a command waits for its answer; non-zero abandons the command
+// with ZUV_OPERATION_CANCELLED (the caller is stopping). Its retries and
+// time-outs are otherwise unchanged.
+typedef int (*ZuvEComAbortFunc)(void *pAbortArg);
+
 struct _ZuvEComHandle {
     ZuvEComProtocol protocolHandle;  // first: the package's extraction works on it
     ZuvEComReceiveLogFunc pReceiveLogFunc;
@@ -54,6 +59,8 @@ struct _ZuvEComHandle {
     ZuvEComGetTimeFunc pGetTimeFunc;
     ZuvEComSleepFunc pSleepFunc;
     void *pClockArg;
+    ZuvEComAbortFunc pAbortFunc;
+    void *pAbortArg;
     int dispatching;          // inside the callback
     ZuvBinaryLogData logData;  // parse target of the log being dispatched
     uint8_t frameBuffer[ZUV_ECOM_MAX_FRAME_SIZE];  // request being sent
@@ -69,6 +76,8 @@ ZUVLIB_API ZuvErrorCode zuvEComSetReceiveLogCallback(ZuvEComHandle *pHandle, Zuv
 // Replaces the clock used by the command time-outs (tests); null functions restore the real clock.
 ZUVLIB_API ZuvErrorCode zuvEComSetClock(ZuvEComHandle *pHandle, ZuvEComGetTimeFunc pGetTimeFunc,
                                         ZuvEComSleepFunc pSleepFunc, void *pClockArg);
+// A null function never abandons a command; zuvEComInit clears it.
+ZUVLIB_API ZuvErrorCode zuvEComSetAbortCheck(ZuvEComHandle *pHandle, ZuvEComAbortFunc pAbortFunc, void *pAbortArg);
 ZUVLIB_API ZuvErrorCode zuvEComHandle(ZuvEComHandle *pHandle);
 
 // Name of an error code ("ZUV_TIME_OUT"), "ZUV_UNKNOWN_ERROR" outside the known codes.

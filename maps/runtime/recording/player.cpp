@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <thread>
 
 namespace zuv::recording {
@@ -25,10 +26,27 @@ bool paceUntil(Clock::time_point until, const std::function<bool()> &shouldStop)
     }
 }
 
+void play(ZrecReader &reader, host::Source &source, const PlayOptions &options, PlayOutcome &out);
+
 }  // namespace
 
 PlayOutcome playRecording(ZrecReader &reader, host::Source &source, const PlayOptions &options) {
     PlayOutcome out;
+    try {
+        play(reader, source, options, out);
+    } catch (const std::exception &e) {
+        out.interrupted = true;
+        appendLine(out.error, std::string("replay failed: ") + e.what());
+    } catch (...) {
+        out.interrupted = true;
+        appendLine(out.error, "replay failed");
+    }
+    return out;
+}
+
+namespace {
+
+void play(ZrecReader &reader, host::Source &source, const PlayOptions &options, PlayOutcome &out) {
     ZrecRecord record;
     bool haveFirst = false;
     int64_t firstTimestamp = 0;
@@ -39,8 +57,9 @@ PlayOutcome playRecording(ZrecReader &reader, host::Source &source, const PlayOp
             break;
         }
         out.end = reader.next(record);
-        if (out.end != ZrecStatus::Record) break;
-        if (record.size > static_cast<uint32_t>(std::max(options.maxRecordSize, 0))) {
+        if (out.end != ZrecStatus::Record && out.end != ZrecStatus::Oversized) break;
+        if (out.end == ZrecStatus::Oversized ||
+            record.size > static_cast<uint32_t>(std::max(options.maxRecordSize, 0))) {
             ++out.oversized;
             appendLine(out.error, "record at byte offset " + std::to_string(record.offset) + " holds " +
                                       std::to_string(record.size) + " bytes, more than " +
@@ -77,7 +96,8 @@ PlayOutcome playRecording(ZrecReader &reader, host::Source &source, const PlayOp
         out.drained = source.Drain();
         if (!out.drained) out.interrupted = true;
     }
-    return out;
 }
+
+}  // namespace
 
 }  // namespace zuv::recording

@@ -13,6 +13,8 @@ inline constexpr char kMagic[4] = {'Z', 'R', 'E', 'C'};
 inline constexpr uint32_t kVersion = 1;
 inline constexpr size_t kHeaderSize = 8;
 inline constexpr size_t kRecordHeaderSize = 12;
+// The largest record a replay can deliver (the player's source holds no more).
+inline constexpr uint32_t kMaxReplayableRecord = 65536;
 
 inline void storeLe32(uint8_t *out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));

@@ -65,7 +65,12 @@ void JsonLinesSink::write(const host::SampleView &sample, const JsonPinTag &pin)
         size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
         appendJsonLine(buffer_, sample.timestamp, pin, sample.data, count);
         ++lines_;
-        if (!flushEachLine_ && buffer_.size() < kFlushAt) return;
+        ++bufferedLines_;
+        if (!flushEachLine_ && buffer_.size() < kFlushAt) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now < nextFlush_) return;
+            nextFlush_ = now + kFlushEvery;
+        }
         if (flushLocked()) return;
     }
     reportFailure(false);
@@ -81,11 +86,17 @@ bool JsonLinesSink::flushLocked() {
     if (error_.empty() && !buffer_.empty()) {
         errno = 0;
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
-            error_ = path_ + ": cannot write: " + std::strerror(errno);
+            errno_ = errno;
+            error_ = path_ + ": cannot write: " + std::strerror(errno_);
         }
     }
     buffer_.clear();
-    if (error_.empty() && std::fflush(stream_) != 0) error_ = path_ + ": cannot write: " + std::strerror(errno);
+    if (error_.empty() && std::fflush(stream_) != 0) {
+        errno_ = errno;
+        error_ = path_ + ": cannot write: " + std::strerror(errno_);
+    }
+    if (error_.empty()) writtenLines_ += bufferedLines_;
+    bufferedLines_ = 0;
     return error_.empty();
 }
 
@@ -124,9 +135,19 @@ std::string JsonLinesSink::error() const {
     return error_;
 }
 
+int JsonLinesSink::errorNumber() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return errno_;
+}
+
 uint64_t JsonLinesSink::lines() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return lines_;
+}
+
+uint64_t JsonLinesSink::writtenLines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return writtenLines_;
 }
 
 }  // namespace zuv::sinks

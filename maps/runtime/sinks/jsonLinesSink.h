@@ -2,12 +2,14 @@
 // line (jsonLineFormat.h), in the order the samples were published.
 // Errors: a write failure (full disk, closed pipe) is remembered; later lines
 // are dropped and ok() turns false, so the run can end with status 1 instead
-// of losing data silently. Threading: the sink callbacks may run on several
+// of losing data silently. Buffered lines leave at least every kFlushEvery, so
+// a failing output is seen within that time. Threading: the sink callbacks may run on several
 // component threads; one mutex keeps each line whole and in publish order.
 // Lines collect in a reused buffer and leave in large writes; nothing is
 // allocated per sample once the buffer has grown.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -22,6 +24,8 @@ namespace zuv::sinks {
 
 class JsonLinesSink {
 public:
+    static constexpr std::chrono::milliseconds kFlushEvery{200};
+
     // Writes to an open stream it does not own (stdout).
     explicit JsonLinesSink(std::FILE *stream);
     ~JsonLinesSink();
@@ -52,7 +56,11 @@ public:
     bool close();
     bool ok() const;
     std::string error() const;
+    // The OS error of the failure (EPIPE for a reader that went away), 0 if none.
+    int errorNumber() const;
+    // Lines formatted, and of those the lines that reached the stream.
     uint64_t lines() const;
+    uint64_t writtenLines() const;
 
 private:
     bool flushLocked();
@@ -66,7 +74,11 @@ private:
     std::string buffer_;
     std::deque<JsonPinTag> pins_;  // stable addresses for the callbacks
     uint64_t lines_ = 0;
+    uint64_t bufferedLines_ = 0;
+    uint64_t writtenLines_ = 0;
     std::string error_;
+    int errno_ = 0;
+    std::chrono::steady_clock::time_point nextFlush_ = std::chrono::steady_clock::now() + kFlushEvery;
     std::function<void(const std::string &)> failureHandler_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "jsonLinesSink.h"
+#include "outputFailure.h"
 #include "replay.h"
 #include "session.h"
 #include "toolError.h"
@@ -30,8 +31,10 @@ void runDecode(ToolContext &context, const DecodeOptions &options) {
     host::Instance &decoder = session.createInstance("ZUV_FrameDecoder", "decoder");
     session.applyProperties(options.properties);
 
+    OutputFailure outputFailure;
     sinks::JsonLinesSink sink(stdout);
     if (!options.jsonl.empty() && !sink.openFile(options.jsonl)) throw runError(sink.error());
+    sink.setFailureHandler(outputFailure.handler());
     // The outputs exist once the properties are applied; attach to all of them.
     sink.attachAll(session.runtime(), decoder);
 
@@ -42,12 +45,10 @@ void runDecode(ToolContext &context, const DecodeOptions &options) {
     // stamps everything with its samples' own time stamps: letting the clock
     // run ahead of it changes no line.
     replay.lockstep = false;
+    replay.outputFailed = [&outputFailure] { return outputFailure.failed(); };
     ReplayResult result = replayRecording(session, decoder, "iData", replay);
-    if (!sink.close()) {
-        context.printError(sink.error());
-        result.status = kExitRunFailed;
-    }
-    context.exitStatus = result.status;
+    const bool closed = sink.close();
+    context.exitStatus = OutputFailure::settle(context, closed, sink.error(), sink.errorNumber(), result.status);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 
 #include "commands.h"
 #include "jsonLinesSink.h"
+#include "limitChecks.h"
 #include "readerTap.h"
 #include "recorder.h"
 #include "replay.h"
@@ -200,11 +201,11 @@ LiveResult runLivePart(ToolContext &context, const DemoOptions &options, const s
         context.printError(recorder.error());
         result.failed = true;
     }
-    result.lines = sink.lines();
     if (!sink.close()) {
         context.printError(sink.error());
         result.failed = true;
     }
+    result.lines = sink.writtenLines();
     result.frames = recorder.records();
     return result;
 }
@@ -268,6 +269,7 @@ void addDemoCommand(CLI::App &parent, ToolContext &context) {
         "demo", "Run the package on a simulated device: show decoded values live, leave a recording and its JSON lines");
     cmd->add_option("--duration", options->durationSeconds, "Seconds to run (default 10)")
         ->type_name("S")
+        ->check(durationSecondsCheck())
         ->check(CLI::PositiveNumber);
     cmd->add_option("--out", options->out,
                     "Folder for the recording and the JSON lines (default: a new zuv-demo-XXXXXX in the current folder)")

@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "jsonLinesSink.h"
 #include "linkOptions.h"
+#include "outputFailure.h"
 #include "readerTap.h"
 #include "recorder.h"
 #include "runControl.h"
@@ -41,9 +42,11 @@ void runLive(ToolContext &context, const LiveOptions &options) {
     session.applyProperties(options.properties);
     session.runtime().Connect(reader, "oData", decoder, "iData");
 
+    OutputFailure outputFailure;
     sinks::JsonLinesSink sink(stdout);
     if (!options.jsonl.empty() && !sink.openFile(options.jsonl)) throw runError(sink.error());
     sink.setFlushEachLine(options.jsonl.empty());
+    sink.setFailureHandler(outputFailure.handler());
     sink.attachAll(session.runtime(), decoder);
     if (hasLinkStatisticsOutput(reader)) {
         session.runtime().AttachSink(reader, "oLinkStatistics", sink.callbackFor("reader", "oLinkStatistics"));
@@ -52,6 +55,7 @@ void runLive(ToolContext &context, const LiveOptions &options) {
     recording::Recorder recorder;
     if (!options.record.empty()) {
         if (!recorder.open(options.record)) throw runError(recorder.error());
+        recorder.setFailureHandler(outputFailure.handler());
         recorder.attach(session.runtime(), reader, "oData");
     }
     ReaderTap tap;
@@ -66,14 +70,12 @@ void runLive(ToolContext &context, const LiveOptions &options) {
 
     int status = exitStatusOf(end);
     std::fputs(readerSummary(reader, tap).c_str(), stderr);
-    if (!options.record.empty() && !recorder.close()) {
-        context.printError(recorder.error());
-        status = kExitRunFailed;
+    if (!options.record.empty()) {
+        const bool closed = recorder.close();
+        status = OutputFailure::settle(context, closed, recorder.error(), recorder.errorNumber(), status);
     }
-    if (!sink.close()) {
-        context.printError(sink.error());
-        status = kExitRunFailed;
-    }
+    const bool closed = sink.close();
+    status = OutputFailure::settle(context, closed, sink.error(), sink.errorNumber(), status);
     context.exitStatus = status;
 }
 

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "linkOptions.h"
+#include "outputFailure.h"
 #include "readerTap.h"
 #include "recorder.h"
 #include "runControl.h"
@@ -32,8 +33,10 @@ void runRecord(ToolContext &context, const RecordOptions &options) {
     session.applyProperties(linkAssignments(options.link));
     session.applyProperties(options.properties);
 
+    OutputFailure outputFailure;
     recording::Recorder recorder;
     if (!recorder.open(options.out)) throw runError(recorder.error());
+    recorder.setFailureHandler(outputFailure.handler());
     recorder.attach(session.runtime(), reader, "oData");
     ReaderTap tap;
     SampleCounter counter;
@@ -46,12 +49,10 @@ void runRecord(ToolContext &context, const RecordOptions &options) {
     const RunEnd end = runDiagram(session, options.limits, hooks);
 
     int status = end.reason == RunEndReason::ComponentEnded ? kExitRunFailed : kExitOk;
-    if (!recorder.close()) {
-        context.printError(recorder.error());
-        status = kExitRunFailed;
-    }
+    const bool closed = recorder.close();
+    status = OutputFailure::settle(context, closed, recorder.error(), recorder.errorNumber(), status);
     std::fprintf(stderr, "%s\n",
-                 fmt::format("recorded {} frames ({} bytes) into {}", recorder.records(), tap.bytes(), options.out)
+                 fmt::format("recorded {} frames ({} bytes) into {}", recorder.records(), recorder.bytes(), options.out)
                      .c_str());
     std::fputs(readerSummary(reader, tap).c_str(), stderr);
     context.exitStatus = status;

@@ -19,6 +19,10 @@ void sleepMs(const ZuvEComHandle &handle, uint32_t ms) {
     }
 }
 
+bool abandoned(const ZuvEComHandle &handle) {
+    return handle.pAbortFunc != nullptr && handle.pAbortFunc(handle.pAbortArg) != 0;
+}
+
 // A device's error code as the library reports it; values it does not know become ZUV_ERROR.
 ZuvErrorCode deviceCode(uint16_t code) {
     return code <= ZUV_INVALID_VERSION ? static_cast<ZuvErrorCode>(code) : ZUV_ERROR;
@@ -92,6 +96,9 @@ ZuvErrorCode exchange(ZuvEComHandle &handle, uint8_t cmdId, size_t requestSize, 
     ZuvEComProtocol &protocol = handle.protocolHandle;
     AnswerMatcher matcher(cmdId, pSink);
     for (unsigned attempt = 0; attempt < ZUV_ECOM_CMD_ATTEMPTS; ++attempt) {
+        if (abandoned(handle)) {
+            return ZUV_OPERATION_CANCELLED;
+        }
         const ZuvErrorCode written = zuvInterfaceWrite(protocol.pLinkedInterface, handle.frameBuffer, frameSize);
         if (written != ZUV_NO_ERROR) {
             return written;
@@ -104,6 +111,9 @@ ZuvErrorCode exchange(ZuvEComHandle &handle, uint8_t cmdId, size_t requestSize, 
             // Checked on every round, so a link that never stops talking still times out.
             if (static_cast<uint32_t>(now(handle) - start) >= timeOutMs) {
                 break;
+            }
+            if (abandoned(handle)) {
+                return ZUV_OPERATION_CANCELLED;
             }
             size_t readBytes = 0;
             const ZuvErrorCode read = protocol::readOnce(protocol, &readBytes);
@@ -119,3 +129,12 @@ ZuvErrorCode exchange(ZuvEComHandle &handle, uint8_t cmdId, size_t requestSize, 
 }
 
 }  // namespace zuv::commands
+
+extern "C" ZuvErrorCode zuvEComSetAbortCheck(ZuvEComHandle *pHandle, ZuvEComAbortFunc pAbortFunc, void *pAbortArg) {
+    if (pHandle == nullptr) {
+        return ZUV_NULL_POINTER;
+    }
+    pHandle->pAbortFunc = pAbortFunc;
+    pHandle->pAbortArg = pAbortArg;
+    return ZUV_NO_ERROR;
+}
