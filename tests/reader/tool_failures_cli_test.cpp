@@ -371,6 +371,22 @@ TEST(ToolStops, SigintDuringRateConfigurationOfADeviceThatNeverAcknowledges) {
     EXPECT_EQ(recording.substr(0, 4), "ZREC") << "the recording was completed";
 }
 
+TEST(ToolStops, SigintDuringADetectionScan) {
+    Scratch scratch;
+    // Every one of the 2048 attempts of this package's scan waits 100 ms for an answer.
+    Child child(scratch, "exec '" ZUV_TOOL "' --package '" ZUV_SLOW_SCAN_PCK "' detect");
+    std::this_thread::sleep_for(milliseconds(1000));
+    const auto signalled = Clock::now();
+    child.signal(SIGINT);
+    const ChildRun run = child.wait(milliseconds(30000));
+    const double afterSignal = std::chrono::duration<double>(Clock::now() - signalled).count();
+    ASSERT_TRUE(run.inTime) << "the scan ran on after the signal";
+    EXPECT_LT(afterSignal, 2.0);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("zuv detect: stopped before the scan ended"));
+    EXPECT_EQ(run.out, "") << "no port is claimed for an interrupted scan";
+}
+
 TEST(ToolStops, SigintWhileAFifoWaitsForItsWriter) {
     Scratch scratch;
     const std::string fifo = scratch.file("input.zrec");

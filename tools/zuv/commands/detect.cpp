@@ -2,12 +2,16 @@
 // to /dev/ttyUSB255 at eight baud rates) and prints the port and rate found;
 // status 1 with the component's warning when there is none.
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "commands.h"
 #include "session.h"
+#include "stopSignal.h"
 #include "toolError.h"
 
 namespace zuv::tool {
@@ -24,7 +28,21 @@ void runDetect(ToolContext &context) {
             if (level >= 1) warned = true;
             context.report(instance, level, text);
         });
-    reader.RunAction("aAutoDetection");
+    // The scan is an action of an idle instance: nothing dies to end it. A stop
+    // request leaves it to the process exit, which closes whatever port it has open.
+    std::atomic<bool> scanned{false};
+    std::thread scan([&reader, &scanned] {
+        reader.RunAction("aAutoDetection");
+        scanned = true;
+    });
+    while (!scanned) {
+        if (StopSignal::waitFor(std::chrono::milliseconds(50)) && !scanned) {
+            std::fputs("zuv detect: stopped before the scan ended\n", stderr);
+            std::fflush(stderr);
+            std::_Exit(kExitRunFailed);
+        }
+    }
+    scan.join();
     if (warned) {
         context.exitStatus = kExitRunFailed;
         return;
