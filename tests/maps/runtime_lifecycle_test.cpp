@@ -109,3 +109,27 @@ TEST_F(RuntimeTest, ClockReadsZeroUntilEveryBirthHasReturned) {
   EXPECT_EQ(runtime.Now(), after); // frozen after the run
   EXPECT_GE(after, during);
 }
+
+// A stop from another thread (the tool's signal watcher) may land while Start
+// is still launching instance threads: every Birth still gets its one Death,
+// and no thread is left running.
+TEST_F(RuntimeTest, StopFromAnotherThreadDuringStartEndsEveryInstance) {
+  std::vector<zuv::host::Instance*> lives;
+  for (int i = 0; i < 6; ++i) lives.push_back(&runtime.CreateInstance("TestLifecycle", "life" + std::to_string(i)));
+  for (int round = 0; round < 50; ++round) {
+    std::thread stopper([&] { runtime.Stop(); });
+    runtime.Start();
+    stopper.join();
+    runtime.Stop();
+    for (auto* life : lives) {
+      ASSERT_FALSE(life->Running()) << life->Name() << " in round " << round;
+    }
+  }
+  for (auto* life : lives) {
+    const auto texts = TextsOf(life->Name());
+    const auto births = std::count(texts.begin(), texts.end(), std::string("Birth"));
+    const auto deaths =
+        std::count_if(texts.begin(), texts.end(), [](const std::string& t) { return t.rfind("Death", 0) == 0; });
+    EXPECT_EQ(births, deaths) << life->Name();
+  }
+}

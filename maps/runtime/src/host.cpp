@@ -253,7 +253,12 @@ Instance* Host::WaitForEnded(std::chrono::milliseconds timeout) {
 
 void Host::Stop() {
   std::lock_guard<std::mutex> serial(stopMutex_);
-  if (!running_) return;
+  {
+    // A Stop from another thread waits until Start has launched every instance:
+    // otherwise it could join threads that are not there yet and leave them running.
+    std::lock_guard<std::recursive_mutex> control(control_);
+    if (!running_) return;
+  }
   {
     std::lock_guard<std::mutex> lock(stateMutex_);
     stopping_ = true;
