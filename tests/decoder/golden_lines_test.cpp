@@ -1,6 +1,6 @@
 // The decoder's JSON lines for a recording of every log kind, classes 0 and 1,
-// compared byte for byte with lines captured once from the decoder as
-// specified. Any change to the tables, the dispatch or the writers that moves
+// compared byte for byte with lines captured once from the decoder before
+// its tables were derived from the catalogue. Any change to the tables, the dispatch or the writers that moves
 // a single byte of output fails here.
 //
 // golden/every_kind.zrec: 240 samples 10 ms apart, IMU in each, navigation in
