@@ -128,6 +128,7 @@ TEST(TimingCommand, FindsExactlyTheGapsTheSimulatorLeftOut) {
         if (log["id"] == 3) imu = log;
     }
     ASSERT_FALSE(imu.is_null()) << report.out;
+    EXPECT_EQ(imu["log"], "ImuData");
     EXPECT_EQ(imu["spacingUs"], 20000);
     EXPECT_EQ(imu["rateHz"], 50.0);
 
