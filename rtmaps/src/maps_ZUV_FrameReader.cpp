@@ -151,6 +151,7 @@ void MAPSZUV_FrameReader::Birth() {
     bool statistics = false;
     Get(Property("pLinkStatistics"), statistics);
     linkStatistics_ = statistics ? &Output("oLinkStatistics") : nullptr;
+    statistics_.setDropAccounting(statistics);
     MAPSEnumStruct interfaceChoice;
     Get(Property("pInterface"), interfaceChoice);
     const MAPSString interfaceText = interfaceChoice.SelectedText();

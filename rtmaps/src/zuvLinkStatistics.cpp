@@ -132,6 +132,11 @@ ZuvErrorCode LinkStatistics::receive(ZuvEComProtocol *protocol, LogFrame &frame)
 }
 
 ZuvErrorCode LinkStatistics::measure(ZuvEComProtocol *protocol, LogFrame &frame, bool fromCopy) {
+    if (!measureDrops_) {
+        // Nobody publishes the drops: spare Core the copy of the held bytes.
+        return Quarvelis_zuvEComProtocolReceive(protocol, &frame.msgClass, &frame.msgId, frame.payload,
+                                                &frame.payloadSize, sizeof frame.payload, frame.crc);
+    }
     const size_t heldBefore = protocol->rxBufferSize;
     std::memcpy(snapshot_, protocol->rxBuffer, heldBefore);
     snapshotSize_ = heldBefore;

@@ -56,6 +56,9 @@ public:
 
     bool takeReadFailure(int &osError);
     void count(LinkCount which, int64_t n = 1) { counts_[which] += n; }
+    // Off: frames are extracted without counting what was dropped or discarded (bytes
+    // received, read errors and the other counts go on).
+    void setDropAccounting(bool on) { measureDrops_ = on; }
     const LinkCounts &counts() const { return counts_; }
 
 private:
@@ -73,6 +76,7 @@ private:
     int readErrno_ = 0;
 
     // The held bytes as the extraction saw them, to size a frame it dropped.
+    bool measureDrops_ = true;
     bool snapshotting_ = false;
     size_t snapshotSize_ = 0;
     uint8_t snapshot_[ZUV_ECOM_MAX_BUFFER_SIZE];
