@@ -13,31 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "CliScratch.h"
 #include "ReaderHarness.h"
 
 using ::testing::HasSubstr;
 
 namespace zuv::test {
 namespace {
-
-class Scratch {
-public:
-    Scratch() {
-        char name[] = "/tmp/zuv_reader_cli_XXXXXX";
-        if (mkdtemp(name) == nullptr) std::abort();
-        path_ = name;
-    }
-    ~Scratch() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct ToolResult {
     int status = -1;

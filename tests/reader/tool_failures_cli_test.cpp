@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "CliScratch.h"
 #include "ReaderHarness.h"
 #include "zuvSim.h"
 
@@ -45,25 +46,6 @@ constexpr const char *kMemoryCap = "ulimit -v 500000; ";
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-class Scratch {
-public:
-    Scratch() {
-        char name[] = "/tmp/zuv_failures_cli_XXXXXX";
-        if (mkdtemp(name) == nullptr) std::abort();
-        path_ = name;
-    }
-    ~Scratch() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string quoted(const std::vector<std::string> &arguments) {
     std::string command = "'" ZUV_TOOL "' --package '" ZUV_PACKAGE "'";
