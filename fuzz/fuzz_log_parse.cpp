@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2) {
         return 0;
     }
-    // Classes beyond 0x1F are outside the enumeration's range; the library only tells 0 and 1 apart anyway.
-    const auto msgClass = static_cast<ZuvEComClass>(data[0] & 0x1F);
+    const auto msgClass = static_cast<ZuvEComClass>(data[0]);
     const uint8_t msgId = data[1];
     const uint8_t *payload = data + 2;
     const size_t payloadSize = size - 2;

@@ -278,7 +278,7 @@ TEST(LogRejection, UnknownIdsAndClassesAreErrors) {
                   ZUV_ERROR);
         EXPECT_FALSE(zuvEComBinaryLogIsKnown(id));
     }
-    for (int msgClass : {2, 0x10, 0x1F}) {
+    for (int msgClass : {2, 0x10, 0x1F, 0x20, 0xFF}) {
         EXPECT_EQ(zuvEComBinaryLogParse(static_cast<ZuvEComClass>(msgClass), ZUV_ECOM_LOG_STATUS, payload.data(),
                                         payload.size(), &log),
                   ZUV_ERROR);

@@ -14,7 +14,10 @@ extern "C" {
 typedef enum _ZuvEComClass {
     ZUV_ECOM_CLASS_LOG_ECOM_0 = 0x00,  // logs
     ZUV_ECOM_CLASS_LOG_ECOM_1 = 0x01,  // logs, same ids and layouts as class 0
-    ZUV_ECOM_CLASS_CMD_0 = 0x10        // commands and their answers
+    ZUV_ECOM_CLASS_CMD_0 = 0x10,       // commands and their answers
+    // Not a class: makes every byte off the wire a value of this type, so a
+    // frame of an unknown class can be passed on and refused, not misread.
+    ZUV_ECOM_CLASS_BYTE_MAX = 0xFF
 } ZuvEComClass;
 
 // Log ids of classes 0 and 1. Ids up to 38 without a name here are opaque logs.
