@@ -12,6 +12,10 @@
 
 namespace zuv::tool {
 
+namespace {
+constexpr int kBulkFifoBytes = 8 << 20;
+}  // namespace
+
 ReplayResult replayRecording(Session &session, host::Instance &consumer, const std::string &input,
                              const ReplayOptions &options) {
     recording::ZrecReader reader(static_cast<uint32_t>(std::max(options.maxRecordSize, 0)));
@@ -19,7 +23,13 @@ ReplayResult replayRecording(Session &session, host::Instance &consumer, const s
 
     host::Runtime &rt = session.runtime();
     rt.SetClockMode(host::ClockMode::Driven);
-    host::Source &source = rt.CreateSource("player", host::ElementType::Stream8, options.maxRecordSize, 16);
+    // Unpaced and not in lockstep, the player only has to keep ahead of the
+    // consumer: a deeper FIFO, filled and emptied in runs, trades places
+    // between the two threads once per run instead of at every record.
+    const bool bulk = !options.realtime && !options.lockstep;
+    const int depth = bulk ? std::clamp(kBulkFifoBytes / std::max(options.maxRecordSize, 1), 16, 256) : 16;
+    host::Source &source = rt.CreateSource("player", host::ElementType::Stream8, options.maxRecordSize, depth);
+    source.SetBulk(bulk);
     rt.Connect(source, consumer, input);
     startDiagram(session);
 

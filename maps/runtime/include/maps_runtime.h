@@ -36,6 +36,7 @@
 //   auto& src = rt.CreateSource("player", zuv::host::ElementType::Stream8, 4096, 16);
 //   rt.Connect(src, decoder, "iData");
 //   rt.Start();
+//   src.SetBulk(true);                         // optional: consumer woken per run of samples
 //   for each record: src.Push(ts, bytes, n);   // clock := ts, then published; waits when full
 //   src.Drain();                               // decoder has finished every sample
 //   rt.Stop();
@@ -234,6 +235,13 @@ public:
   // pushed so far (it is back waiting for input) or has stopped. False on
   // time-out. Call before Runtime::Stop to lose nothing.
   virtual bool Drain(std::chrono::milliseconds timeout = std::chrono::milliseconds::max()) = 0;
+  // Bulk feeding (a replay as fast as it goes): a consumer waiting for input
+  // is woken once half the FIFO has filled instead of at every sample, so
+  // both sides handle runs of samples between hand-overs. Flush() wakes it
+  // for whatever is queued; Drain, a full FIFO and the stop do as well, so
+  // call Flush before the producer pauses. Off by default; may change any time.
+  virtual void SetBulk(bool /*on*/) {}
+  virtual void Flush() {}
 };
 
 enum class ClockMode {

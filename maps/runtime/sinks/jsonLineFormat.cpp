@@ -11,36 +11,98 @@ namespace zuv::sinks {
 
 namespace {
 
+// Longest text of one element, with its separating comma.
+constexpr size_t kMaxDoubleText = 25;  // -2.2250738585072014e-308,
+constexpr size_t kMaxIntegerText = 21;  // -9223372036854775808,
+constexpr size_t kMaxEscapedByte = 6;  // \u001f
+
+// The formatters write into room the caller has made (jsonLineBound), which
+// is faster than growing a string piece by piece.
 template <typename Int>
-void appendInt(std::string &out, Int v) {
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, static_cast<size_t>(res.ptr - buf));
+char *putInt(char *p, Int v) {
+    return std::to_chars(p, p + 24, v).ptr;
 }
 
-template <typename T>
-void appendArray(std::string &out, const void *data, size_t count, void (*one)(std::string &, T)) {
-    out.push_back('[');
+char *putText(char *p, std::string_view text) {
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+char *putDouble(char *p, double value) {
+    if (!std::isfinite(value)) return putText(p, "null");
+    // fmt's shortest round-trip digits; its exponent form (1e+22) is valid JSON.
+    return fmt::format_to(p, FMT_COMPILE("{}"), value);
+}
+
+template <typename T, typename Put>
+char *putArray(char *p, const void *data, size_t count, Put one) {
+    *p++ = '[';
     const auto *bytes = static_cast<const unsigned char *>(data);
     for (size_t i = 0; i < count; ++i) {
-        if (i != 0) out.push_back(',');
+        if (i != 0) *p++ = ',';
         T v;
         std::memcpy(&v, bytes + i * sizeof(T), sizeof(T));  // samples need not be aligned
-        one(out, v);
+        p = one(p, v);
     }
-    out.push_back(']');
+    *p++ = ']';
+    return p;
 }
 
-void appendByteArray(std::string &out, const uint8_t *data, size_t count) {
-    out.push_back('[');
+char *putByteArray(char *p, const uint8_t *data, size_t count) {
+    *p++ = '[';
     for (size_t i = 0; i < count; ++i) {
-        if (i != 0) out.push_back(',');
+        if (i != 0) *p++ = ',';
         unsigned v = data[i];
-        if (v >= 100) out.push_back(static_cast<char>('0' + v / 100));
-        if (v >= 10) out.push_back(static_cast<char>('0' + v / 10 % 10));
-        out.push_back(static_cast<char>('0' + v % 10));
+        if (v >= 100) *p++ = static_cast<char>('0' + v / 100);
+        if (v >= 10) *p++ = static_cast<char>('0' + v / 10 % 10);
+        *p++ = static_cast<char>('0' + v % 10);
     }
-    out.push_back(']');
+    *p++ = ']';
+    return p;
+}
+
+char *putString(char *p, std::string_view bytes) {
+    static const char kHex[] = "0123456789abcdef";
+    *p++ = '"';
+    for (char c : bytes) {
+        auto u = static_cast<unsigned char>(c);
+        switch (u) {
+            case '"': p = putText(p, "\\\""); continue;
+            case '\\': p = putText(p, "\\\\"); continue;
+            case '\n': p = putText(p, "\\n"); continue;
+            case '\r': p = putText(p, "\\r"); continue;
+            case '\t': p = putText(p, "\\t"); continue;
+            case '\b': p = putText(p, "\\b"); continue;
+            case '\f': p = putText(p, "\\f"); continue;
+            default: break;
+        }
+        if (u < 0x20) {
+            p = putText(p, "\\u00");
+            *p++ = kHex[u >> 4];
+            *p++ = kHex[u & 15];
+        } else if (u < 0x80) {
+            *p++ = c;
+        } else {
+            *p++ = static_cast<char>(0xC0 | (u >> 6));
+            *p++ = static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    *p++ = '"';
+    return p;
+}
+
+size_t lineBound(const JsonPinTag &pin, size_t count) {
+    size_t perElement = kMaxEscapedByte;
+    switch (pin.type()) {
+        case SampleType::Stream8: perElement = 4; break;
+        case SampleType::TextAscii: perElement = kMaxEscapedByte; break;
+        case SampleType::Float64:
+        case SampleType::Float32: perElement = kMaxDoubleText; break;
+        case SampleType::Integer32:
+        case SampleType::Integer64: perElement = kMaxIntegerText; break;
+    }
+    // {"t":T MIDDLE [ ... ] }\n, or the two quotes of a string.
+    return 5 + kMaxIntegerText + pin.middle().size() + 2 + count * perElement + 2;
 }
 
 }  // namespace
@@ -68,43 +130,15 @@ size_t sampleElementSize(SampleType type) {
 }
 
 void appendJsonDouble(std::string &out, double value) {
-    if (!std::isfinite(value)) {
-        out.append("null");
-        return;
-    }
-    // fmt's shortest round-trip digits; its exponent form (1e+22) is valid JSON.
     char buf[32];
-    char *end = fmt::format_to(buf, FMT_COMPILE("{}"), value);
-    out.append(buf, static_cast<size_t>(end - buf));
+    out.append(buf, static_cast<size_t>(putDouble(buf, value) - buf));
 }
 
 void appendJsonString(std::string &out, std::string_view bytes) {
-    static const char kHex[] = "0123456789abcdef";
-    out.push_back('"');
-    for (char c : bytes) {
-        auto u = static_cast<unsigned char>(c);
-        switch (u) {
-            case '"': out.append("\\\""); continue;
-            case '\\': out.append("\\\\"); continue;
-            case '\n': out.append("\\n"); continue;
-            case '\r': out.append("\\r"); continue;
-            case '\t': out.append("\\t"); continue;
-            case '\b': out.append("\\b"); continue;
-            case '\f': out.append("\\f"); continue;
-            default: break;
-        }
-        if (u < 0x20) {
-            out.append("\\u00");
-            out.push_back(kHex[u >> 4]);
-            out.push_back(kHex[u & 15]);
-        } else if (u < 0x80) {
-            out.push_back(c);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        }
-    }
-    out.push_back('"');
+    const size_t at = out.size();
+    out.resize(at + 2 + bytes.size() * kMaxEscapedByte);
+    char *end = putString(out.data() + at, bytes);
+    out.resize(static_cast<size_t>(end - out.data()));
 }
 
 JsonPinTag::JsonPinTag(std::string_view instance, std::string_view output, SampleType type) : type_(type) {
@@ -119,22 +153,24 @@ JsonPinTag::JsonPinTag(std::string_view instance, std::string_view output, Sampl
 }
 
 void appendJsonLine(std::string &out, int64_t timestampUs, const JsonPinTag &pin, const void *data, size_t count) {
-    out.append("{\"t\":");
-    appendInt(out, timestampUs);
-    out.append(pin.middle());
+    const size_t at = out.size();
+    out.resize(at + lineBound(pin, count));
+    char *p = out.data() + at;
+    p = putText(p, "{\"t\":");
+    p = putInt(p, timestampUs);
+    p = putText(p, pin.middle());
     switch (pin.type()) {
-        case SampleType::Stream8: appendByteArray(out, static_cast<const uint8_t *>(data), count); break;
-        case SampleType::TextAscii:
-            appendJsonString(out, std::string_view(static_cast<const char *>(data), count));
-            break;
-        case SampleType::Float64: appendArray<double>(out, data, count, appendJsonDouble); break;
+        case SampleType::Stream8: p = putByteArray(p, static_cast<const uint8_t *>(data), count); break;
+        case SampleType::TextAscii: p = putString(p, std::string_view(static_cast<const char *>(data), count)); break;
+        case SampleType::Float64: p = putArray<double>(p, data, count, putDouble); break;
         case SampleType::Float32:
-            appendArray<float>(out, data, count, [](std::string &o, float v) { appendJsonDouble(o, v); });
+            p = putArray<float>(p, data, count, [](char *q, float v) { return putDouble(q, v); });
             break;
-        case SampleType::Integer32: appendArray<int32_t>(out, data, count, appendInt<int32_t>); break;
-        case SampleType::Integer64: appendArray<int64_t>(out, data, count, appendInt<int64_t>); break;
+        case SampleType::Integer32: p = putArray<int32_t>(p, data, count, putInt<int32_t>); break;
+        case SampleType::Integer64: p = putArray<int64_t>(p, data, count, putInt<int64_t>); break;
     }
-    out.append("}\n");
+    p = putText(p, "}\n");
+    out.resize(static_cast<size_t>(p - out.data()));
 }
 
 }  // namespace zuv::sinks

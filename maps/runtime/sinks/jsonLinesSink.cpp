@@ -7,7 +7,11 @@ namespace zuv::sinks {
 
 namespace {
 constexpr size_t kFlushAt = 1 << 16;
-}
+// Writer thread: batches of copied samples, and the size of its writes.
+constexpr size_t kBatchWords = (size_t{1} << 18) / 8;
+constexpr size_t kWriteAt = size_t{1} << 18;
+constexpr size_t wordsFor(size_t bytes) { return (bytes + 7) / 8; }
+}  // namespace
 
 SampleType sampleTypeOf(host::ElementType type) {
     switch (type) {
@@ -60,8 +64,12 @@ void JsonLinesSink::attachAll(host::Runtime &runtime, host::Instance &instance) 
 
 void JsonLinesSink::write(const host::SampleView &sample, const JsonPinTag &pin) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
         if (!error_.empty() || stream_ == nullptr) return;
+        if (threaded_) {
+            enqueueLocked(lock, sample, pin);
+            return;
+        }
         size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
         appendJsonLine(buffer_, sample.timestamp, pin, sample.data, count);
         ++lines_;
@@ -100,10 +108,179 @@ bool JsonLinesSink::flushLocked() {
     return error_.empty();
 }
 
+bool JsonLinesSink::startWriterThread() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (threaded_ || flushEachLine_) return false;
+    try {
+        for (Batch &batch : batches_) {
+            if (batch.capacity < kBatchWords) {
+                batch.words = std::make_unique<uint64_t[]>(kBatchWords);
+                batch.capacity = kBatchWords;
+            }
+            batch.used = 0;
+            batch.samples = 0;
+            batch.state = Batch::State::Free;
+        }
+        buffer_.reserve(2 * kWriteAt);
+        fill_ = 0;
+        next_ = 0;
+        batches_[0].state = Batch::State::Filling;
+        stopWriter_ = false;
+        writer_ = std::thread([this] { writerMain(); });
+    } catch (const std::exception &) {
+        return false;
+    }
+    threaded_ = true;
+    return true;
+}
+
+void JsonLinesSink::enqueueLocked(std::unique_lock<std::mutex> &lock, const host::SampleView &sample,
+                                  const JsonPinTag &pin) {
+    const size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
+    const size_t bytes = count * sampleElementSize(pin.type());
+    const size_t need = wordsFor(sizeof(Entry)) + wordsFor(bytes);
+    for (;;) {
+        if (!error_.empty()) return;
+        Batch &batch = batches_[fill_];
+        if (batch.state == Batch::State::Filling) {
+            if (batch.used + need <= batch.capacity) break;
+            if (batch.used == 0) {
+                // A sample larger than a whole batch: that batch grows, once.
+                batch.words = std::make_unique<uint64_t[]>(need);
+                batch.capacity = need;
+                break;
+            }
+            batch.state = Batch::State::Ready;
+            if (writerWaiting_) writerCv_.notify_one();
+            continue;
+        }
+        // The batch being filled has gone to the writer: on to the next one,
+        // or wait for the writer to free it.
+        const size_t next = (fill_ + 1) % kBatches;
+        if (batches_[next].state == Batch::State::Free) {
+            fill_ = next;
+            batches_[next].state = Batch::State::Filling;
+            continue;
+        }
+        ++producersWaiting_;
+        producerCv_.wait(lock);
+        --producersWaiting_;
+    }
+    Batch &batch = batches_[fill_];
+    const Entry entry{sample.timestamp, &pin, count, bytes};
+    std::memcpy(batch.words.get() + batch.used, &entry, sizeof entry);
+    if (bytes > 0) std::memcpy(batch.words.get() + batch.used + wordsFor(sizeof(Entry)), sample.data, bytes);
+    batch.used += need;
+    ++batch.samples;
+    ++enqueued_;
+}
+
+void JsonLinesSink::writerMain() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        Batch &batch = batches_[next_];
+        const auto now = std::chrono::steady_clock::now();
+        const bool due = stopWriter_ || flushers_ > 0 || now >= nextFlush_;
+        if (batch.state == Batch::State::Filling && batch.samples > 0 && due) batch.state = Batch::State::Ready;
+        if (batch.state != Batch::State::Ready) {
+            if (stopWriter_) return;
+            if (due) nextFlush_ = now + kFlushEvery;
+            writerWaiting_ = true;
+            writerCv_.wait_until(lock, nextFlush_);
+            writerWaiting_ = false;
+            continue;
+        }
+        batch.state = Batch::State::Writing;
+        const bool failedBefore = !error_.empty();
+        int failure = 0;
+        uint64_t formatted = 0;
+        uint64_t written = 0;
+        if (!failedBefore) {
+            // The stream and the line buffer are the writer's alone while it runs.
+            lock.unlock();
+            failure = writeBatch(batch, formatted, written);
+            lock.lock();
+        }
+        lines_ += formatted;
+        writtenLines_ += written;
+        if (failure != 0 && error_.empty()) {
+            errno_ = failure;
+            error_ = path_ + ": cannot write: " + std::strerror(failure);
+        }
+        handled_ += batch.samples;
+        batch.used = 0;
+        batch.samples = 0;
+        batch.state = Batch::State::Free;
+        next_ = (next_ + 1) % kBatches;
+        nextFlush_ = std::chrono::steady_clock::now() + kFlushEvery;
+        if (producersWaiting_ > 0) producerCv_.notify_all();
+        if (flushers_ > 0) handledCv_.notify_all();
+        if (!failedBefore && failure != 0) {
+            lock.unlock();
+            reportFailure(false);
+            lock.lock();
+        }
+    }
+}
+
+int JsonLinesSink::writeBatch(const Batch &batch, uint64_t &formatted, uint64_t &written) {
+    uint64_t pending = 0;
+    auto out = [&]() -> int {
+        errno = 0;
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size() || std::fflush(stream_) != 0)
+            return errno != 0 ? errno : EIO;
+        buffer_.clear();
+        written += pending;
+        pending = 0;
+        return 0;
+    };
+    const uint64_t *words = batch.words.get();
+    for (size_t at = 0; at < batch.used;) {
+        Entry entry;
+        std::memcpy(&entry, words + at, sizeof entry);
+        at += wordsFor(sizeof(Entry));
+        appendJsonLine(buffer_, entry.timestamp, *entry.pin, words + at, entry.count);
+        at += wordsFor(entry.bytes);
+        ++formatted;
+        ++pending;
+        if (buffer_.size() >= kWriteAt) {
+            if (int failure = out()) {
+                buffer_.clear();
+                return failure;
+            }
+        }
+    }
+    const int failure = buffer_.empty() ? 0 : out();
+    buffer_.clear();
+    return failure;
+}
+
+void JsonLinesSink::stopWriterThread() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!threaded_) return;
+        stopWriter_ = true;
+        writerCv_.notify_one();
+    }
+    writer_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    threaded_ = false;
+    if (flushers_ > 0) handledCv_.notify_all();
+}
+
 bool JsonLinesSink::flush() {
     bool failedBefore = false;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (threaded_) {
+            // Everything handed over so far leaves before this returns.
+            const uint64_t target = enqueued_;
+            ++flushers_;
+            if (writerWaiting_) writerCv_.notify_one();
+            handledCv_.wait(lock, [&] { return handled_ >= target || !threaded_; });
+            --flushers_;
+            return error_.empty();
+        }
         failedBefore = !error_.empty();
         if (flushLocked()) return true;
     }
@@ -112,6 +289,7 @@ bool JsonLinesSink::flush() {
 }
 
 bool JsonLinesSink::close() {
+    stopWriterThread();
     std::lock_guard<std::mutex> lock(mutex_);
     bool ok = flushLocked();
     if (ownsStream_ && stream_ != nullptr) {

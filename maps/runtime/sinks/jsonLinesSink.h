@@ -7,15 +7,22 @@
 // component threads; one mutex keeps each line whole and in publish order.
 // Lines collect in a reused buffer and leave in large writes; nothing is
 // allocated per sample once the buffer has grown.
+// With a writer thread (bulk runs such as a replay), a callback only copies
+// its sample into a batch; the thread formats whole batches and writes them,
+// so the publishing thread is held up by neither. Lines and their order are
+// the same either way; failures then show on the writer thread.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "jsonLineFormat.h"
 #include "maps_runtime.h"
@@ -36,7 +43,12 @@ public:
     bool openFile(const std::string &path);
 
     // Flush after every line (live runs, where someone watches); default off.
+    // Not with a writer thread.
     void setFlushEachLine(bool on) { flushEachLine_ = on; }
+    // Formats and writes on a thread of the sink's own from now on, until
+    // close(). Call before the run, once; false (and the sink stays as it was)
+    // with flushEachLine or when no thread can be made.
+    bool startWriterThread();
     // Called once, on the failing thread, when the first write fails (e.g. to
     // end the run: the lines after it are lost). Must not call into the sink.
     void setFailureHandler(std::function<void(const std::string &error)> handler) {
@@ -63,8 +75,31 @@ public:
     uint64_t writtenLines() const;
 
 private:
+    // A batch holds samples as copied by the callbacks: a header, then the
+    // bytes, padded to whole words.
+    struct Entry {
+        int64_t timestamp;
+        const JsonPinTag *pin;
+        uint64_t count;
+        uint64_t bytes;
+    };
+    struct Batch {
+        enum class State { Free, Filling, Ready, Writing };
+        std::unique_ptr<uint64_t[]> words;
+        size_t capacity = 0;  // in words
+        size_t used = 0;
+        uint64_t samples = 0;
+        State state = State::Free;
+    };
+    static constexpr size_t kBatches = 4;
+
     bool flushLocked();
     void reportFailure(bool failedBefore);
+    void enqueueLocked(std::unique_lock<std::mutex> &lock, const host::SampleView &sample, const JsonPinTag &pin);
+    void writerMain();
+    // Formats and writes one batch: 0, or the OS error of a failed write.
+    int writeBatch(const Batch &batch, uint64_t &formatted, uint64_t &written);
+    void stopWriterThread();
 
     mutable std::mutex mutex_;
     std::FILE *stream_;
@@ -80,6 +115,23 @@ private:
     int errno_ = 0;
     std::chrono::steady_clock::time_point nextFlush_ = std::chrono::steady_clock::now() + kFlushEvery;
     std::function<void(const std::string &)> failureHandler_;
+
+    // Writer thread; the batches, counts and flags under mutex_.
+    std::thread writer_;
+    bool threaded_ = false;
+    bool stopWriter_ = false;
+    bool flushWanted_ = false;
+    Batch batches_[kBatches];
+    size_t fill_ = 0;  // the batch the callbacks fill
+    size_t next_ = 0;  // the oldest batch not yet written
+    uint64_t enqueued_ = 0;
+    uint64_t handled_ = 0;  // samples the writer has finished with
+    int producersWaiting_ = 0;
+    int flushers_ = 0;
+    bool writerWaiting_ = false;
+    std::condition_variable writerCv_;
+    std::condition_variable producerCv_;
+    std::condition_variable handledCv_;
 };
 
 SampleType sampleTypeOf(host::ElementType type);

@@ -35,11 +35,47 @@ int Fifo::FreeLocked() const {
 
 bool Fifo::FullLocked() const { return FreeLocked() <= 0; }
 
+// One wake-up per wait: until a woken side has run and waits again, further
+// changes need not signal it (it re-checks everything when it runs), so a
+// side that lags behind costs no system call per sample.
+void Fifo::SignalWritersLocked() {
+  if (writersSignalled_) return;
+  writersSignalled_ = true;
+  writerCv_.notify_all();
+}
+
+void Fifo::SignalReadersLocked() {
+  if (readersWaiting_ == 0 || readersSignalled_) return;
+  readersSignalled_ = true;
+  readerCv_.notify_all();
+}
+
+bool Fifo::ReaderWantsWakingLocked() const {
+  if (readerWakeAt_ <= 1) return true;
+  for (const Reader& reader : readers_)
+    if (reader.waiting && written_ - reader.taken >= static_cast<uint64_t>(readerWakeAt_)) return true;
+  return false;
+}
+
+void Fifo::SetReaderWakeAt(int unread) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  readerWakeAt_ = std::clamp(unread, 1, depth_);
+  SignalReadersLocked();
+}
+
+void Fifo::Flush() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  SignalReadersLocked();
+}
+
 Slot* Fifo::Acquire(const std::atomic<bool>& dying) {
   std::unique_lock<std::mutex> lock(mutex_);
   while (writing_ || FullLocked()) {
     if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
+    // Readers that wait for a run of samples get what there is.
+    SignalReadersLocked();
     ++writersWaiting_;
+    writersSignalled_ = false;
     writerCv_.wait(lock);
     --writersWaiting_;
     // A stop ends the wait even if room appeared meanwhile (readers ending).
@@ -62,7 +98,7 @@ Fifo::PublishResult Fifo::Publish(Slot* slot, bool discard) {
     result = PublishResult::BadVectorSize;
   } else {
     ++written_;
-    if (readersWaiting_ > 0) readerCv_.notify_all();
+    if (readersWaiting_ > 0 && !readersSignalled_ && ReaderWantsWakingLocked()) SignalReadersLocked();
     if (!sinks_.empty()) {
       // Sinks run outside the lock while `writing_` keeps other writers out,
       // so they see samples in publishing order and readers are not held up.
@@ -83,7 +119,7 @@ Fifo::PublishResult Fifo::Publish(Slot* slot, bool discard) {
   }
   writing_ = false;
   current_ = nullptr;
-  if (writersWaiting_ > 0) writerCv_.notify_all();
+  if (writersWaiting_ > 0) SignalWritersLocked();
   return result;
 }
 
@@ -94,12 +130,13 @@ Slot* Fifo::Read(int reader, const std::atomic<bool>& dying) {
     self.released = self.taken;
     // A waiting writer is woken once half the FIFO is free, so that it
     // writes a run of samples instead of trading places at every sample.
-    if (writersWaiting_ > 0 && (FreeLocked() >= (depth_ + 1) / 2 || self.taken == written_)) writerCv_.notify_all();
+    if (writersWaiting_ > 0 && (FreeLocked() >= (depth_ + 1) / 2 || self.taken == written_)) SignalWritersLocked();
   }
   while (self.taken == written_ && !stopped_ && !dying.load(std::memory_order_acquire)) {
     self.waiting = true;
     if (drainers_ > 0) idleCv_.notify_all();
     ++readersWaiting_;
+    readersSignalled_ = false;
     readerCv_.wait(lock);
     --readersWaiting_;
   }
@@ -126,6 +163,7 @@ bool Fifo::IdleLocked() const {
 bool Fifo::WaitIdle(std::chrono::steady_clock::time_point deadline) {
   std::unique_lock<std::mutex> lock(mutex_);
   ++drainers_;
+  SignalReadersLocked();
   bool idle = true;
   while (!stopped_ && !IdleLocked()) {
     if (idleCv_.wait_until(lock, deadline) == std::cv_status::timeout && !stopped_ && !IdleLocked()) {

@@ -65,6 +65,12 @@ public:
   // published and waits for more; false on time-out.
   bool WaitIdle(std::chrono::steady_clock::time_point deadline);
 
+  // A reader waiting for input is woken once it has `unread` samples to
+  // take (1: at every sample); a full FIFO, Flush, WaitIdle and the stop
+  // wake it whatever it has.
+  void SetReaderWakeAt(int unread);
+  void Flush();
+
   void Stop();  // ends every wait for good
   void Wake();  // makes waiters re-check their dying flags
   const std::string& OutputName() const { return *output_; }
@@ -81,6 +87,9 @@ private:
   int FreeLocked() const;
   bool FullLocked() const;
   bool IdleLocked() const;
+  void SignalWritersLocked();
+  void SignalReadersLocked();
+  bool ReaderWantsWakingLocked() const;
 
   const MAPSElementType type_;
   const int maxSize_;
@@ -103,6 +112,10 @@ private:
   int drainers_ = 0;
   int readersWaiting_ = 0;
   int writersWaiting_ = 0;
+  int readerWakeAt_ = 1;
+  // A signal is on its way to the waiters; cleared by each one that waits.
+  bool readersSignalled_ = false;
+  bool writersSignalled_ = false;
 };
 
 } // namespace zuv::host::detail

@@ -210,6 +210,8 @@ public:
   const std::string& Name() const override { return name_; }
   bool Push(int64_t timestamp, const void* data, int vectorSize) override;
   bool Drain(std::chrono::milliseconds timeout) override;
+  void SetBulk(bool on) override;
+  void Flush() override;
   void PrepareRun();
   Fifo* RunFifo() { return fifo_.get(); }
   void Stop();
@@ -224,6 +226,7 @@ private:
   const int depth_;
   std::unique_ptr<Fifo> fifo_;
   std::atomic<bool> stopping_{false};
+  bool bulk_ = false;
 };
 
 class Host {

@@ -10,6 +10,7 @@ struct SampleQueue::State {
   mutable std::mutex mutex;
   mutable std::condition_variable arrived;
   std::vector<Sample> samples;
+  int waiting = 0; // in WaitForCount: only then does a sample signal
 };
 
 SampleQueue::SampleQueue() : state_(std::make_shared<State>()) {}
@@ -23,7 +24,7 @@ SampleCallback SampleQueue::Callback() {
     sample.bytes.assign(bytes, bytes + view.bytes);
     std::lock_guard<std::mutex> lock(state->mutex);
     state->samples.push_back(std::move(sample));
-    state->arrived.notify_all();
+    if (state->waiting > 0) state->arrived.notify_all();
   };
 }
 
@@ -34,7 +35,10 @@ size_t SampleQueue::Size() const {
 
 bool SampleQueue::WaitForCount(size_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> lock(state_->mutex);
-  return state_->arrived.wait_for(lock, timeout, [&] { return state_->samples.size() >= count; });
+  ++state_->waiting;
+  const bool reached = state_->arrived.wait_for(lock, timeout, [&] { return state_->samples.size() >= count; });
+  --state_->waiting;
+  return reached;
 }
 
 std::vector<SampleQueue::Sample> SampleQueue::Take() {

@@ -23,7 +23,17 @@ SourceImpl::SourceImpl(Host& host, std::string name, ElementType type, int maxSi
 
 void SourceImpl::PrepareRun() {
   fifo_ = std::make_unique<Fifo>(type_, maxSize_, depth_, &name_, &output_);
+  fifo_->SetReaderWakeAt(bulk_ ? (depth_ + 1) / 2 : 1);
   stopping_.store(false);
+}
+
+void SourceImpl::SetBulk(bool on) {
+  bulk_ = on;
+  if (fifo_) fifo_->SetReaderWakeAt(on ? (depth_ + 1) / 2 : 1);
+}
+
+void SourceImpl::Flush() {
+  if (fifo_) fifo_->Flush();
 }
 
 void SourceImpl::Stop() {

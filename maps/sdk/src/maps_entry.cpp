@@ -1,4 +1,5 @@
 // Package entry points and the module registry filled at library load.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -14,7 +15,9 @@ std::mutex& EntryMutex() {
   return mutex;
 }
 
-MAPSKernelInterface* gKernel = nullptr;
+// Set once at package init and read by every SDK call: no lock on the
+// per-sample path.
+std::atomic<MAPSKernelInterface*> gKernel{nullptr};
 
 std::vector<MAPSModuleDefinition*>& Registry() {
   static std::vector<MAPSModuleDefinition*> modules;
@@ -31,10 +34,7 @@ bool CategoryKnown(const char* category) {
 
 } // namespace
 
-MAPSKernelInterface* Kernel() {
-  std::lock_guard<std::mutex> lock(EntryMutex());
-  return gKernel;
-}
+MAPSKernelInterface* Kernel() { return gKernel.load(std::memory_order_acquire); }
 
 bool RegisterModule(MAPSModuleDefinition* module) {
   std::lock_guard<std::mutex> lock(EntryMutex());
@@ -53,7 +53,8 @@ bool RegisterModule(MAPSModuleDefinition* module) {
 extern "C" __attribute__((visibility("default"))) int MAPSPckInit(MAPSKernelInterface* kernel, int version) {
   if (version != MAPS_KERNEL_VERSION || kernel == nullptr) return 0;
   std::lock_guard<std::mutex> lock(maps_sdk::EntryMutex());
-  if (maps_sdk::gKernel == nullptr) maps_sdk::gKernel = kernel;
+  MAPSKernelInterface* none = nullptr;
+  maps_sdk::gKernel.compare_exchange_strong(none, kernel, std::memory_order_acq_rel);
   return MAPS_PCK_INIT_OK;
 }
 

@@ -35,6 +35,8 @@ void runDecode(ToolContext &context, const DecodeOptions &options) {
     sinks::JsonLinesSink sink(stdout);
     if (!options.jsonl.empty() && !sink.openFile(options.jsonl)) throw runError(sink.error());
     sink.setFailureHandler(outputFailure.handler());
+    // Formatting on a thread of its own leaves the decoder's thread to decoding.
+    sink.startWriterThread();
     // The outputs exist once the properties are applied; attach to all of them.
     sink.attachAll(session.runtime(), decoder);
 
