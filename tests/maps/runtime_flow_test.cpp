@@ -174,3 +174,84 @@ TEST_F(RuntimeTest, StopFromAnotherThreadReleasesTheControlThread) {
   stopper.join();
   EXPECT_FALSE(runtime.Running());
 }
+
+// A source fed in bulk or sample by sample, through FIFOs of several depths,
+// to a reader that keeps up or lags: every sample arrives once, in order.
+struct SourceFlow {
+  bool bulk;
+  int depth;
+  int slowEvery;
+};
+
+class SourceFlowTest : public RuntimeTest, public ::testing::WithParamInterface<SourceFlow> {};
+
+TEST_P(SourceFlowTest, EverySampleArrivesOnceAndInOrder) {
+  constexpr int kTotal = 20000;
+  auto& echo = runtime.CreateInstance("TestEcho", "echo");
+  echo.SetProperty("pSlowEvery", zuv::host::PropertyValue::Integer(GetParam().slowEvery));
+  auto& source = runtime.CreateSource("player", ElementType::Stream8, 8, GetParam().depth);
+  source.SetBulk(GetParam().bulk);
+  runtime.Connect(source, echo, "iIn");
+  zuv::host::SampleQueue echoed;
+  runtime.AttachSink(echo, "oEcho", echoed.Callback());
+  runtime.Start();
+  for (int i = 0; i < kTotal; ++i) {
+    uint8_t byte = static_cast<uint8_t>(i);
+    ASSERT_TRUE(source.Push(i, &byte, 1));
+  }
+  ASSERT_TRUE(source.Drain(120s));
+  runtime.Stop();
+  auto samples = echoed.Take();
+  ASSERT_EQ(samples.size(), static_cast<size_t>(kTotal));
+  int firstBad = -1;
+  for (int i = 0; i < kTotal && firstBad < 0; ++i) {
+    const auto& s = samples[static_cast<size_t>(i)];
+    if (s.timestamp != i || s.Integer64(0) != i % 256) firstBad = i;
+  }
+  EXPECT_EQ(firstBad, -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, SourceFlowTest,
+                         ::testing::Values(SourceFlow{true, 1, 0}, SourceFlow{true, 2, 0}, SourceFlow{true, 64, 0},
+                                           SourceFlow{true, 64, 500}, SourceFlow{false, 64, 500},
+                                           SourceFlow{true, 16, 40}, SourceFlow{false, 2, 40}),
+                         [](const ::testing::TestParamInfo<SourceFlow>& flow) {
+                           return std::string(flow.param.bulk ? "Bulk" : "OneByOne") + "Depth" +
+                                  std::to_string(flow.param.depth) + "SlowEvery" + std::to_string(flow.param.slowEvery);
+                         });
+
+TEST_F(RuntimeTest, BulkSourceHandsOverAShortRunOnFlush) {
+  auto& echo = runtime.CreateInstance("TestEcho", "echo");
+  auto& source = runtime.CreateSource("player", ElementType::Stream8, 8, 64);
+  source.SetBulk(true);
+  runtime.Connect(source, echo, "iIn");
+  zuv::host::SampleQueue echoed;
+  runtime.AttachSink(echo, "oEcho", echoed.Callback());
+  runtime.Start();
+  for (int i = 0; i < 3; ++i) {
+    uint8_t byte = static_cast<uint8_t>(i);
+    ASSERT_TRUE(source.Push(i, &byte, 1));
+  }
+  // Far fewer than the half FIFO the waiting echo is woken for.
+  source.Flush();
+  EXPECT_TRUE(echoed.WaitForCount(3, 30s));
+  // Turning bulk off hands over what waits too.
+  uint8_t byte = 3;
+  ASSERT_TRUE(source.Push(3, &byte, 1));
+  source.SetBulk(false);
+  EXPECT_TRUE(echoed.WaitForCount(4, 30s));
+  runtime.Stop();
+  EXPECT_EQ(echoed.Size(), 4u);
+}
+
+TEST_F(RuntimeTest, BulkSourceStopEndsTheWaitOfAReaderHoldingBack) {
+  auto& echo = runtime.CreateInstance("TestEcho", "echo");
+  auto& source = runtime.CreateSource("player", ElementType::Stream8, 8, 64);
+  source.SetBulk(true);
+  runtime.Connect(source, echo, "iIn");
+  runtime.Start();
+  uint8_t byte = 1;
+  ASSERT_TRUE(source.Push(1, &byte, 1));
+  runtime.Stop();  // a hang here is the fault
+  EXPECT_FALSE(echo.Running());
+}

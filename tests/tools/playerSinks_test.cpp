@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -351,3 +352,125 @@ TEST(Player, RecordsAboveTheReadersLimitAreSkippedWithoutBeingRead) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string readAll(const std::string &path) {
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return {};
+    std::string out;
+    char buf[65536];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    std::fclose(f);
+    return out;
+}
+
+// Feeds the same mixed samples to a sink: several batches' worth, all types,
+// and one sample larger than a whole batch.
+void feedMixed(sinks::JsonLinesSink &sink) {
+    auto imu = sink.callbackFor("decoder", "oImu");
+    auto aux = sink.callbackFor("reader", "oAuxData");
+    const std::string decoder = "decoder", oImu = "oImu", reader = "reader", oAux = "oAuxData";
+    std::vector<uint8_t> big(300000);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+    for (int i = 0; i < 6000; ++i) {
+        const double d[3] = {0.1 * i, -1e22, 1.0 / (i + 1)};
+        const float f = 0.1f * static_cast<float>(i);
+        const int32_t n32 = -i;
+        const int64_t n64 = int64_t{1} << (i % 63);
+        imu(view(decoder, oImu, host::ElementType::Float64, i, d, 3));
+        aux(view(reader, oAux, host::ElementType::TextAscii, i, "$GP\"\n\x01\xe9", 7));
+        aux(view(reader, oAux, host::ElementType::Float32, i, &f, 1));
+        aux(view(reader, oAux, host::ElementType::Integer32, i, &n32, 1));
+        imu(view(decoder, oImu, host::ElementType::Integer64, i, &n64, 1));
+        if (i == 3000) aux(view(reader, oAux, host::ElementType::Stream8, i, big.data(), static_cast<int>(big.size())));
+    }
+}
+
+}  // namespace
+
+TEST(JsonLinesSink, WriterThreadWritesTheLinesOfTheDirectPath) {
+    TempPath direct, threaded;
+    {
+        sinks::JsonLinesSink sink(stdout);
+        ASSERT_TRUE(sink.openFile(direct.path()));
+        feedMixed(sink);
+        ASSERT_TRUE(sink.close());
+    }
+    {
+        sinks::JsonLinesSink sink(stdout);
+        ASSERT_TRUE(sink.openFile(threaded.path()));
+        ASSERT_TRUE(sink.startWriterThread());
+        EXPECT_FALSE(sink.startWriterThread()) << "one writer thread";
+        feedMixed(sink);
+        ASSERT_TRUE(sink.flush());
+        EXPECT_EQ(sink.lines(), 30001u);
+        EXPECT_EQ(sink.writtenLines(), 30001u);
+        ASSERT_TRUE(sink.close());
+    }
+    const std::string expected = readAll(direct.path());
+    ASSERT_GT(expected.size(), 1000000u);
+    EXPECT_TRUE(readAll(threaded.path()) == expected);
+}
+
+TEST(JsonLinesSink, WriterThreadLinesLeaveWithinTheFlushIntervalUnasked) {
+    TempPath file;
+    sinks::JsonLinesSink sink(stdout);
+    ASSERT_TRUE(sink.openFile(file.path()));
+    ASSERT_TRUE(sink.startWriterThread());
+    auto cb = sink.callbackFor("decoder", "oImu");
+    const double v = 2.5;
+    const std::string inst = "decoder", out = "oImu";
+    cb(view(inst, out, host::ElementType::Float64, 7, &v, 1));
+    const std::string line = "{\"t\":7,\"pin\":\"decoder.oImu\",\"type\":\"Float64\",\"data\":[2.5]}\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (readAll(file.path()) != line && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(readAll(file.path()), line);
+    EXPECT_EQ(sink.writtenLines(), 1u);
+    EXPECT_TRUE(sink.close());
+}
+
+TEST(JsonLinesSink, WriterThreadFailureIsKeptAndReportedOnce) {
+    std::FILE *full = std::fopen("/dev/full", "wb");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+    std::vector<std::string> failures;
+    std::mutex failuresMutex;
+    {
+        sinks::JsonLinesSink sink(full);
+        sink.setFailureHandler([&](const std::string &e) {
+            std::lock_guard<std::mutex> lock(failuresMutex);
+            failures.push_back(e);
+        });
+        ASSERT_TRUE(sink.startWriterThread());
+        auto cb = sink.callbackFor("decoder", "oImu");
+        const double v = 1.0;
+        const std::string inst = "decoder", out = "oImu";
+        // Enough to fill every batch: the callbacks must not hang on a writer that failed.
+        for (int i = 0; i < 200000; ++i) cb(view(inst, out, host::ElementType::Float64, i, &v, 1));
+        EXPECT_FALSE(sink.flush());
+        EXPECT_FALSE(sink.ok());
+        EXPECT_NE(sink.error().find("cannot write"), std::string::npos) << sink.error();
+        EXPECT_EQ(sink.errorNumber(), ENOSPC);
+        EXPECT_EQ(sink.writtenLines(), 0u);
+        EXPECT_LT(sink.lines(), 200000u) << "lines after the failure are dropped";
+        EXPECT_FALSE(sink.close());
+        std::lock_guard<std::mutex> lock(failuresMutex);
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0], sink.error());
+    }
+    std::fclose(full);
+}
+
+TEST(JsonLinesSink, WriterThreadIsRefusedWhenEachLineIsFlushed) {
+    CapturedStream out;
+    sinks::JsonLinesSink sink(out.file());
+    sink.setFlushEachLine(true);
+    EXPECT_FALSE(sink.startWriterThread());
+    auto cb = sink.callbackFor("decoder", "oImu");
+    const double v = 1.0;
+    const std::string inst = "decoder", o = "oImu";
+    cb(view(inst, o, host::ElementType::Float64, 1, &v, 1));
+    EXPECT_EQ(sink.writtenLines(), 1u) << "still written at once";
+}
