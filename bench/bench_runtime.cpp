@@ -39,6 +39,32 @@ void BM_CounterToEcho(benchmark::State& state) {
 }
 BENCHMARK(BM_CounterToEcho)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// An outside source pushing as fast as it can into TestEcho, one by one
+// (Arg 0: the echo is woken at every sample it waits for) or in bulk (Arg 1:
+// woken per half FIFO), depth 64.
+void BM_SourceToEcho(benchmark::State& state) {
+  constexpr int64_t kTotal = 200000;
+  zuv::host::Runtime runtime;
+  runtime.SetReportCallback([](int, const std::string&, const std::string&) {});
+  runtime.LoadPackage(ZUV_TEST_PACKAGE);
+  auto& echo = runtime.CreateInstance("TestEcho", "echo");
+  auto& source = runtime.CreateSource("player", zuv::host::ElementType::Stream8, 8, 64);
+  source.SetBulk(state.range(0) != 0);
+  runtime.Connect(source, echo, "iIn");
+  std::atomic<int64_t> received{0};
+  runtime.AttachSink(echo, "oEcho", [&](const zuv::host::SampleView&) { received.fetch_add(1); });
+  uint8_t byte = 0;
+  for (auto _ : state) {
+    received.store(0);
+    runtime.Start();
+    for (int64_t i = 0; i < kTotal; ++i) source.Push(i, &byte, 1);
+    source.Drain();
+    runtime.Stop();
+  }
+  state.SetItemsProcessed(state.iterations() * kTotal);
+}
+BENCHMARK(BM_SourceToEcho)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // One sample at a time from an outside source into TestEcho: publish time
 // travels in the time stamp, the sink on the echo's output takes the
 // difference. No queueing: this is the bare hand-over latency.
