@@ -105,25 +105,24 @@ CsvExportSink::CsvExportSink(std::string directory) : directory_(std::move(direc
 
 CsvExportSink::~CsvExportSink() { close(); }
 
-void CsvExportSink::attachAll(host::Runtime &runtime, host::Instance &instance) {
-    for (const host::OutputInfo &info : instance.Outputs()) {
-        OutputFile *out = nullptr;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            outputs_.emplace_back();
-            out = &outputs_.back();
-            out->output = info.name;
-            out->path = directory_ + "/" + info.name + ".csv";
-            out->columns = csvColumnsOf(info.name, framerate_);
-            if (out->columns.empty()) {
-                const bool bytes = info.type == host::ElementType::Stream8 || info.type == host::ElementType::TextAscii;
-                for (int i = 0; i < (bytes ? 1 : info.maxSize); ++i) {
-                    out->columns.push_back(bytes ? std::string("bytes") : "v" + std::to_string(i));
-                }
-            }
+host::SampleCallback CsvExportSink::callbackFor(const host::OutputInfo &info) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    outputs_.emplace_back();
+    OutputFile *out = &outputs_.back();
+    out->output = info.name;
+    out->path = directory_ + "/" + info.name + ".csv";
+    out->columns = csvColumnsOf(info.name, framerate_);
+    if (out->columns.empty()) {
+        const bool bytes = info.type == host::ElementType::Stream8 || info.type == host::ElementType::TextAscii;
+        for (int i = 0; i < (bytes ? 1 : info.maxSize); ++i) {
+            out->columns.push_back(bytes ? std::string("bytes") : "v" + std::to_string(i));
         }
-        runtime.AttachSink(instance, info.name, [this, out](const host::SampleView &sample) { write(*out, sample); });
     }
+    return [this, out](const host::SampleView &sample) { write(*out, sample); };
+}
+
+void CsvExportSink::attachAll(host::Runtime &runtime, host::Instance &instance) {
+    for (const host::OutputInfo &info : instance.Outputs()) runtime.AttachSink(instance, info.name, callbackFor(info));
 }
 
 bool CsvExportSink::fail(const OutputFile &out, const char *what, int error) {
@@ -137,6 +136,8 @@ bool CsvExportSink::openLocked(OutputFile &out, const host::SampleView &) {
     errno = 0;
     out.file = std::fopen(out.path.c_str(), "wb");
     if (out.file == nullptr) return fail(out, "cannot create", errno);
+    // Rows collect in the output's own buffer: stdio needs none of its own.
+    std::setvbuf(out.file, nullptr, _IONBF, 0);
     files_.push_back(out.path);
     out.buffer.reserve(kFlushAt + 4096);
     out.buffer = "t";

@@ -46,6 +46,8 @@ public:
     void setFailureHandler(std::function<void(const std::string &error)> handler) {
         failureHandler_ = std::move(handler);
     }
+    // The callback of one output, writing DIR/OUTPUT.csv from its first sample on.
+    host::SampleCallback callbackFor(const host::OutputInfo &output);
     // Call after the properties are applied: the outputs exist then.
     void attachAll(host::Runtime &runtime, host::Instance &instance);
 
