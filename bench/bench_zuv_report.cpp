@@ -40,9 +40,9 @@ bool writeRecording(const std::string &path) {
     config.clock = zuv::sim::ClockMode::Manual;
     config.timing.dropEvery = 3000;
     config.outputModes = {
-        {ZUV_ECOM_LOG_STATUS, ZUV_ECOM_OUTPUT_MODE_DIV_200},   {ZUV_ECOM_LOG_UTC_TIME, ZUV_ECOM_OUTPUT_MODE_DIV_200},
-        {ZUV_ECOM_LOG_IMU_DATA, ZUV_ECOM_OUTPUT_MODE_DIV_8},   {ZUV_ECOM_LOG_EKF_EULER, ZUV_ECOM_OUTPUT_MODE_DIV_20},
-        {ZUV_ECOM_LOG_EKF_NAV, ZUV_ECOM_OUTPUT_MODE_DIV_20},   {ZUV_ECOM_LOG_GPS1_VEL, ZUV_ECOM_OUTPUT_MODE_NEW_DATA},
+        {ZUV_ECOM_LOG_STATUS, ZUV_ECOM_OUTPUT_MODE_DIV_200},    {ZUV_ECOM_LOG_UTC_TIME, ZUV_ECOM_OUTPUT_MODE_DIV_200},
+        {ZUV_ECOM_LOG_IMU_DATA, ZUV_ECOM_OUTPUT_MODE_DIV_8},    {ZUV_ECOM_LOG_EKF_EULER, ZUV_ECOM_OUTPUT_MODE_DIV_20},
+        {ZUV_ECOM_LOG_EKF_NAV, ZUV_ECOM_OUTPUT_MODE_DIV_20},    {ZUV_ECOM_LOG_GPS1_VEL, ZUV_ECOM_OUTPUT_MODE_NEW_DATA},
         {ZUV_ECOM_LOG_GPS1_POS, ZUV_ECOM_OUTPUT_MODE_NEW_DATA},
     };
     zuv::recording::ZrecWriter writer;
@@ -51,8 +51,8 @@ bool writeRecording(const std::string &path) {
     std::exponential_distribution<double> latencyMs(1.0);
     zuv::sim::Simulator sim(config);
     sim.setFrameTap([&](const zuv::sim::SentFrame &frame) {
-        const int64_t arrival = static_cast<int64_t>(frame.deviceTimeUs) + 2000 +
-                                static_cast<int64_t>(latencyMs(random) * 1000.0);
+        const int64_t arrival =
+            static_cast<int64_t>(frame.deviceTimeUs) + 2000 + static_cast<int64_t>(latencyMs(random) * 1000.0);
         writer.append(arrival, frame.bytes, static_cast<uint32_t>(frame.size));
     });
     if (sim.start() != ZUV_NO_ERROR) return false;

@@ -134,7 +134,9 @@ struct RoundTripCase {
     bool framerateColumn;
 };
 
-void PrintTo(const RoundTripCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const RoundTripCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class CsvRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
@@ -143,7 +145,8 @@ TEST_P(CsvRoundTrip, EveryValueIsTheDecodedLinesValue) {
     const ToolResult decoded =
         runTool(withProperties({"decode", kGolden, "--jsonl", dir.file("lines.jsonl")}, GetParam().properties));
     ASSERT_EQ(decoded.status, 0) << decoded.err;
-    const ToolResult exported = runTool(withProperties({"export", kGolden, "--csv", dir.file("csv")}, GetParam().properties));
+    const ToolResult exported =
+        runTool(withProperties({"export", kGolden, "--csv", dir.file("csv")}, GetParam().properties));
     ASSERT_EQ(exported.status, 0) << exported.err;
     // The decoder's own reports are the same; the command adds nothing.
     EXPECT_EQ(exported.err, decoded.err);
@@ -187,26 +190,27 @@ TEST_P(CsvRoundTrip, EveryValueIsTheDecodedLinesValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Properties, CsvRoundTrip,
-    ::testing::Values(RoundTripCase{"Defaults", {}, false},
-                      RoundTripCase{"Framerates", {"pAddOriginalFramerate=true"}, true},
-                      RoundTripCase{"NoTwins", {"pInternalTimestamp=false"}, false},
-                      RoundTripCase{"DeviceClock", {"pDeviceClockTimestamps=true"}, false},
-                      RoundTripCase{"DownSampled",
-                                    {"pAddOriginalFramerate=true", "pDownSampling=true", "pNewFramerate=20"},
-                                    true}),
+    ::testing::Values(
+        RoundTripCase{"Defaults", {}, false}, RoundTripCase{"Framerates", {"pAddOriginalFramerate=true"}, true},
+        RoundTripCase{"NoTwins", {"pInternalTimestamp=false"}, false},
+        RoundTripCase{"DeviceClock", {"pDeviceClockTimestamps=true"}, false},
+        RoundTripCase{"DownSampled", {"pAddOriginalFramerate=true", "pDownSampling=true", "pNewFramerate=20"}, true}),
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST(CsvExport, HeadersNameTheCatalogueColumns) {
     ScratchDir dir;
-    const ToolResult result = runTool(withProperties({"export", kGolden, "--csv", dir.file("csv")}, {"pAddOriginalFramerate=true"}));
+    const ToolResult result =
+        runTool(withProperties({"export", kGolden, "--csv", dir.file("csv")}, {"pAddOriginalFramerate=true"}));
     ASSERT_EQ(result.status, 0) << result.err;
     const std::map<std::string, std::string> expected = {
-        {"oImu", "t,accelX,accelY,accelZ,gyroX,gyroY,gyroZ,deltaVelX,deltaVelY,deltaVelZ,deltaAngleX,deltaAngleY,"
-                 "deltaAngleZ,temperature,status,framerate"},
+        {"oImu",
+         "t,accelX,accelY,accelZ,gyroX,gyroY,gyroZ,deltaVelX,deltaVelY,deltaVelZ,deltaAngleX,deltaAngleY,"
+         "deltaAngleZ,temperature,status,framerate"},
         {"oImuInternalTimestamp", "t,internalTimestamp"},
-        {"oEkfNav", "t,velocityN,velocityE,velocityD,velocityNStdDev,velocityEStdDev,velocityDStdDev,latitude,"
-                    "longitude,altitude,undulation,latitudeStdDev,longitudeStdDev,altitudeStdDev,solutionStatus,"
-                    "framerate"},
+        {"oEkfNav",
+         "t,velocityN,velocityE,velocityD,velocityNStdDev,velocityEStdDev,velocityDStdDev,latitude,"
+         "longitude,altitude,undulation,latitudeStdDev,longitudeStdDev,altitudeStdDev,solutionStatus,"
+         "framerate"},
         {"oEventMarkerA", "t,timeStamp,time0,time1,time2,time3,framerate"},
         {"oGps1Raw", "t,bytes"},
         {"oStatus", "t,timeStamp,generalStatus,comStatus,aidingStatus,clockStatus,reserved2,reserved3,framerate"},
@@ -231,7 +235,9 @@ struct BadFileCase {
     BadFile kind;
 };
 
-void PrintTo(const BadFileCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BadFileCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class BadRecording : public ::testing::TestWithParam<BadFileCase> {};
 
@@ -269,7 +275,8 @@ INSTANTIATE_TEST_SUITE_P(Files, BadRecording,
 TEST(CsvExport, FolderThatCannotBeMadeFailsBeforeTheReplay) {
     ScratchDir dir;
     std::ofstream(dir.file("plain-file")) << "x";
-    const ToolResult result = runTool({"export", kGolden, "-p", "pImuData=Enabled", "--csv", dir.file("plain-file/csv")});
+    const ToolResult result =
+        runTool({"export", kGolden, "-p", "pImuData=Enabled", "--csv", dir.file("plain-file/csv")});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("zuv: " + dir.file("plain-file/csv") + ": cannot create the folder"), std::string::npos)
         << result.err;
@@ -293,10 +300,11 @@ TEST(CsvExport, OutputsWithoutSamplesGetNoFile) {
     recording::ZrecWriter writer;
     ASSERT_TRUE(writer.open(dir.file("imu.zrec")));
     const FrameBytes frame = logFrame(ZUV_ECOM_LOG_IMU_DATA, records::imu());
-    for (int i = 1; i <= 5; ++i) ASSERT_TRUE(writer.append(1000 * i, frame.data(), static_cast<uint32_t>(frame.size())));
+    for (int i = 1; i <= 5; ++i)
+        ASSERT_TRUE(writer.append(1000 * i, frame.data(), static_cast<uint32_t>(frame.size())));
     ASSERT_TRUE(writer.close());
-    const ToolResult result =
-        runTool({"export", dir.file("imu.zrec"), "-p", "pImuData=Enabled", "-p", "pEkfNav=Enabled", "--csv", dir.file("csv")});
+    const ToolResult result = runTool(
+        {"export", dir.file("imu.zrec"), "-p", "pImuData=Enabled", "-p", "pEkfNav=Enabled", "--csv", dir.file("csv")});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(filesIn(dir.file("csv")), (std::vector<std::string>{"oImu.csv", "oImuInternalTimestamp.csv"}));
     EXPECT_EQ(readCsv(dir.file("csv/oImu.csv")).rows.size(), 5u);
@@ -320,7 +328,8 @@ TEST(Report, EveryFigureOfARecordingOfEveryKind) {
         EXPECT_EQ(f.find("class=\"missing\""), std::string::npos) << id;
     }
     EXPECT_EQ(page.find("<script"), std::string::npos);
-    for (const char *fetch : {"src=", "href=", "url(", "@import"}) EXPECT_EQ(page.find(fetch), std::string::npos) << fetch;
+    for (const char *fetch : {"src=", "href=", "url(", "@import"})
+        EXPECT_EQ(page.find(fetch), std::string::npos) << fetch;
     // One arrival-rate row per log kind in the file, with the table's count.
     EXPECT_NE(figure(page, "fig-rate").find("<b>ImuData</b> <span>240 frames"), std::string::npos);
 }
@@ -330,7 +339,8 @@ TEST(Report, FiguresOfLogsNotInTheRecordingSaySo) {
     recording::ZrecWriter writer;
     ASSERT_TRUE(writer.open(dir.file("imu.zrec")));
     const FrameBytes frame = logFrame(ZUV_ECOM_LOG_IMU_DATA, records::imu());
-    for (int i = 1; i <= 50; ++i) ASSERT_TRUE(writer.append(5000 * i, frame.data(), static_cast<uint32_t>(frame.size())));
+    for (int i = 1; i <= 50; ++i)
+        ASSERT_TRUE(writer.append(5000 * i, frame.data(), static_cast<uint32_t>(frame.size())));
     ASSERT_TRUE(writer.close());
     // Default page: beside the recording.
     const ToolResult result = runTool({"report", dir.file("imu.zrec")});
@@ -340,7 +350,8 @@ TEST(Report, FiguresOfLogsNotInTheRecordingSaySo) {
     EXPECT_NE(figure(page, "fig-trajectory").find("No EkfNav, Gps1Pos or Gps2Pos log in this recording."),
               std::string::npos);
     EXPECT_NE(figure(page, "fig-attitude").find("No EkfEuler or EkfQuat log in this recording."), std::string::npos);
-    for (const char *id : {"fig-trajectory", "fig-attitude"}) EXPECT_EQ(figure(page, id).find("<svg"), std::string::npos);
+    for (const char *id : {"fig-trajectory", "fig-attitude"})
+        EXPECT_EQ(figure(page, id).find("<svg"), std::string::npos);
     for (const char *id : {"fig-accel", "fig-gyro", "fig-rate", "fig-jitter"}) {
         EXPECT_NE(figure(page, id).find("<svg"), std::string::npos) << id;
     }

@@ -28,8 +28,14 @@ host::SampleView view(host::ElementType type, const void *data, int count, int64
 }
 
 TEST(CsvRow, DoublesReadBackExactlyAndShortCellsArePadded) {
-    const double values[] = {0.1,  -0.0, 1e-300, 5e-324, 1.7976931348623157e308, 0.009999999776482582,
-                             std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()};
+    const double values[] = {0.1,
+                             -0.0,
+                             1e-300,
+                             5e-324,
+                             1.7976931348623157e308,
+                             0.009999999776482582,
+                             std::numeric_limits<double>::quiet_NaN(),
+                             -std::numeric_limits<double>::infinity()};
     std::string row;
     appendCsvRow(row, view(host::ElementType::Float64, values, 8, -42, 8), 10);
     EXPECT_EQ(row, "-42,0.1,-0,1e-300,5e-324,1.7976931348623157e+308,0.009999999776482582,nan,-inf,,\n");
@@ -192,8 +198,7 @@ TEST_P(NiceTicks, AreRoundSteps) {
 INSTANTIATE_TEST_SUITE_P(Ranges, NiceTicks,
                          ::testing::Values(TickCase{0, 600, 6, {0, 100, 200, 300, 400, 500, 600}},
                                            TickCase{-0.13, 0.27, 4, {-0.1, 0, 0.1, 0.2}},
-                                           TickCase{9.5, 10.5, 2, {9.5, 10, 10.5}},
-                                           TickCase{1, 1, 5, {}},
+                                           TickCase{9.5, 10.5, 2, {9.5, 10, 10.5}}, TickCase{1, 1, 5, {}},
                                            TickCase{0, std::numeric_limits<double>::infinity(), 5, {}}));
 
 TEST(GapMarks, SitAtTheFrameAfterTheGap) {

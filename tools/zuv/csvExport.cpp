@@ -103,7 +103,9 @@ void appendCsvRow(std::string &out, const host::SampleView &sample, size_t colum
 
 CsvExportSink::CsvExportSink(std::string directory) : directory_(std::move(directory)) {}
 
-CsvExportSink::~CsvExportSink() { close(); }
+CsvExportSink::~CsvExportSink() {
+    close();
+}
 
 host::SampleCallback CsvExportSink::callbackFor(const host::OutputInfo &info) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -188,8 +188,7 @@ void appendPositions(std::vector<PlotSeries> &out, const std::vector<Position> &
         }
         if (origin == nullptr) origin = &p;
         const double north = (p.latitude - origin->latitude) / kDeg * kEarthRadius;
-        const double east =
-            (p.longitude - origin->longitude) / kDeg * kEarthRadius * std::cos(origin->latitude / kDeg);
+        const double east = (p.longitude - origin->longitude) / kDeg * kEarthRadius * std::cos(origin->latitude / kDeg);
         s.x.push_back(east);
         s.y.push_back(north);
     }
@@ -219,8 +218,9 @@ std::string RecordingReport::html(const std::string &file, uint64_t records, con
                        d.frames, duration, timing.clockJumpsAt.size());
     if (!problem.empty()) out += "<p class=\"problem\">Read stopped early: " + escapeMarkup(problem) + "</p>";
 
-    out += "<table id=\"logs\"><tr><th>id</th><th>log</th><th>frames</th><th>rate (Hz)</th><th>gaps</th>"
-           "<th>missing</th><th>jitter median (&micro;s)</th><th>jitter p99 (&micro;s)</th></tr>";
+    out +=
+        "<table id=\"logs\"><tr><th>id</th><th>log</th><th>frames</th><th>rate (Hz)</th><th>gaps</th>"
+        "<th>missing</th><th>jitter median (&micro;s)</th><th>jitter p99 (&micro;s)</th></tr>";
     for (const KindTiming &k : timing.kinds) {
         if (k.deviceClock) {
             out += fmt::format(
@@ -364,8 +364,7 @@ std::string RecordingReport::html(const std::string &file, uint64_t records, con
         bool any = false;
         for (const KindTiming &k : timing.kinds) any = any || k.deviceClock;
         if (!any) {
-            missingFigure(out, "fig-jitter", "Arrival jitter",
-                          "No log in this recording carries a device time stamp.");
+            missingFigure(out, "fig-jitter", "Arrival jitter", "No log in this recording carries a device time stamp.");
         } else {
             openFigure(out, "fig-jitter", "Arrival jitter",
                        "Arrival minus the device time stamp mapped onto the host clock, as the decoder's "
@@ -381,9 +380,10 @@ std::string RecordingReport::html(const std::string &file, uint64_t records, con
                     s.x.push_back(d.seconds((*js.arrivalUs)[i]));
                     s.y.push_back(static_cast<double>((*js.jitterUs)[i]) / 1000.0);
                 }
-                out += fmt::format("<div class=\"row\"><b>{}</b> <span>median {} &micro;s, p99 {} &micro;s, drift "
-                                   "{:.1f} ppm</span>",
-                                   escapeMarkup(logNameOf(k.id)), k.jitterMedianUs, k.jitterP99Us, k.driftPpm);
+                out += fmt::format(
+                    "<div class=\"row\"><b>{}</b> <span>median {} &micro;s, p99 {} &micro;s, drift "
+                    "{:.1f} ppm</span>",
+                    escapeMarkup(logNameOf(k.id)), k.jitterMedianUs, k.jitterP99Us, k.driftPpm);
                 PlotFrame f = base;
                 f.title = "Arrival jitter of " + logNameOf(k.id);
                 f.yLabel = "ms";

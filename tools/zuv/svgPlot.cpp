@@ -92,7 +92,8 @@ void axes(std::string &out, const PlotFrame &frame, const Area &a) {
     }
     if (!frame.yLabel.empty()) {
         out += fmt::format(
-            "<text x=\"12\" y=\"{0:.1f}\" class=\"label\" text-anchor=\"middle\" transform=\"rotate(-90 12 {0:.1f})\">{1}"
+            "<text x=\"12\" y=\"{0:.1f}\" class=\"label\" text-anchor=\"middle\" transform=\"rotate(-90 12 "
+            "{0:.1f})\">{1}"
             "</text>",
             a.y0 + a.h / 2, escapeMarkup(frame.yLabel));
     }
@@ -158,8 +159,12 @@ std::vector<double> niceTicks(double lo, double hi, int count) {
 
 std::string timePlotSvg(const PlotFrame &frame, const std::vector<PlotSeries> &series,
                         const std::vector<PlotMarker> &markers) {
-    Area a{kLeft, kTop, static_cast<double>(frame.width - kLeft - kRight),
-           static_cast<double>(frame.height - kTop - kBottom), {}, {}};
+    Area a{kLeft,
+           kTop,
+           static_cast<double>(frame.width - kLeft - kRight),
+           static_cast<double>(frame.height - kTop - kBottom),
+           {},
+           {}};
     if (frame.xMin < frame.xMax) {
         a.xr.lo = frame.xMin;
         a.xr.hi = frame.xMax;
@@ -229,7 +234,8 @@ std::string timePlotSvg(const PlotFrame &frame, const std::vector<PlotSeries> &s
     for (const PlotMarker &m : markers) {
         if (!(m.x >= a.xr.lo && m.x <= a.xr.hi)) continue;
         out += fmt::format(
-            "<line x1=\"{0:.1f}\" y1=\"{1:.1f}\" x2=\"{0:.1f}\" y2=\"{2:.1f}\" class=\"marker\"><title>{3}</title></line>",
+            "<line x1=\"{0:.1f}\" y1=\"{1:.1f}\" x2=\"{0:.1f}\" y2=\"{2:.1f}\" "
+            "class=\"marker\"><title>{3}</title></line>",
             a.px(m.x), a.y0, a.y0 + a.h, escapeMarkup(m.text));
     }
     out += "</svg>";
@@ -237,8 +243,12 @@ std::string timePlotSvg(const PlotFrame &frame, const std::vector<PlotSeries> &s
 }
 
 std::string pathPlotSvg(const PlotFrame &frame, const std::vector<PlotSeries> &series) {
-    Area a{kLeft, kTop, static_cast<double>(frame.width - kLeft - kRight),
-           static_cast<double>(frame.height - kTop - kBottom), {}, {}};
+    Area a{kLeft,
+           kTop,
+           static_cast<double>(frame.width - kLeft - kRight),
+           static_cast<double>(frame.height - kTop - kBottom),
+           {},
+           {}};
     for (const PlotSeries &s : series) {
         const size_t n = std::min(s.x.size(), s.y.size());
         for (size_t i = 0; i < n; ++i) {

@@ -64,7 +64,8 @@ void runReport(ToolContext &context, const ReportOptions &options) {
 void addReportCommand(CLI::App &parent, ToolContext &context) {
     auto options = std::make_shared<ReportOptions>();
     CLI::App *cmd = parent.add_subcommand(
-        "report", "Write one self-contained HTML page of plots of a recording: trajectory, attitude, IMU, rates, jitter");
+        "report",
+        "Write one self-contained HTML page of plots of a recording: trajectory, attitude, IMU, rates, jitter");
     cmd->add_option("FILE", options->recording, "Recording (.zrec) of reader.oData samples")->required();
     cmd->add_option("-o,--output", options->output, "The page to write (default: FILE with .html for .zrec)");
     cmd->footer(
