@@ -340,7 +340,8 @@ std::string RecordingReport::html(const std::string &file, uint64_t records, con
                 if (!k.deviceClock) {
                     gapNote = ", no device time stamp: gaps not marked";
                 } else {
-                    gapNote = fmt::format(", {} gaps, {} frames missing", k.gaps, k.missingFrames);
+                    gapNote = fmt::format(", {} gap{}, {} frame{} missing", k.gaps, k.gaps == 1 ? "" : "s",
+                                          k.missingFrames, k.missingFrames == 1 ? "" : "s");
                     if (k.gapMarks.size() > marks.size()) gapNote += fmt::format(" (first {} marked)", marks.size());
                 }
             }
