@@ -26,7 +26,7 @@ demo: deps
 	$(BUILD)/bin/zuv demo --out $(BUILD)/demo
 
 # The suite checks the .deb too.
-test: DEPS = build package
+test: DEPS = build package browser
 test: all
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
 

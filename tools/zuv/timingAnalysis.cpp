@@ -40,6 +40,13 @@ void TimingAnalysis::addFrame(int64_t arrivalUs, uint8_t msgId, bool hasTs, uint
     kind.clockNumber = clockNumber;
     kind.deviceUs.push_back(mapped.deviceUs);
     kind.jitterUs.push_back(arrivalUs - mapped.hostUs);
+    kind.arrivalUs.push_back(arrivalUs);
+}
+
+JitterSeries TimingAnalysis::jitterSeries(uint8_t id) const {
+    const auto it = kinds_.find(id);
+    if (it == kinds_.end() || it->second.deviceUs.empty()) return {};
+    return {&it->second.arrivalUs, &it->second.jitterUs};
 }
 
 TimingReport TimingAnalysis::report() const {
@@ -56,16 +63,19 @@ TimingReport TimingAnalysis::report() const {
             continue;
         }
         std::vector<int64_t> steps;
+        std::vector<int64_t> stepArrivals;
         for (size_t i = 1; i < kind.deviceUs.size(); ++i) {
             const int64_t step = kind.deviceUs[i] - kind.deviceUs[i - 1];
             if (!kind.newClock[i] && step > 0) {
                 steps.push_back(step);
+                stepArrivals.push_back(kind.arrivalUs[i]);
             }
         }
         timing.spacingUs = percentile(steps, 0.5);
         if (timing.spacingUs > 0) {
             timing.rateHz = 1e6 / static_cast<double>(timing.spacingUs);
-            for (const int64_t step : steps) {
+            for (size_t i = 0; i < steps.size(); ++i) {
+                const int64_t step = steps[i];
                 if (2 * step <= 3 * timing.spacingUs) {
                     continue;
                 }
@@ -73,6 +83,7 @@ TimingReport TimingAnalysis::report() const {
                     std::llround(static_cast<double>(step) / static_cast<double>(timing.spacingUs)) - 1);
                 ++timing.gaps;
                 timing.missingFrames += missing;
+                timing.gapMarks.push_back({stepArrivals[i], step, missing});
                 if (missing > timing.largestGapFrames) {
                     timing.largestGapFrames = missing;
                     timing.largestGapUs = step;

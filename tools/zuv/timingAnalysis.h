@@ -18,6 +18,13 @@
 
 namespace zuv::tool {
 
+// A gap as the report marks it: at the arrival of the frame after it.
+struct GapMark {
+    int64_t arrivalUs = 0;
+    int64_t stepUs = 0;  // on the device clock
+    uint64_t missingFrames = 0;
+};
+
 struct KindTiming {
     uint8_t id = 0;
     uint64_t frames = 0;
@@ -32,6 +39,13 @@ struct KindTiming {
     int64_t jitterP99Us = 0;
     double driftPpm = 0.0;       // of this kind's stamps alone; positive: device clock fast
     int64_t clockJumps = 0;      // jumps its frames started
+    std::vector<GapMark> gapMarks;
+};
+
+// The frames of a kind that carry ts, in order: arrival stamps and jitter.
+struct JitterSeries {
+    const std::vector<int64_t> *arrivalUs = nullptr;
+    const std::vector<int64_t> *jitterUs = nullptr;
 };
 
 struct TimingReport {
@@ -44,6 +58,8 @@ class TimingAnalysis {
 public:
     void addFrame(int64_t arrivalUs, uint8_t msgId, bool hasTs, uint32_t deviceStamp);
     TimingReport report() const;
+    // Empty (null) for a kind without ts frames; valid until the next addFrame.
+    JitterSeries jitterSeries(uint8_t id) const;
 
 private:
     struct Kind {
@@ -51,6 +67,7 @@ private:
         std::vector<int64_t> deviceUs;
         std::vector<bool> newClock;  // this frame follows a clock jump
         std::vector<int64_t> jitterUs;
+        std::vector<int64_t> arrivalUs;
         std::unique_ptr<clocksync::DeviceClockMap> ownClock;
         int64_t clockJumps = 0;
         int64_t clockNumber = 0;  // of its last frame: jumps before it

@@ -2,6 +2,8 @@
 // No include guard: commands.h includes this list twice.
 ZUV_COMMAND(Describe)
 ZUV_COMMAND(Decode)
+ZUV_COMMAND(Export)
+ZUV_COMMAND(Report)
 ZUV_COMMAND(Live)
 ZUV_COMMAND(Record)
 ZUV_COMMAND(Detect)
