@@ -2,6 +2,8 @@
 #include "maps_ZUV_FrameReader.h"
 
 #include <array>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "zuvFrameExtraction.h"
@@ -142,6 +144,9 @@ void MAPSZUV_FrameReader::Dynamic() {
 
 void MAPSZUV_FrameReader::Birth() {
     data_ = &Output("oData");
+    // ZUV_POLL_SLEEP=1 keeps the old 1 ms polling: the benchmark's baseline.
+    const char *pollSleep = std::getenv("ZUV_POLL_SLEEP");
+    waitOnLink_ = pollSleep == nullptr || std::strcmp(pollSleep, "1") != 0;
     if (!linkPropertiesInRange()) {
         CommitSuicide();
         return;
@@ -254,7 +259,9 @@ void MAPSZUV_FrameReader::Core() {
         }
         return receiveLocked(f);
     };
-    const bool got = zuv::WaitForLogFrame(receive, frame, zuv::PlatformWaitClock(), [this] { return IsDying(); });
+    auto readable = [this](uint32_t timeoutMs) { return waitForBytes(timeoutMs); };
+    const bool got = zuv::WaitForLogFrameOrBytes(receive, readable, frame, zuv::PlatformWaitClock(),
+                                                 [this] { return IsDying(); });
     publishStatistics();
     if (!got) {
         return;

@@ -14,10 +14,13 @@
 // loop on a thread of its own; Dynamic and the actions on host threads. The
 // main link is guarded by one lock: Core only tries it, so a detection that
 // reopens the link (or leaves it closed) never pulls an interface from under a
-// read, and Core still returns on time. Core and the writers allocate nothing
-// per frame.
+// read, and Core still returns on time. Between empty reads Core waits on the
+// link for bytes (in slices, so that a stop ends it soon) where the interface
+// can wait, and sleeps 1 ms where it cannot. Core and the writers allocate
+// nothing per frame.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -74,10 +77,15 @@ private:
     bool linkPropertiesInRange();
     bool propertyInRange(const char *property, long long low, long long high);
     static int abortWhenDying(void *reader);
+    // Core's wait for bytes between empty reads (maps_ZUV_FrameReaderLink.cpp).
+    ZuvInterfaceWaitResult waitForBytes(uint32_t timeoutMs);
 
     CZuvCommunication link_;
     std::mutex linkMutex_;   // the main link: Birth, Core's reads, Death, AutoDetection
     bool linkOpen_ = false;  // guarded by linkMutex_
+    // Threads about to take linkMutex_: Core then does not hold it in a wait.
+    std::atomic<int> linkWanted_{0};
+    bool waitOnLink_ = true;  // false: Core sleeps 1 ms between empty reads, as it used to
     std::mutex auxMutex_;    // the auxiliary side of the link
     MAPSOutput *data_ = nullptr;
 

@@ -68,6 +68,11 @@ void MAPSZUV_FrameReader::AutoDetection() {
     {
         // Core finds no bytes while the scan holds the link, and none after a
         // scan that left it closed.
+        struct Wanted {
+            std::atomic<int> &count;
+            explicit Wanted(std::atomic<int> &c) : count(c) { count.fetch_add(1, std::memory_order_acq_rel); }
+            ~Wanted() { count.fetch_sub(1, std::memory_order_acq_rel); }
+        } wanted(linkWanted_);
         std::lock_guard<std::mutex> lock(linkMutex_);
         rc = link_.AutoConnect(device, baudRate, false);
         linkOpen_ = link_.GetConnectionKind() != 0;

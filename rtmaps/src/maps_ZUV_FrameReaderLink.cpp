@@ -57,6 +57,19 @@ ZuvErrorCode MAPSZUV_FrameReader::receiveLocked(zuv::LogFrame &frame) {
     return rc;
 }
 
+ZuvInterfaceWaitResult MAPSZUV_FrameReader::waitForBytes(uint32_t timeoutMs) {
+    if (!waitOnLink_ || linkWanted_.load(std::memory_order_acquire) != 0) {
+        return ZUV_IF_WAIT_UNSUPPORTED;
+    }
+    // Held through the wait, so that the interface stays as it is; a detection
+    // announces itself in linkWanted_ first and waits one slice at most.
+    std::unique_lock<std::mutex> lock(linkMutex_, std::try_to_lock);
+    if (!lock.owns_lock() || !linkOpen_ || supervisor_.isLost()) {
+        return ZUV_IF_WAIT_UNSUPPORTED;  // nothing to wait on: reopening is paced by the sleep
+    }
+    return zuvInterfaceWaitReadable(link_.GetHandle()->pLinkedInterface, timeoutMs);
+}
+
 void MAPSZUV_FrameReader::linkFailedLocked(int osError) {
     // A datagram socket has no line to lose: its errors are only counted.
     if (!serial_ || !supervisor_.lost(zuvGetTime())) {

@@ -17,6 +17,7 @@ LinkStatistics::LinkStatistics() {
     relay_.pReadFunc = &LinkStatistics::relayRead;
     relay_.pWriteFunc = &LinkStatistics::relayWrite;
     relay_.pFlushFunc = &LinkStatistics::relayFlush;
+    relay_.pWaitFunc = &LinkStatistics::relayWait;
     copySource_.handle = this;
     copySource_.type = ZUV_IF_TYPE_CUSTOM;
     copySource_.pReadFunc = &LinkStatistics::copyRead;
@@ -72,6 +73,14 @@ ZuvErrorCode LinkStatistics::relayWrite(ZuvInterface *relay, const void *buffer,
 
 ZuvErrorCode LinkStatistics::relayFlush(ZuvInterface *relay) {
     return zuvInterfaceFlush(static_cast<LinkStatistics *>(relay->handle)->target_);
+}
+
+ZuvInterfaceWaitResult LinkStatistics::relayWait(ZuvInterface *relay, uint32_t timeoutMs) {
+    auto &self = *static_cast<LinkStatistics *>(relay->handle);
+    if (self.replaying_) {
+        return ZUV_IF_WAIT_READABLE;
+    }
+    return zuvInterfaceWaitReadable(self.target_, timeoutMs);
 }
 
 ZuvErrorCode LinkStatistics::copyRead(ZuvInterface *source, void *buffer, size_t *readBytes, size_t bytesToRead) {

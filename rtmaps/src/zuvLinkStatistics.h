@@ -6,6 +6,8 @@
 // commands after a reconnection): their wait hands log frames to the library's
 // callback, so the reader takes them out of that copy afterwards instead.
 //
+// The relay forwards the link's wait (readable at once while the copy is
+// being replayed).
 // Errors: receive() returns the extraction's result unchanged. A read error is
 // kept for takeReadFailure() with its errno (0 for a hang-up without one).
 // Threading: none of its own; used under the reader's link lock. Allocates
@@ -65,6 +67,7 @@ private:
     static ZuvErrorCode relayRead(ZuvInterface *relay, void *buffer, size_t *readBytes, size_t bytesToRead);
     static ZuvErrorCode relayWrite(ZuvInterface *relay, const void *buffer, size_t bytesToWrite);
     static ZuvErrorCode relayFlush(ZuvInterface *relay);
+    static ZuvInterfaceWaitResult relayWait(ZuvInterface *relay, uint32_t timeoutMs);
     static ZuvErrorCode copyRead(ZuvInterface *source, void *buffer, size_t *readBytes, size_t bytesToRead);
     ZuvErrorCode measure(ZuvEComProtocol *protocol, LogFrame &frame, bool fromCopy);
     size_t droppedFrameSize(size_t removed) const;

@@ -1,7 +1,7 @@
 // Waiting for the next log frame on a link, with a deadline on the 32-bit
 // millisecond clock, and laying a frame out again byte for byte.
 //
-// Errors: WaitForLogFrame gives true with a frame of class 0 or 1, false when
+// Errors: the waits give true with a frame of class 0 or 1, false when
 // the deadline passed first. Every other receive result (bad CRC, a frame of
 // another class, nothing held) only keeps it waiting.
 // Threading: none of its own; runs on the caller's thread. Allocates nothing.
@@ -13,10 +13,17 @@
 
 #include "zuvEComProtocol.h"
 #include "zuvErrorCodes.h"
+#include "zuvInterface.h"
 
 namespace zuv {
 
 constexpr uint32_t kLogFrameWaitMs = 1000;
+// The longest wait on the link between two looks at `abandon()`: a stop is
+// seen within this.
+constexpr uint32_t kReadableSliceMs = 50;
+// After this many wake-ups in a row that brought no frame, one 1 ms sleep: a
+// link that keeps answering readable without bytes costs no more than polling.
+constexpr int kFruitlessWakesBeforeSleep = 3;
 
 // The clock and sleep of the wait; tests pass their own to cross the 32-bit wrap.
 struct WaitClock {
@@ -59,25 +66,52 @@ inline size_t WriteFrameBytes(const LogFrame &frame, uint8_t *out) {
 }
 
 // `receive(frame)` makes one extraction attempt into `frame` and returns its
-// result (10 when nothing complete is held). Sleeps 1 ms after each empty
-// attempt, tries again at once after a dropped frame. `abandon()` ends the wait
-// early (a component being stopped need not sit out its second).
-template <typename Receive, typename Abandon>
-bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock, Abandon &&abandon,
-                     uint32_t timeoutMs = kLogFrameWaitMs) {
+// result (10 when nothing complete is held). After an empty attempt it waits
+// with `readable(ms)` for the link to have bytes, at most `ms` (an interface
+// wait result); where that answers ZUV_IF_WAIT_UNSUPPORTED it sleeps 1 ms
+// instead. It tries again at once after a dropped frame. `abandon()` ends the
+// wait early (a component being stopped need not sit out its second).
+template <typename Receive, typename Readable, typename Abandon>
+bool WaitForLogFrameOrBytes(Receive &&receive, Readable &&readable, LogFrame &frame, const WaitClock &clock,
+                            Abandon &&abandon, uint32_t timeoutMs = kLogFrameWaitMs) {
     const uint32_t deadline = clock.now() + timeoutMs;
+    int fruitlessWakes = 0;
     for (;;) {
         const ZuvErrorCode rc = receive(frame);
         if (rc == ZUV_NO_ERROR && frame.msgClass <= 1) {
             return true;
         }
         if (rc == ZUV_NOT_READY) {
-            clock.sleepMs(1);
+            const uint32_t now = clock.now();
+            // Until the deadline has passed, that is one past it.
+            const uint32_t left = DeadlinePassed(now, deadline) ? 0 : deadline - now + 1;
+            ZuvInterfaceWaitResult woke = ZUV_IF_WAIT_UNSUPPORTED;
+            if (fruitlessWakes < kFruitlessWakesBeforeSleep) {
+                woke = readable(left < kReadableSliceMs ? left : kReadableSliceMs);
+            }
+            if (woke == ZUV_IF_WAIT_READABLE) {
+                ++fruitlessWakes;
+            } else {
+                fruitlessWakes = 0;
+            }
+            if (woke == ZUV_IF_WAIT_UNSUPPORTED) {
+                clock.sleepMs(1);
+            }
+        } else {
+            fruitlessWakes = 0;  // a frame was dropped: bytes did come
         }
         if (DeadlinePassed(clock.now(), deadline) || abandon()) {
             return false;
         }
     }
+}
+
+// The same with a 1 ms sleep after each empty attempt.
+template <typename Receive, typename Abandon>
+bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock, Abandon &&abandon,
+                     uint32_t timeoutMs = kLogFrameWaitMs) {
+    return WaitForLogFrameOrBytes(receive, [](uint32_t) { return ZUV_IF_WAIT_UNSUPPORTED; }, frame, clock, abandon,
+                                  timeoutMs);
 }
 
 template <typename Receive>

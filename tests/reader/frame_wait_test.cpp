@@ -130,6 +130,132 @@ TEST_F(FrameWait, AStoppingComponentStopsWaitingAtOnce) {
     EXPECT_EQ(fakeSleeps, 3u);
 }
 
+// The same waits with a link that can wait for bytes. The fake link answers
+// readable when a chunk is due and otherwise lets the fake clock run for the
+// whole slice it was given.
+struct FakeWaits {
+    std::vector<uint32_t> slices;
+    ZuvInterfaceWaitResult answer = ZUV_IF_WAIT_TIMEOUT;
+    ZuvInterface *link = nullptr;
+};
+FakeWaits fakeWaits;
+
+ZuvInterfaceWaitResult fakeReadable(uint32_t ms) {
+    fakeWaits.slices.push_back(ms);
+    if (fakeWaits.slices.size() > kRunawaySleeps) {
+        throw std::runtime_error("the wait did not end");
+    }
+    if (fakeWaits.link != nullptr && zuvInterfaceMemoryPending(fakeWaits.link) > 0) {
+        return ZUV_IF_WAIT_READABLE;
+    }
+    if (fakeWaits.answer == ZUV_IF_WAIT_TIMEOUT) {
+        fakeNow += ms;
+    }
+    return fakeWaits.answer;
+}
+
+class WakingWait : public FrameWait {
+protected:
+    void SetUp() override {
+        FrameWait::SetUp();
+        fakeWaits = FakeWaits{};
+    }
+    bool waitWaking(zuv::LogFrame &frame, int *abandonAfter = nullptr) {
+        auto receive = [this](zuv::LogFrame &f) {
+            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload,
+                                                        &f.payloadSize, sizeof f.payload, f.crc);
+        };
+        return zuv::WaitForLogFrameOrBytes(receive, fakeReadable, frame, kFakeClock, [abandonAfter] {
+            return abandonAfter != nullptr && --*abandonAfter == 0;
+        });
+    }
+};
+
+class SilentWakingLink : public WakingWait, public ::testing::WithParamInterface<uint32_t> {};
+
+// The deadline is where it was: the waits add up to the second and one
+// millisecond, in slices short enough for a stop to be seen, and nothing sleeps.
+TEST_P(SilentWakingLink, WaitsInSlicesUntilJustPastTheDeadline) {
+    fakeNow = GetParam();
+    zuv::LogFrame frame;
+    EXPECT_FALSE(waitWaking(frame));
+    uint32_t total = 0;
+    for (uint32_t slice : fakeWaits.slices) {
+        EXPECT_GE(slice, 1u);
+        EXPECT_LE(slice, zuv::kReadableSliceMs);
+        total += slice;
+    }
+    EXPECT_EQ(total, 1001u);
+    EXPECT_EQ(fakeNow - GetParam(), 1001u);
+    EXPECT_EQ(fakeSleeps, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClockPositions, SilentWakingLink,
+                         ::testing::Values(0u, 0x7FFFFFFFu, 0xFFFFFFFFu - 1000u, 0xFFFFFFFFu));
+
+TEST_F(WakingWait, ALinkWithoutAWaitSleepsAsBefore) {
+    fakeWaits.answer = ZUV_IF_WAIT_UNSUPPORTED;
+    zuv::LogFrame frame;
+    EXPECT_FALSE(waitWaking(frame));
+    EXPECT_GE(fakeSleeps, 1000u);
+    EXPECT_LE(fakeSleeps, 1001u);
+    EXPECT_EQ(fakeWaits.slices.size(), fakeSleeps);
+}
+
+// A link that keeps saying readable and delivers nothing is paced like the
+// polling it replaced, and the deadline still holds.
+TEST_F(WakingWait, ReadableWithoutBytesFallsBackToTheSleep) {
+    fakeWaits.answer = ZUV_IF_WAIT_READABLE;
+    zuv::LogFrame frame;
+    EXPECT_FALSE(waitWaking(frame));
+    EXPECT_GE(fakeSleeps, 1000u);
+    EXPECT_LE(fakeSleeps, 1001u);
+    EXPECT_LE(fakeWaits.slices.size(), fakeSleeps * zuv::kFruitlessWakesBeforeSleep);
+}
+
+TEST_F(WakingWait, AStoppingComponentIsSeenAfterEachSlice) {
+    zuv::LogFrame frame;
+    int abandonAfter = 3;
+    EXPECT_FALSE(waitWaking(frame, &abandonAfter));
+    EXPECT_EQ(fakeWaits.slices.size(), 3u);
+    EXPECT_EQ(fakeNow, 3 * zuv::kReadableSliceMs);
+}
+
+// The same script through both waits gives the same frames, in the same
+// order, on the same attempts: only the pacing between empty reads differs.
+TEST_F(WakingWait, GivesTheFramesTheSleepingWaitGives) {
+    std::vector<uint8_t> damaged = buildFrame(3, 0, 58);
+    damaged[6 + 58] ^= 0xFF;
+    const std::vector<uint8_t> wanted = buildFrame(8, 1, 72);
+    const std::vector<uint8_t> foreign = buildFrame(1, 0x10, 4);
+    const std::vector<uint8_t> last = buildFrame(2, 0, 21);
+    const std::vector<std::vector<uint8_t>> script = {
+        {}, foreign, damaged, {}, {wanted.begin(), wanted.begin() + 30}, {wanted.begin() + 30, wanted.end()},
+        {}, {}, last, buildFrame(4, 0, 0)};
+    auto run = [&](bool waking) {
+        EXPECT_EQ(zuvInterfaceMemoryDestroy(&link_), ZUV_NO_ERROR);
+        EXPECT_EQ(zuvInterfaceMemoryCreate(&link_), ZUV_NO_ERROR);
+        protocol_.rxBufferSize = 0;
+        fakeWaits = FakeWaits{};
+        fakeWaits.link = &link_;
+        for (const auto &chunk : script) push(chunk);
+        std::vector<std::vector<uint8_t>> frames;
+        zuv::LogFrame frame;
+        while (waking ? waitWaking(frame) : wait(frame)) {
+            std::vector<uint8_t> out(ZUV_ECOM_MAX_FRAME_SIZE);
+            out.resize(zuv::WriteFrameBytes(frame, out.data()));
+            frames.push_back(out);
+        }
+        return frames;
+    };
+    const auto sleeping = run(false);
+    const auto waking = run(true);
+    ASSERT_EQ(sleeping.size(), 3u);
+    EXPECT_EQ(sleeping[0], wanted);
+    EXPECT_EQ(sleeping[1], last);
+    EXPECT_EQ(waking, sleeping);
+}
+
 // What goes on oData is the frame as it was on the wire, for every size.
 class FrameBytes : public FrameWait, public ::testing::WithParamInterface<size_t> {};
 

@@ -117,6 +117,35 @@ TEST_F(CountedLink, LogsReadWhileCommandsWaitAreServedAfterwardsInOrder) {
     EXPECT_EQ(statistics_.counts()[kBytesDiscarded], 0);
 }
 
+// Core waits on the relay: it must answer as the link would, and readable at
+// once while the copy still holds what the commands passed over.
+TEST_F(CountedLink, TheRelayForwardsTheLinksWait) {
+    statistics_.receive(&protocol_, frame_);  // attaches
+    ZuvInterface *relay = protocol_.pLinkedInterface;
+    ASSERT_NE(relay, &memory_);
+    EXPECT_EQ(zuvInterfaceWaitReadable(relay, 0), ZUV_IF_WAIT_TIMEOUT);
+    push(makeFrame(3, 0, Bytes(56, 1)).wire);
+    EXPECT_EQ(zuvInterfaceWaitReadable(relay, 0), ZUV_IF_WAIT_READABLE);
+    EXPECT_EQ(drain(), (std::vector<uint8_t>{3}));
+    EXPECT_EQ(zuvInterfaceWaitReadable(relay, 0), ZUV_IF_WAIT_TIMEOUT);
+
+    statistics_.beginCommandCopy();
+    push(makeFrame(8, 0, Bytes(72, 2)).wire);
+    size_t got = 0;
+    ASSERT_EQ(zuvInterfaceRead(relay, protocol_.rxBuffer, &got, sizeof protocol_.rxBuffer), ZUV_NO_ERROR);
+    protocol_.rxBufferSize = got;  // the commands left the log unparsed
+    statistics_.endCommandCopy(&protocol_);
+    EXPECT_EQ(zuvInterfaceWaitReadable(relay, 0), ZUV_IF_WAIT_READABLE) << "the link is dry but the copy is not";
+    EXPECT_EQ(drain(), (std::vector<uint8_t>{8}));
+    EXPECT_EQ(zuvInterfaceWaitReadable(relay, 0), ZUV_IF_WAIT_TIMEOUT);
+}
+
+TEST_F(CountedLink, ALinkWithoutAWaitHasNoneThroughTheRelay) {
+    memory_.pWaitFunc = nullptr;
+    statistics_.receive(&protocol_, frame_);
+    EXPECT_EQ(zuvInterfaceWaitReadable(protocol_.pLinkedInterface, 0), ZUV_IF_WAIT_UNSUPPORTED);
+}
+
 TEST(LinkSupervisor, ReopensAfter100msThenEverySecondAndReportsEachChangeOnce) {
     LinkSupervisor s;
     s.opened(1000);

@@ -1,10 +1,14 @@
 // Frames from the simulator to oData, over a pseudo-terminal and over UDP on
 // 127.0.0.1: byte for byte, one frame per sample, non-log classes dropped.
+// Each case runs with Core waiting on the link and with the 1 ms polling
+// (ZUV_POLL_SLEEP=1): both give the same samples and the same reports.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
+#include <tuple>
 
 #include "ReaderHarness.h"
 #include "RoutedLinkCalls.h"
@@ -19,6 +23,7 @@ namespace zuv::test {
 namespace {
 
 enum class Link { Pty, Udp };
+enum class Pacing { Wait, PollSleep };
 
 std::vector<uint8_t> payloadOf(size_t size) {
     std::vector<uint8_t> payload(size);
@@ -36,10 +41,16 @@ std::vector<uint8_t> wireFrame(uint8_t id, uint8_t cls, const std::vector<uint8_
     return frame;
 }
 
-class Acquisition : public ::testing::TestWithParam<Link> {
+class Acquisition : public ::testing::TestWithParam<std::tuple<Link, Pacing>> {
 protected:
     void SetUp() override {
-        if (GetParam() == Link::Pty) {
+        // Read at Birth, on the component's thread, after this.
+        if (std::get<1>(GetParam()) == Pacing::PollSleep) {
+            setenv("ZUV_POLL_SLEEP", "1", 1);
+        } else {
+            unsetenv("ZUV_POLL_SLEEP");
+        }
+        if (std::get<0>(GetParam()) == Link::Pty) {
             sim_ = StartQuietPtySim();
             run_.useSerial(sim_->ptyPath());
             RouteSerial(sim_->ptyPath(), sim_->ptyPath());
@@ -48,6 +59,11 @@ protected:
             sim_ = StartQuietUdpSim(readerPort);
             run_.useUdp(sim_->udpPort(), readerPort);
         }
+    }
+
+    void TearDown() override {
+        run_.stop();
+        unsetenv("ZUV_POLL_SLEEP");
     }
 
     std::vector<zuv::host::SampleQueue::Sample> receive(size_t count) {
@@ -134,9 +150,29 @@ TEST_P(Acquisition, NoAuxiliaryPortMeansNoWordAboutIt) {
     EXPECT_THAT(run_.reportTexts(), Not(Contains(HasSubstr("aux"))));
 }
 
-std::string linkName(const ::testing::TestParamInfo<Link> &link) { return link.param == Link::Pty ? "Pty" : "Udp"; }
+// Frames that come while Core is deep in a wait on a silent link are taken at
+// once, and the reader is still stopped on request.
+TEST_P(Acquisition, FramesAfterASilenceAreTakenAndTheReaderStops) {
+    run_.start();
+    EXPECT_FALSE(run_.data.WaitForCount(1, 700ms));
+    sim_->sendFrame(5, 0, payloadOf(24));
+    const auto samples = receive(1);
+    ASSERT_EQ(samples.size(), 1u);
+    EXPECT_EQ(samples[0].bytes, wireFrame(5, 0, payloadOf(24)));
+    const auto before = std::chrono::steady_clock::now();
+    run_.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
+}
 
-INSTANTIATE_TEST_SUITE_P(Links, Acquisition, ::testing::Values(Link::Pty, Link::Udp), linkName);
+std::string caseName(const ::testing::TestParamInfo<std::tuple<Link, Pacing>> &p) {
+    return std::string(std::get<0>(p.param) == Link::Pty ? "Pty" : "Udp") +
+           (std::get<1>(p.param) == Pacing::Wait ? "Wait" : "PollSleep");
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, Acquisition,
+                         ::testing::Combine(::testing::Values(Link::Pty, Link::Udp),
+                                            ::testing::Values(Pacing::Wait, Pacing::PollSleep)),
+                         caseName);
 
 }  // namespace
 }  // namespace zuv::test

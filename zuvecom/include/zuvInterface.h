@@ -6,6 +6,18 @@
 // bytes, and ZUV_NO_ERROR. ZUV_READ_ERROR / ZUV_WRITE_ERROR report a link that
 // failed (unplugged device, closed socket).
 // Threading: one interface is used by one thread at a time; the caller serializes.
+//
+// Waiting (optional): a driver may offer pWaitFunc, which blocks until a read
+// may deliver something or `timeoutMs` passed. A null pWaitFunc (as in a
+// zero-initialised record) means the driver has no wait and the caller paces
+// its reads itself. ZUV_IF_WAIT_READABLE is a hint, not a promise: the next
+// read may still return zero bytes (part of a frame, a spurious wake-up), and
+// a failed link (hang-up, socket error) also reads as readable, so that the
+// read that follows reports it. A wait that cannot be done (bad record, poll
+// failing) answers readable for the same reason. The wait is an operation like
+// a read: the interface's one user calls it, and it allocates nothing. The
+// memory interface alone may be pushed to from another thread while it waits.
+// Decorators forward the wait to the interface they wrap.
 #pragma once
 
 #include <stddef.h>
@@ -39,6 +51,14 @@ typedef ZuvErrorCode (*ZuvInterfaceWriteFunc)(ZuvInterface *pInterface, const vo
 typedef ZuvErrorCode (*ZuvInterfaceFlushFunc)(ZuvInterface *pInterface);
 typedef ZuvErrorCode (*ZuvInterfaceDestroyFunc)(ZuvInterface *pInterface);
 
+typedef enum _ZuvInterfaceWaitResult {
+    ZUV_IF_WAIT_UNSUPPORTED = -1,  // the interface has no wait: nothing was waited for
+    ZUV_IF_WAIT_TIMEOUT = 0,       // nothing came within the time-out
+    ZUV_IF_WAIT_READABLE = 1       // a read may deliver bytes or report a failed link
+} ZuvInterfaceWaitResult;
+// Blocks up to timeoutMs (0: only looks) until the interface may be read.
+typedef ZuvInterfaceWaitResult (*ZuvInterfaceWaitFunc)(ZuvInterface *pInterface, uint32_t timeoutMs);
+
 struct _ZuvInterface {
     void *handle;  // the driver's own state
     ZuvInterfaceType type;
@@ -47,6 +67,7 @@ struct _ZuvInterface {
     ZuvInterfaceReadFunc pReadFunc;
     ZuvInterfaceWriteFunc pWriteFunc;
     ZuvInterfaceFlushFunc pFlushFunc;
+    ZuvInterfaceWaitFunc pWaitFunc;  // optional, may be null
 };
 
 // The errno of the last serial or UDP open that failed on this thread (0 if none
@@ -62,6 +83,8 @@ ZUVLIB_API ZuvErrorCode zuvInterfaceRead(ZuvInterface *pInterface, void *pBuffer
 ZUVLIB_API ZuvErrorCode zuvInterfaceWrite(ZuvInterface *pInterface, const void *pBuffer, size_t bytesToWrite);
 ZUVLIB_API ZuvErrorCode zuvInterfaceFlush(ZuvInterface *pInterface);
 ZUVLIB_API ZuvErrorCode zuvInterfaceDestroy(ZuvInterface *pInterface);
+// ZUV_IF_WAIT_UNSUPPORTED for a null record or one without pWaitFunc.
+ZUVLIB_API ZuvInterfaceWaitResult zuvInterfaceWaitReadable(ZuvInterface *pInterface, uint32_t timeoutMs);
 
 #ifdef __cplusplus
 }

@@ -3,7 +3,10 @@
 // read; reads can be made to fail on demand. Everything written is kept.
 // Reads and writes allocate nothing; pushing a chunk may.
 // Errors: ZUV_NULL_POINTER; ZUV_INVALID_PARAMETER when the record is not a memory interface.
-// Threading: one user at a time.
+// Waiting: pWaitFunc wakes as soon as a chunk or a failure is pushed (or was
+// already waiting to be read).
+// Threading: one user at a time, except that chunks and failures may be pushed
+// from another thread while the user reads or waits.
 #pragma once
 
 #include "zuvInterface.h"

@@ -2,7 +2,8 @@
 // Errors: ZUV_NULL_POINTER for null arguments, ZUV_INVALID_PARAMETER for a baud
 // rate termios cannot set, ZUV_ERROR when the device cannot be opened or set up
 // (nothing is left open then), ZUV_READ_ERROR/ZUV_WRITE_ERROR on a failed link.
-// Reads are non-blocking. Works on pseudo-terminals as on real ports.
+// Reads are non-blocking; pWaitFunc polls the device (a hang-up wakes it).
+// Works on pseudo-terminals as on real ports.
 // Threading: as any interface, one user at a time.
 #pragma once
 

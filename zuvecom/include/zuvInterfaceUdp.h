@@ -2,7 +2,8 @@
 // remote IPv4 address and port, and taking datagrams from that address and port
 // only (remote address 0, "0.0.0.0", takes them from any sender). The port is
 // not shared: a second bind of it fails while the link is open. A datagram larger than one read's room is kept
-// and served over the following reads, so no byte is lost to truncation.
+// and served over the following reads, so no byte is lost to truncation; the
+// wait (pWaitFunc) answers readable at once while such a rest is held.
 // The address uses the helpers' byte order (first octet least significant).
 // Errors: ZUV_NULL_POINTER, ZUV_INVALID_PARAMETER for a port above 65535,
 // ZUV_ERROR when the socket cannot be created or bound (nothing is left open),

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 
 namespace zuv::detail {
@@ -33,6 +34,17 @@ ZuvErrorCode writeAllNonBlocking(int fd, const void *pBuffer, size_t size, int t
         }
     }
     return ZUV_NO_ERROR;
+}
+
+ZuvInterfaceWaitResult waitReadable(int fd, uint32_t timeoutMs) {
+    pollfd pfd{fd, POLLIN, 0};
+    const int timeout = timeoutMs > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(timeoutMs);
+    const int ready = ::poll(&pfd, 1, timeout);
+    if (ready == 0) {
+        return ZUV_IF_WAIT_TIMEOUT;
+    }
+    // A signal cuts the wait short: the caller reads, finds nothing and waits again.
+    return ZUV_IF_WAIT_READABLE;
 }
 
 }  // namespace zuv::detail

@@ -56,4 +56,11 @@ ZuvErrorCode zuvInterfaceDestroy(ZuvInterface *pInterface) {
     return pInterface->pDestroyFunc(pInterface);
 }
 
+ZuvInterfaceWaitResult zuvInterfaceWaitReadable(ZuvInterface *pInterface, uint32_t timeoutMs) {
+    if (pInterface == nullptr || pInterface->pWaitFunc == nullptr) {
+        return ZUV_IF_WAIT_UNSUPPORTED;
+    }
+    return pInterface->pWaitFunc(pInterface, timeoutMs);
+}
+
 }  // extern "C"

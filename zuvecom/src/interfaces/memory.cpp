@@ -1,4 +1,7 @@
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -6,7 +9,11 @@
 
 namespace {
 
+// The lock lets a test or benchmark push from another thread while the
+// reader waits; everything else is still one user at a time.
 struct MemoryState {
+    mutable std::mutex mutex;
+    std::condition_variable pushed;
     std::vector<uint8_t> script;      // all chunks back to back
     std::vector<size_t> chunkEnds;    // end offset of each chunk in `script`
     size_t cursor = 0;                // next byte to deliver
@@ -14,6 +21,8 @@ struct MemoryState {
     size_t failuresLeft = 0;
     ZuvErrorCode failureCode = ZUV_READ_ERROR;
     std::vector<uint8_t> written;
+
+    bool readable() const { return failuresLeft > 0 || chunkIndex < chunkEnds.size(); }
 };
 
 MemoryState *stateOf(const ZuvInterface *pInterface) {
@@ -28,6 +37,7 @@ ZuvErrorCode memoryRead(ZuvInterface *pInterface, void *pBuffer, size_t *pReadBy
     if (state == nullptr) {
         return ZUV_NULL_POINTER;
     }
+    std::lock_guard<std::mutex> lock(state->mutex);
     *pReadBytes = 0;
     if (state->failuresLeft > 0) {
         --state->failuresLeft;
@@ -55,6 +65,7 @@ ZuvErrorCode memoryWrite(ZuvInterface *pInterface, const void *pBuffer, size_t b
     if (state == nullptr) {
         return ZUV_NULL_POINTER;
     }
+    std::lock_guard<std::mutex> lock(state->mutex);
     const auto *p = static_cast<const uint8_t *>(pBuffer);
     state->written.insert(state->written.end(), p, p + bytesToWrite);
     return ZUV_NO_ERROR;
@@ -65,9 +76,21 @@ ZuvErrorCode memoryFlush(ZuvInterface *pInterface) {
     if (state == nullptr) {
         return ZUV_NULL_POINTER;
     }
+    std::lock_guard<std::mutex> lock(state->mutex);
     state->cursor = state->script.size();
     state->chunkIndex = state->chunkEnds.size();
     return ZUV_NO_ERROR;
+}
+
+ZuvInterfaceWaitResult memoryWait(ZuvInterface *pInterface, uint32_t timeoutMs) {
+    MemoryState *state = stateOf(pInterface);
+    if (state == nullptr) {
+        return ZUV_IF_WAIT_READABLE;
+    }
+    std::unique_lock<std::mutex> lock(state->mutex);
+    const bool ready = state->pushed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                              [state] { return state->readable(); });
+    return ready ? ZUV_IF_WAIT_READABLE : ZUV_IF_WAIT_TIMEOUT;
 }
 
 }  // namespace
@@ -90,6 +113,7 @@ ZuvErrorCode zuvInterfaceMemoryCreate(ZuvInterface *pInterface) {
     pInterface->pReadFunc = memoryRead;
     pInterface->pWriteFunc = memoryWrite;
     pInterface->pFlushFunc = memoryFlush;
+    pInterface->pWaitFunc = memoryWait;
     return ZUV_NO_ERROR;
 }
 
@@ -111,13 +135,18 @@ ZuvErrorCode zuvInterfaceMemoryPushChunk(ZuvInterface *pInterface, const void *p
     if (pData == nullptr && size > 0) {
         return ZUV_NULL_POINTER;
     }
-    try {
-        const auto *p = static_cast<const uint8_t *>(pData);
-        state->script.insert(state->script.end(), p, p + size);
-        state->chunkEnds.push_back(state->script.size());
-    } catch (const std::bad_alloc &) {
-        return ZUV_MALLOC_FAILED;
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        try {
+            const auto *p = static_cast<const uint8_t *>(pData);
+            state->script.insert(state->script.end(), p, p + size);
+            state->chunkEnds.push_back(state->script.size());
+        } catch (const std::bad_alloc &) {
+            state->script.resize(state->chunkEnds.empty() ? 0 : state->chunkEnds.back());
+            return ZUV_MALLOC_FAILED;
+        }
     }
+    state->pushed.notify_all();
     return ZUV_NO_ERROR;
 }
 
@@ -126,8 +155,12 @@ ZuvErrorCode zuvInterfaceMemoryFailReads(ZuvInterface *pInterface, size_t count,
     if (state == nullptr) {
         return pInterface == nullptr ? ZUV_NULL_POINTER : ZUV_INVALID_PARAMETER;
     }
-    state->failuresLeft = count;
-    state->failureCode = errorCode;
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->failuresLeft = count;
+        state->failureCode = errorCode;
+    }
+    state->pushed.notify_all();
     return ZUV_NO_ERROR;
 }
 
@@ -136,18 +169,30 @@ ZuvErrorCode zuvInterfaceMemoryRewind(ZuvInterface *pInterface) {
     if (state == nullptr) {
         return pInterface == nullptr ? ZUV_NULL_POINTER : ZUV_INVALID_PARAMETER;
     }
-    state->cursor = 0;
-    state->chunkIndex = 0;
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->cursor = 0;
+        state->chunkIndex = 0;
+    }
+    state->pushed.notify_all();
     return ZUV_NO_ERROR;
 }
 
 size_t zuvInterfaceMemoryPending(const ZuvInterface *pInterface) {
     const MemoryState *state = stateOf(pInterface);
-    return state == nullptr ? 0 : state->script.size() - state->cursor;
+    if (state == nullptr) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(state->mutex);
+    return state->script.size() - state->cursor;
 }
 
 const uint8_t *zuvInterfaceMemoryWrittenData(const ZuvInterface *pInterface, size_t *pSize) {
     const MemoryState *state = stateOf(pInterface);
+    std::unique_lock<std::mutex> lock;
+    if (state != nullptr) {
+        lock = std::unique_lock<std::mutex>(state->mutex);
+    }
     if (pSize != nullptr) {
         *pSize = state == nullptr ? 0 : state->written.size();
     }
@@ -159,6 +204,7 @@ ZuvErrorCode zuvInterfaceMemoryClearWritten(ZuvInterface *pInterface) {
     if (state == nullptr) {
         return pInterface == nullptr ? ZUV_NULL_POINTER : ZUV_INVALID_PARAMETER;
     }
+    std::lock_guard<std::mutex> lock(state->mutex);
     state->written.clear();
     return ZUV_NO_ERROR;
 }

@@ -113,6 +113,14 @@ ZuvErrorCode serialWrite(ZuvInterface *pInterface, const void *pBuffer, size_t b
     return zuv::detail::writeAllNonBlocking(state->fd, pBuffer, bytesToWrite, kWriteTimeoutMs);
 }
 
+ZuvInterfaceWaitResult serialWait(ZuvInterface *pInterface, uint32_t timeoutMs) {
+    SerialState *state = stateOf(pInterface);
+    if (state == nullptr) {
+        return ZUV_IF_WAIT_READABLE;  // the read reports the bad record
+    }
+    return zuv::detail::waitReadable(state->fd, timeoutMs);
+}
+
 ZuvErrorCode serialFlush(ZuvInterface *pInterface) {
     SerialState *state = stateOf(pInterface);
     if (state == nullptr) {
@@ -167,6 +175,7 @@ ZuvErrorCode zuvInterfaceSerialCreate(ZuvInterface *pInterface, const char *devi
     pInterface->pReadFunc = serialRead;
     pInterface->pWriteFunc = serialWrite;
     pInterface->pFlushFunc = serialFlush;
+    pInterface->pWaitFunc = serialWait;
     return ZUV_NO_ERROR;
 }
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <new>
 
+#include "fdWrite.h"
 #include "osError.h"
 #include "zuvInterfaceUdp.h"
 
@@ -114,6 +115,14 @@ ZuvErrorCode udpWrite(ZuvInterface *pInterface, const void *pBuffer, size_t byte
     }
 }
 
+ZuvInterfaceWaitResult udpWait(ZuvInterface *pInterface, uint32_t timeoutMs) {
+    UdpState *state = stateOf(pInterface);
+    if (state == nullptr || state->pendingOffset < state->pendingSize) {
+        return ZUV_IF_WAIT_READABLE;  // the rest of a datagram is already here
+    }
+    return zuv::detail::waitReadable(state->fd, timeoutMs);
+}
+
 ZuvErrorCode udpFlush(ZuvInterface *pInterface) {
     UdpState *state = stateOf(pInterface);
     if (state == nullptr) {
@@ -186,6 +195,7 @@ ZuvErrorCode zuvInterfaceUdpCreate(ZuvInterface *pInterface, uint32_t remoteAddr
     pInterface->pReadFunc = udpRead;
     pInterface->pWriteFunc = udpWrite;
     pInterface->pFlushFunc = udpFlush;
+    pInterface->pWaitFunc = udpWait;
     return ZUV_NO_ERROR;
 }
 
