@@ -30,6 +30,7 @@
 #include "deviceLink.h"
 #include "limitChecks.h"
 #include "linkOptions.h"
+#include "rateRequest.h"
 #include "liveFeed.h"
 #include "runControl.h"
 #include "session.h"
@@ -68,20 +69,6 @@ const std::vector<std::string> kShownOutputs = {"oStatus", "oUtcTime", "oImu", "
 constexpr std::chrono::milliseconds kStatusEvery{500};
 constexpr std::chrono::seconds kJobWait{90};  // a save waits up to 30 s for the device
 
-bool isRateChoice(const std::string &text) {
-    for (const auto &choice : catalogue::kRateChoices) {
-        if (text == choice.text) return true;
-    }
-    return false;
-}
-
-const catalogue::LogKind *kindByProperty(const std::string &property) {
-    for (const auto &kind : catalogue::kLogKinds) {
-        if (property == kind.property) return &kind;
-    }
-    return nullptr;
-}
-
 std::string readWhole(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -106,7 +93,7 @@ private:
 
 struct Job {
     enum class Kind { Rates, Save, Export, Import } kind = Kind::Rates;
-    std::vector<std::pair<std::string, std::string>> rates;
+    RateSettings rates;
     std::string image;
     std::promise<WebReply> reply;
 };
@@ -148,21 +135,10 @@ public:
     std::unique_ptr<WebEventStream> events() override { return std::make_unique<Stream>(*this); }
 
     WebReply setRates(const std::string &body) override {
-        const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
-        if (request.is_discarded() || !request.is_object() || !request.contains("rates") ||
-            !request["rates"].is_object()) {
-            return jsonError(400, "expected {\"rates\": {\"pImuData\": \"50 Hz\", ...}}");
-        }
         auto job = std::make_unique<Job>();
         job->kind = Job::Kind::Rates;
-        for (const auto &[property, value] : request["rates"].items()) {
-            if (kindByProperty(property) == nullptr) return jsonError(400, "no rate property \"" + property + "\"");
-            if (!value.is_string() || !isRateChoice(value.get<std::string>())) {
-                return jsonError(400, property + ": not a rate choice: " + value.dump());
-            }
-            job->rates.emplace_back(property, value.get<std::string>());
-        }
-        if (job->rates.empty()) return jsonError(400, "no rate to set");
+        std::string error;
+        if (!parseRateRequest(body, job->rates, error)) return jsonError(400, error);
         return post(std::move(job));
     }
 
@@ -275,7 +251,7 @@ private:
     void refreshRates() {
         std::map<std::string, std::string> rates;
         for (const auto &info : reader_.Properties()) {
-            if (kindByProperty(info.name) != nullptr) rates[info.name] = info.value.SelectedText();
+            if (isRateProperty(info.name)) rates[info.name] = info.value.SelectedText();
         }
         std::lock_guard<std::mutex> lock(mutex_);
         rates_ = std::move(rates);
