@@ -8,7 +8,7 @@ SAN_FLAGS = -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS=-O1 -DCMAKE_CXX_FLAGS=-O1 -D
 # Install prefix of `make install`.
 PREFIX ?= /usr/local
 # Groups of Debian packages that the target needs (scripts/install-deps holds the lists).
-DEPS = build
+DEPS = build web
 
 .PHONY: deps all demo test install deb bench fuzz asan tsan tsan-threaded clean
 
@@ -26,7 +26,7 @@ demo: deps
 	$(BUILD)/bin/zuv demo --out $(BUILD)/demo
 
 # The suite checks the .deb too.
-test: DEPS = build package browser
+test: DEPS = build package browser web
 test: all
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
 
@@ -37,7 +37,7 @@ install: deps
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # $(BUILD)/zuv_VERSION_amd64.deb, for `apt install ./$(BUILD)/zuv_*.deb`.
-deb: DEPS = build package
+deb: DEPS = build package web
 deb: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS) --target zuv zuv_pck
@@ -60,7 +60,7 @@ bench: all
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.5; done
 
 # FUZZ_TOTAL_SECONDS shared by all targets (default 120).
-fuzz: DEPS = build fuzz
+fuzz: DEPS = build fuzz web
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZUV_FUZZ=ON -DZUV_BUILD_TESTS=OFF $(SAN_FLAGS)
 	cmake --build build-fuzz -j $(JOBS)

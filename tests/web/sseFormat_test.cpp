@@ -1,0 +1,35 @@
+#include "sseFormat.h"
+
+#include <gtest/gtest.h>
+
+namespace zuv::tool {
+namespace {
+
+struct SseCase {
+    const char *name;
+    const char *data;
+    const char *wire;
+};
+
+class SseGolden : public ::testing::TestWithParam<SseCase> {};
+
+TEST_P(SseGolden, Bytes) { EXPECT_EQ(sseEvent(GetParam().name, GetParam().data), GetParam().wire); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Web, SseGolden,
+    ::testing::Values(SseCase{"status", "{\"a\":1}", "event: status\ndata: {\"a\":1}\n\n"},
+                      SseCase{"", "x", "data: x\n\n"},
+                      SseCase{"s", "", "event: s\ndata: \n\n"},
+                      SseCase{"s", "a\nb", "event: s\ndata: a\ndata: b\n\n"},
+                      SseCase{"s", "a\r\nb\rc", "event: s\ndata: a\ndata: b\ndata: c\n\n"},
+                      SseCase{"s", "a\n", "event: s\ndata: a\ndata: \n\n"},
+                      SseCase{"bad\nname", "x", "event: badname\ndata: x\n\n"}));
+
+TEST(Sse, CommentAndRetry) {
+    EXPECT_EQ(sseComment("keep"), ": keep\n\n");
+    EXPECT_EQ(sseComment("a\nb"), ": a\n: b\n\n");
+    EXPECT_EQ(sseRetry(1000), "retry: 1000\n\n");
+}
+
+}  // namespace
+}  // namespace zuv::tool
