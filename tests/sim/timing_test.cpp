@@ -15,7 +15,7 @@
 #include "zuvEComProtocol.h"
 #include "zuvSimCli.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 TEST(SimTiming, DriftMapsHostTimeToDeviceTimeAndBack) {
@@ -154,4 +154,4 @@ TEST(SimTiming, CommandLineOptionsAndTheirLimits) {
 }
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test
