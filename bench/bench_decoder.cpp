@@ -21,24 +21,24 @@ namespace {
 
 void runImu(benchmark::State &state, bool twin, bool framerates, bool downSampling) {
     zuv::host::StepRuntime runtime;
-    zuv::host::StepInstance &harness = zuv::test::linkedPackage(runtime).CreateInstance("ZUV_FrameDecoder", "decoder");
-    harness.KeepSamples(false);
-    harness.Set("pImuData", 1);
-    harness.Set("pInternalTimestamp", twin ? 1 : 0);
-    harness.Set("pAddOriginalFramerate", framerates ? 1 : 0);
-    harness.Set("pDownSampling", downSampling ? 1 : 0);
-    if (downSampling) harness.Set("pNewFramerate", 100);
+    zuv::host::StepInstance &decoder = zuv::test::linkedPackage(runtime).CreateInstance("ZUV_FrameDecoder", "decoder");
+    decoder.KeepSamples(false);
+    decoder.Set("pImuData", 1);
+    decoder.Set("pInternalTimestamp", twin ? 1 : 0);
+    decoder.Set("pAddOriginalFramerate", framerates ? 1 : 0);
+    decoder.Set("pDownSampling", downSampling ? 1 : 0);
+    if (downSampling) decoder.Set("pNewFramerate", 100);
     runtime.SetTime(0);
-    harness.Birth();
-    harness.PushForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
-    harness.Core();
+    decoder.Birth();
+    decoder.PushForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
+    decoder.Core();
 
-    const uint64_t publishedBefore = harness.Published();
+    const uint64_t publishedBefore = decoder.Published();
     long allocations = 0;
     {
         zuv::test::AllocationWindow window;
         for (auto _ : state) {
-            harness.Core();
+            decoder.Core();
         }
         allocations = window.count();
     }
@@ -46,8 +46,8 @@ void runImu(benchmark::State &state, bool twin, bool framerates, bool downSampli
     state.counters["allocs_per_frame"] =
         benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
     state.counters["samples_out_per_frame"] = benchmark::Counter(
-        static_cast<double>(harness.Published() - publishedBefore) / static_cast<double>(state.iterations()));
-    harness.Death();
+        static_cast<double>(decoder.Published() - publishedBefore) / static_cast<double>(state.iterations()));
+    decoder.Death();
 }
 
 void BM_DecoderCore_Imu_WithTwin(benchmark::State &state) { runImu(state, true, false, false); }

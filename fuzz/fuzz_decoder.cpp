@@ -59,19 +59,19 @@ zuv::host::StepRuntime &runtime() {
 }
 
 StepInstance &decoder() {
-    static StepInstance *harness = [] {
+    static StepInstance *instance = [] {
         StepInstance *h = &runtime().CreateInstance("ZUV_FrameDecoder", "decoder");
         h->KeepSamples(false);
         h->SetSink(checkElement);
         for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->Set(kind.property, 1);
         return h;
     }();
-    return *harness;
+    return *instance;
 }
 
 // Every output of every kind, plus two for the ship-motion writer; started once.
 StepInstance &writers() {
-    static StepInstance *harness = [] {
+    static StepInstance *instance = [] {
         StepInstance *h = &runtime().CreateInstance("ZUV_FrameDecoder", "writers");
         h->KeepSamples(false);
         h->SetSink(checkElement);
@@ -81,7 +81,7 @@ StepInstance &writers() {
         h->Birth();
         return h;
     }();
-    return *harness;
+    return *instance;
 }
 
 // Steps saturate: after an extreme stamp the clock stays at the end it reached.

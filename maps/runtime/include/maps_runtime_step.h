@@ -80,7 +80,8 @@ public:
   // The glue results (MAPS_GLUE_RETURNED ...). Death also frees the buffers.
   virtual int Birth() = 0;
   virtual int Core() = 0;
-  // Core until every input is empty, Core ends the run, or it stops reading.
+  // Core until every pushed sample is taken (a repeated one does not count),
+  // the instance is dying, or a Core does not return normally.
   virtual void RunCore() = 0;
   virtual int Death() = 0;
   virtual int Action(int index) = 0;

@@ -15,7 +15,10 @@ void KError(MAPSHostInstance* h, const char* text) { I(h)->Error(text ? text : "
 int KCommitSuicide(MAPSHostInstance* h) { return I(h)->CommitSuicide(); }
 int KIsDying(MAPSHostInstance* h) { return I(h)->IsDying() ? 1 : 0; }
 int KIsRunning(MAPSHostInstance* h) { return I(h)->Running() ? 1 : 0; }
-void KRest(MAPSHostInstance* h, int64_t us) { I(h)->Rest(us); }
+void KRest(MAPSHostInstance* h, int64_t us) {
+  if (I(h)->step_) return; // step mode: no time passes between calls
+  I(h)->Rest(us);
+}
 int64_t KCurrentTime() {
   Host* host = CurrentRole().host;
   if (host == nullptr) host = ActiveHost();

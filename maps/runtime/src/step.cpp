@@ -306,9 +306,10 @@ private:
     return *inputs_.back();
   }
   void Enqueue(const std::string& input, Queued sample) { QueueOf(input).pending.push_back(std::move(sample)); }
+  // A repeated sample never runs out: RunCore goes by the pushed ones only.
   bool HasInput() const {
     for (auto& queue : inputs_)
-      if (queue->repeating || !queue->pending.empty()) return true;
+      if (!queue->pending.empty()) return true;
     return false;
   }
 
@@ -352,7 +353,10 @@ StepRuntime::StepRuntime() : impl_(std::make_unique<Impl>()) {
   });
 }
 
-StepRuntime::~StepRuntime() { impl_->drivers.clear(); }
+StepRuntime::~StepRuntime() {
+  impl_->drivers.clear();
+  impl_->host.SetReportCallback(nullptr); // what the components say while destroyed goes to standard error
+}
 
 std::vector<std::string> StepRuntime::LoadPackage(const std::string& path) { return impl_->host.LoadPackage(path); }
 
