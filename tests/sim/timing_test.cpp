@@ -16,6 +16,7 @@
 #include "zuvSimCli.h"
 
 namespace zuv::test {
+using namespace zuv::sim;
 namespace {
 
 TEST(SimTiming, DriftMapsHostTimeToDeviceTimeAndBack) {
