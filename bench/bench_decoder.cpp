@@ -1,6 +1,6 @@
-// Frame decoder Core throughput, driven directly through the component
-// harness (tests/support): one IMU frame per iData sample, as the reader
-// publishes them, at 200 Hz on the sample clock. The harness hands Core the
+// Frame decoder Core throughput, driven directly through the runtime's step
+// mode: one IMU frame per iData sample, as the reader
+// publishes them, at 200 Hz on the sample clock. Step mode hands Core the
 // same sample each time and takes published elements without copying, so the
 // figures are the decoder's own work plus the host-interface calls it makes
 // (pin and property lookups, element handling).
@@ -14,32 +14,31 @@
 #include <vector>
 
 #include "zuvAllocationCounter.h"
-#include "zuvComponentHarness.h"
+#include "zuvLinkedPackage.h"
 #include "zuvLogFrames.h"
 
 namespace {
 
-using zuv::test::ComponentHarness;
-
 void runImu(benchmark::State &state, bool twin, bool framerates, bool downSampling) {
-    ComponentHarness harness("ZUV_FrameDecoder", "decoder");
-    harness.keepSamples(false);
-    harness.set("pImuData", 1);
-    harness.set("pInternalTimestamp", twin ? 1 : 0);
-    harness.set("pAddOriginalFramerate", framerates ? 1 : 0);
-    harness.set("pDownSampling", downSampling ? 1 : 0);
-    if (downSampling) harness.set("pNewFramerate", 100);
-    ComponentHarness::setTime(0);
-    harness.birth();
-    harness.feedForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
-    harness.coreOnce();
+    zuv::host::StepRuntime runtime;
+    zuv::host::StepInstance &decoder = zuv::test::linkedPackage(runtime).CreateInstance("ZUV_FrameDecoder", "decoder");
+    decoder.KeepSamples(false);
+    decoder.Set("pImuData", 1);
+    decoder.Set("pInternalTimestamp", twin ? 1 : 0);
+    decoder.Set("pAddOriginalFramerate", framerates ? 1 : 0);
+    decoder.Set("pDownSampling", downSampling ? 1 : 0);
+    if (downSampling) decoder.Set("pNewFramerate", 100);
+    runtime.SetTime(0);
+    decoder.Birth();
+    decoder.PushForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
+    decoder.Core();
 
-    const uint64_t publishedBefore = harness.published();
+    const uint64_t publishedBefore = decoder.Published();
     long allocations = 0;
     {
         zuv::test::AllocationWindow window;
         for (auto _ : state) {
-            harness.coreOnce();
+            decoder.Core();
         }
         allocations = window.count();
     }
@@ -47,8 +46,8 @@ void runImu(benchmark::State &state, bool twin, bool framerates, bool downSampli
     state.counters["allocs_per_frame"] =
         benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
     state.counters["samples_out_per_frame"] = benchmark::Counter(
-        static_cast<double>(harness.published() - publishedBefore) / static_cast<double>(state.iterations()));
-    harness.death();
+        static_cast<double>(decoder.Published() - publishedBefore) / static_cast<double>(state.iterations()));
+    decoder.Death();
 }
 
 void BM_DecoderCore_Imu_WithTwin(benchmark::State &state) { runImu(state, true, false, false); }

@@ -192,7 +192,7 @@ void BM_DeviceClockStamps(benchmark::State &state) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    gOptions.package = zuv::soak::PackageBesideProgram();
+    gOptions.package = zuv::test::PackageBesideProgram();
     std::vector<char *> rest = {argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

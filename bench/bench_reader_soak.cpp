@@ -14,8 +14,8 @@
 #include "zuvReaderSoak.h"
 
 int main(int argc, char **argv) {
-    zuv::soak::SoakOptions options;
-    options.package = zuv::soak::PackageBesideProgram();
+    zuv::test::SoakOptions options;
+    options.package = zuv::test::PackageBesideProgram();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--seconds" && i + 1 < argc) {
@@ -31,7 +31,7 @@ int main(int argc, char **argv) {
     }
     std::printf("reader soak: 26 log kinds at 200 Hz over a pseudo-terminal at %u baud for %.0f s\n",
                 options.baudRate, options.seconds);
-    const zuv::soak::SoakResult r = zuv::soak::RunReaderSoak(options);
+    const zuv::test::SoakResult r = zuv::test::RunReaderSoak(options);
     std::printf("frames written %llu, on oData %llu (%llu bytes, %.0f frames/s); %llu written during start-up\n",
                 static_cast<unsigned long long>(r.framesSent), static_cast<unsigned long long>(r.framesReceived),
                 static_cast<unsigned long long>(r.bytesReceived),

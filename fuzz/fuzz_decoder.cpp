@@ -1,5 +1,5 @@
 // Arbitrary iData samples into the frame decoder, and arbitrary records into
-// every log writer, through the component harness.
+// every log writer, through the runtime's step mode.
 // Input: one control byte, then samples, each [time step byte][u16 LE length][bytes].
 //   control bit 0: twins; bit 1: framerates; bit 2: down-sampling; bit 3: quiet;
 //   bits 4-7: pNewFramerate from a table (including 0, negative and huge).
@@ -18,19 +18,17 @@
 #include <string>
 
 #include "ZUV_WriteOutput.h"
-#include "zuvComponentHarness.h"
+#include "zuvLinkedPackage.h"
 #include "zuvEComLogCatalogue.h"
 
 namespace {
 
-using zuv::test::ComponentHarness;
+using zuv::host::StepInstance;
 
 [[noreturn]] void fail(const char *what) {
     std::fprintf(stderr, "invariant broken: %s\n", what);
     std::abort();
 }
-
-
 const char *const kMessages[] = {"Input data size too small.",
                                  "Sync. word 0xFF not found.",
                                  "Sync. word 0x5A not found.",
@@ -45,35 +43,45 @@ const int64_t kFramerates[16] = {2, 1, 3, 5, 7, 10, 50, 100, 200, 1000, 750000, 
 
 int64_t gExpectedTimestamp = 0;
 
-void checkElement(const char *, MAPSIOElt &element) {
-    if (element.VectorSize() < 0 || element.VectorSize() > element.BufferSize()) fail("vector past its buffer");
-    if (element.Timestamp() != gExpectedTimestamp) fail("sample not stamped with its input's time stamp");
+void checkElement(const zuv::host::SampleView &sample) {
+    if (sample.vectorSize < 0) fail("negative vector size");
+    if (sample.timestamp != gExpectedTimestamp) fail("sample not stamped with its input's time stamp");
 }
 
-ComponentHarness &decoder() {
-    static ComponentHarness *harness = [] {
-        auto *h = new ComponentHarness("ZUV_FrameDecoder", "decoder");
-        h->keepSamples(false);
-        h->setPublishHook(checkElement);
-        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->set(kind.property, 1);
+// Step mode refuses a vector past its element's buffer with this report.
+bool pastItsBuffer(const zuv::host::StepReport &report) {
+    return report.text.rfind("Sample not published on ", 0) == 0;
+}
+
+zuv::host::StepRuntime &runtime() {
+    static zuv::host::StepRuntime *rt = &zuv::test::linkedPackage(*new zuv::host::StepRuntime);
+    return *rt;
+}
+
+StepInstance &decoder() {
+    static StepInstance *instance = [] {
+        StepInstance *h = &runtime().CreateInstance("ZUV_FrameDecoder", "decoder");
+        h->KeepSamples(false);
+        h->SetSink(checkElement);
+        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->Set(kind.property, 1);
         return h;
     }();
-    return *harness;
+    return *instance;
 }
 
 // Every output of every kind, plus two for the ship-motion writer; started once.
-ComponentHarness &writers() {
-    static ComponentHarness *harness = [] {
-        auto *h = new ComponentHarness("ZUV_FrameDecoder", "writers");
-        h->keepSamples(false);
-        h->setPublishHook(checkElement);
-        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->set(kind.property, 1);
-        h->addOutput("oShipMotion", MAPSType_Float64, 12);
-        h->addOutput("oShipMotionInternalTimestamp", MAPSType_Integer64, 1);
-        h->birth();
+StepInstance &writers() {
+    static StepInstance *instance = [] {
+        StepInstance *h = &runtime().CreateInstance("ZUV_FrameDecoder", "writers");
+        h->KeepSamples(false);
+        h->SetSink(checkElement);
+        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) h->Set(kind.property, 1);
+        h->AddOutput("oShipMotion", zuv::host::ElementType::Float64, 12);
+        h->AddOutput("oShipMotionInternalTimestamp", zuv::host::ElementType::Integer64, 1);
+        h->Birth();
         return h;
     }();
-    return *harness;
+    return *instance;
 }
 
 // Steps saturate: after an extreme stamp the clock stays at the end it reached.
@@ -92,21 +100,21 @@ int64_t nextTimestamp(int64_t now, uint8_t step) {
 }
 
 // Property changes run Dynamic again: only make the ones that change something.
-void setIfChanged(ComponentHarness &h, const char *property, int64_t value) {
-    if (!h.hasProperty(property) || h.get(property) != value) h.set(property, value);
+void setIfChanged(StepInstance &h, const char *property, int64_t value) {
+    if (!h.HasProperty(property) || h.Get(property) != value) h.Set(property, value);
 }
 
 void decodeSamples(const uint8_t *data, size_t size) {
     const uint8_t control = data[0];
-    ComponentHarness &h = decoder();
+    StepInstance &h = decoder();
     setIfChanged(h, "pInternalTimestamp", control & 0x01);
     setIfChanged(h, "pAddOriginalFramerate", (control >> 1) & 0x01);
     setIfChanged(h, "pDownSampling", (control >> 2) & 0x01);
     setIfChanged(h, "pVerbose", ((control >> 3) & 0x01) ? 0 : 1);
     if (control & 0x04) setIfChanged(h, "pNewFramerate", kFramerates[control >> 4]);
-    ComponentHarness::setTime(0);
-    h.clearReports();
-    h.birth();
+    runtime().SetTime(0);
+    h.ClearReports();
+    h.Birth();
     int64_t now = 0;
     size_t at = 1;
     while (at + 3 <= size) {
@@ -114,13 +122,13 @@ void decodeSamples(const uint8_t *data, size_t size) {
         size_t length = data[at + 1] | (static_cast<size_t>(data[at + 2]) << 8);
         at += 3;
         if (length > size - at) length = size - at;
-        h.feed(now, data + at, length);
+        h.Push(now, data + at, length);
         gExpectedTimestamp = now;
-        h.runCore();
+        h.RunCore();
         at += length;
     }
-    h.death();
-    for (const auto &report : h.reports()) {
+    h.Death();
+    for (const auto &report : h.Reports()) {
         bool known = false;
         for (const char *message : kMessages) known |= report.text == message;
         if (!known || report.level != 2) fail("unexpected report");
@@ -133,7 +141,7 @@ void feedWriters(const uint8_t *data, size_t size) {
     std::memset(&log, 0, sizeof(log));
     std::memcpy(&log, data, size < sizeof(log) ? size : sizeof(log));
     if (size >= 4) std::memcpy(&log.gpsRawData.bufferSize, data, 4);  // any count, also past the buffer
-    MAPSComponent *c = writers().component();
+    MAPSComponent *c = writers().Component();
     const bool twin = size > 0 && (data[0] & 1);
     const MAPSInt32 appended = size > 1 ? static_cast<int8_t>(data[1]) : -1;
     const MAPSInt64 t = size > 2 ? static_cast<int64_t>(data[2]) << 40 : 7;
@@ -160,6 +168,10 @@ void feedWriters(const uint8_t *data, size_t size) {
     WriteDvl(c, log.dvlData, dv, dvt, t, twin, appended);
     WriteAirData(c, log.airData, t, twin, appended);
     WriteUsbl(c, log.usblData, t, twin, appended);
+    for (const auto &report : writers().Reports()) {
+        if (pastItsBuffer(report)) fail("vector past its buffer");
+    }
+    writers().ClearReports();
 }
 
 }  // namespace

@@ -181,6 +181,9 @@ public:
     void setCommandRefusal(uint16_t errorCode);
     // Sends one frame as given, ahead of the logs that follow (classes the host must ignore, ...).
     void sendFrame(uint8_t msgId, uint8_t msgClass, const std::vector<uint8_t> &payload);
+    // Without a link (LinkKind::None): bytes from the host, taken at once on the
+    // caller's thread, as the link would hand them over; the answers go to the tap.
+    void receive(const uint8_t *bytes, size_t size);
 
     // Unplug closes the link (the pty disappears, the socket closes); replug opens a new one.
     void unplug();

@@ -502,6 +502,19 @@ void Simulator::sendFrame(uint8_t msgId, uint8_t msgClass, const std::vector<uin
     impl_->device.sendFrame(msgId, msgClass, payload.data(), payload.size());
 }
 
+void Simulator::receive(const uint8_t *bytes, size_t size) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    Impl &s = *impl_;
+    if (!s.started || s.config.link != LinkKind::None) {
+        return;
+    }
+    if (s.faults.config().silent) {
+        s.stats.bytesIgnored += size;
+    } else {
+        s.device.receive(bytes, size);
+    }
+}
+
 void Simulator::unplug() {
     std::unique_lock<std::mutex> lock(impl_->mutex);
     Impl &s = *impl_;

@@ -7,6 +7,7 @@
 #include "zuvCrc.h"
 #include "zuvTestStreams.h"
 
+namespace zuv::test {
 namespace {
 
 // Bit by bit, straight from the definitions: the table-driven code must agree.
@@ -103,3 +104,4 @@ TEST_P(Crc32ByteOrder, FeedsWordsHighByteFirstThenTailBackwards) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, Crc32ByteOrder, ::testing::Values(1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 31, 257));
+}  // namespace zuv::test

@@ -5,6 +5,7 @@
 
 #include "zuvNetwork.h"
 
+namespace zuv::test {
 namespace {
 
 struct IpText {
@@ -98,3 +99,4 @@ TEST(NetMask, EveryPrefixLengthIsValidAndEveryHoleIsNot) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -9,6 +9,7 @@
 
 #include "zuvPlatform.h"
 
+namespace zuv::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -195,3 +196,4 @@ TEST_F(LogCallback, RemovingItRestoresStderr) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -11,6 +11,7 @@
 #include "zuvNetwork.h"
 #include "zuvPlatform.h"
 
+namespace zuv::test {
 namespace {
 
 std::atomic<int> gLogged{0};
@@ -55,3 +56,4 @@ TEST(HelpersAcrossThreads, ReentrantAndLoggingFromEveryThread) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -221,7 +221,7 @@ protected:
         return runTool(arguments);
     }
 
-    // The same samples through the decoder in the harness, Birth at 0 as in a replay.
+    // The same samples through the decoder in step mode, Birth at 0 as in a replay.
     std::string direct(const std::vector<std::pair<const char *, int64_t>> &properties) {
         DecoderRun run;
         for (const auto &property : properties) run.set(property.first, property.second);

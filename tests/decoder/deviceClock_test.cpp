@@ -12,7 +12,7 @@
 namespace zuv::test {
 namespace {
 
-using Sample = ComponentHarness::Sample;
+using Sample = StepSample;
 
 FrameBytes imuAt(uint32_t ts) {
     ZuvBinaryLogData log = records::imu();
@@ -71,15 +71,15 @@ TEST(DeviceClockTimestamps, MainAndTwinCarryTheMappedStampTheTwinKeepsTheRawTs) 
             ts.push_back(stamp);
         }
     }
-    const std::vector<Sample> imu = outputSamples(run.harness.samples(), "oImu");
-    const std::vector<Sample> twin = outputSamples(run.harness.samples(), "oImuInternalTimestamp");
+    const std::vector<Sample> imu = outputSamples(run.decoder.Samples(), "oImu");
+    const std::vector<Sample> twin = outputSamples(run.decoder.Samples(), "oImuInternalTimestamp");
     ASSERT_EQ(imu.size(), expected.size());
     ASSERT_EQ(twin.size(), expected.size());
     int distinctFromArrival = 0;
     for (size_t i = 0; i < expected.size(); ++i) {
         ASSERT_EQ(imu[i].timestamp, expected[i]) << i;
         ASSERT_EQ(twin[i].timestamp, expected[i]) << i;
-        ASSERT_EQ(twin[i].integer64(0), static_cast<int64_t>(ts[i])) << i;
+        ASSERT_EQ(twin[i].Integer64(0), static_cast<int64_t>(ts[i])) << i;
         distinctFromArrival += imu[i].timestamp != all[i / 3].arrival ? 1 : 0;
     }
     // Two frames of three were made before their sample arrived.
@@ -98,8 +98,8 @@ TEST(DeviceClockTimestamps, OffByDefaultAndForLogsWithoutTs) {
         run.start();
         run.decode(1000000, concat({imuAt(10), logFrame(31, records::raw({1, 2, 3}))}));
         run.decode(1020000, concat({imuAt(5010), logFrame(31, records::raw({4}))}));
-        const std::vector<Sample> raw = outputSamples(run.harness.samples(), "oGps1Raw");
-        const std::vector<Sample> imu = outputSamples(run.harness.samples(), "oImu");
+        const std::vector<Sample> raw = outputSamples(run.decoder.Samples(), "oGps1Raw");
+        const std::vector<Sample> imu = outputSamples(run.decoder.Samples(), "oImu");
         ASSERT_EQ(raw.size(), 2u);
         ASSERT_EQ(imu.size(), 2u);
         EXPECT_EQ(raw[0].timestamp, 1000000);
@@ -119,8 +119,8 @@ TEST(DeviceClockTimestamps, ADeviceRebootIsOneWarning) {
     const std::vector<std::string> texts = run.reportTexts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find("Device clock jumped"), std::string::npos) << texts[0];
-    EXPECT_EQ(run.harness.reports()[0].level, 1);
-    const std::vector<Sample> imu = outputSamples(run.harness.samples(), "oImu");
+    EXPECT_EQ(run.decoder.Reports()[0].level, 1);
+    const std::vector<Sample> imu = outputSamples(run.decoder.Samples(), "oImu");
     for (size_t i = 1; i < imu.size(); ++i) ASSERT_GE(imu[i].timestamp, imu[i - 1].timestamp) << i;
 }
 

@@ -15,7 +15,7 @@ namespace {
 FrameBytes imuFrame() { return logFrame(3, records::imu()); }
 FrameBytes statusFrame() { return logFrame(1, records::status()); }
 
-std::vector<std::string> outputsOf(const std::vector<ComponentHarness::Sample> &samples) {
+std::vector<std::string> outputsOf(const std::vector<StepSample> &samples) {
     std::vector<std::string> names;
     for (const auto &sample : samples) names.push_back(sample.output);
     return names;
@@ -25,7 +25,7 @@ TEST(Dispatch, TwoKindsInOneSampleShareItsTimestamp) {
     DecoderRun run;
     run.enable("pStatus").enable("pImuData").start();
     run.decode(777, concat({statusFrame(), imuFrame()}));
-    const auto &samples = run.harness.samples();
+    const auto &samples = run.decoder.Samples();
     EXPECT_EQ(outputsOf(samples), (std::vector<std::string>{"oStatus", "oImu", "oImuInternalTimestamp"}));
     for (const auto &sample : samples) EXPECT_EQ(sample.timestamp, 777);
 }
@@ -34,8 +34,8 @@ TEST(Dispatch, DisabledKindWritesNothingAndSaysNothing) {
     DecoderRun run;
     run.enable("pStatus").start();
     run.decode(1, imuFrame());
-    EXPECT_TRUE(run.harness.samples().empty());
-    EXPECT_TRUE(run.harness.reports().empty());
+    EXPECT_TRUE(run.decoder.Samples().empty());
+    EXPECT_TRUE(run.decoder.Reports().empty());
 }
 
 TEST(Dispatch, SecondReceiverAndRawRouting) {
@@ -43,13 +43,13 @@ TEST(Dispatch, SecondReceiverAndRawRouting) {
     run.enable("pGps2Pos").enable("pGps1Raw").set("pAddOriginalFramerate", 1).start();
     run.decode(1, logFrame(17, records::gpsPos()));
     run.decode(1500000, concat({logFrame(31, records::raw({1, 2, 3})), logFrame(17, records::gpsPos())}));
-    const auto &samples = run.harness.samples();
+    const auto &samples = run.decoder.Samples();
     EXPECT_EQ(outputsOf(samples), (std::vector<std::string>{"oGps2Pos", "oGps2PosInternalTimestamp", "oGps1Raw",
                                                            "oGps2Pos", "oGps2PosInternalTimestamp"}));
     // The window closed on the raw frame: the raw sample still carries only its bytes.
     EXPECT_EQ(samples[2].vectorSize, 3);
     EXPECT_EQ(samples[3].vectorSize, 13);
-    EXPECT_EQ(samples[3].float64(12), 1.0);
+    EXPECT_EQ(samples[3].Float64(12), 1.0);
 }
 
 TEST(Dispatch, IdsWithoutAWriterWriteNothing) {
@@ -65,8 +65,8 @@ TEST(Dispatch, IdsWithoutAWriterWriteNothing) {
     for (uint8_t id : {0, 10, 11, 12, 20, 21, 22, 23, 32, 33, 34, 35}) {
         run.decode(2, buildFrame(id, 0, std::vector<uint8_t>{1, 2, 3}));
     }
-    EXPECT_TRUE(run.harness.samples().empty());
-    EXPECT_TRUE(run.harness.reports().empty());
+    EXPECT_TRUE(run.decoder.Samples().empty());
+    EXPECT_TRUE(run.decoder.Reports().empty());
 }
 
 // Steady IMU frames every 10 ms from t = 10 ms, with Birth at 0.
@@ -81,14 +81,14 @@ TEST_F(Framerates, AbsentUntilTheFirstWindowClosesThenTheLastWindowsCount) {
     DecoderRun run;
     run.set("pInternalTimestamp", 0).set("pAddOriginalFramerate", 1).enable("pImuData").start(0);
     feedImu(run, 1, 303);
-    const auto &samples = run.harness.samples();
+    const auto &samples = run.decoder.Samples();
     ASSERT_EQ(samples.size(), 303u);
     for (int k = 1; k <= 100; ++k) ASSERT_EQ(samples[k - 1].vectorSize, 14) << "frame " << k;
     // t = 1 010 000 is the first stamp more than a second after Birth: it closes
     // the window it is counted in, so 101 frames.
     for (int k = 101; k <= 303; ++k) {
         ASSERT_EQ(samples[k - 1].vectorSize, 15) << "frame " << k;
-        ASSERT_EQ(samples[k - 1].float64(14), 101.0) << "frame " << k;
+        ASSERT_EQ(samples[k - 1].Float64(14), 101.0) << "frame " << k;
     }
 }
 
@@ -96,7 +96,7 @@ TEST_F(Framerates, NeverAppendedWhenOff) {
     DecoderRun run;
     run.set("pInternalTimestamp", 0).enable("pImuData").start(0);
     feedImu(run, 1, 250);
-    for (const auto &sample : run.harness.samples()) ASSERT_EQ(sample.vectorSize, 14);
+    for (const auto &sample : run.decoder.Samples()) ASSERT_EQ(sample.vectorSize, 14);
 }
 
 TEST_F(Framerates, CountsDisabledAndSilentKindsAndDropsToZero) {
@@ -109,42 +109,42 @@ TEST_F(Framerates, CountsDisabledAndSilentKindsAndDropsToZero) {
     run.decode(2200000, imuFrame());     // closes window 2 (status 1)
     run.decode(3300000, imuFrame());     // closes window 3 (status 0)
     run.decode(3400000, statusFrame());
-    const auto &samples = run.harness.samples();
+    const auto &samples = run.decoder.Samples();
     ASSERT_EQ(samples.size(), 3u);
     EXPECT_EQ(samples[0].vectorSize, 7);
     ASSERT_EQ(samples[1].vectorSize, 8);
-    EXPECT_EQ(samples[1].integer64(7), 1);
+    EXPECT_EQ(samples[1].Integer64(7), 1);
     ASSERT_EQ(samples[2].vectorSize, 8);
-    EXPECT_EQ(samples[2].integer64(7), 0);
+    EXPECT_EQ(samples[2].Integer64(7), 0);
 }
 
 TEST_F(Framerates, ResetAtEveryStart) {
     DecoderRun run;
     run.set("pInternalTimestamp", 0).set("pAddOriginalFramerate", 1).enable("pImuData").start(0);
     feedImu(run, 1, 150);
-    ASSERT_EQ(run.harness.samples().back().vectorSize, 15);
+    ASSERT_EQ(run.decoder.Samples().back().vectorSize, 15);
     run.stop();
-    run.harness.takeSamples();
+    run.decoder.TakeSamples();
 
     run.start(10000000);
     run.decode(10500000, imuFrame());
     run.decode(11000000, imuFrame());  // one second after the new Birth: window still open
     run.decode(11000001, imuFrame());
-    const auto samples = run.harness.takeSamples();
+    const auto samples = run.decoder.TakeSamples();
     ASSERT_EQ(samples.size(), 3u);
     EXPECT_EQ(samples[0].vectorSize, 14);
     EXPECT_EQ(samples[1].vectorSize, 14);
     ASSERT_EQ(samples[2].vectorSize, 15);
-    EXPECT_EQ(samples[2].float64(14), 3.0);
+    EXPECT_EQ(samples[2].Float64(14), 3.0);
 }
 
 TEST(DownSampling, TwoPerSecondOnTenHertzWritesEveryFourthFrame) {
     DecoderRun run;
     run.set("pInternalTimestamp", 0).set("pDownSampling", 1).enable("pImuData").start(0);
-    ASSERT_EQ(run.harness.get("pNewFramerate"), 2);
+    ASSERT_EQ(run.decoder.Get("pNewFramerate"), 2);
     for (int k = 1; k <= 20; ++k) run.decode(100000LL * k, imuFrame());
     std::vector<int64_t> written;
-    for (const auto &sample : run.harness.samples()) written.push_back(sample.timestamp);
+    for (const auto &sample : run.decoder.Samples()) written.push_back(sample.timestamp);
     EXPECT_EQ(written, (std::vector<int64_t>{400000, 800000, 1200000, 1600000, 2000000}));
 }
 
@@ -152,7 +152,7 @@ TEST(DownSampling, SecondFrameOfAnIdInOneSampleIsDropped) {
     DecoderRun run;
     run.set("pInternalTimestamp", 0).set("pDownSampling", 1).enable("pImuData").enable("pStatus").start(0);
     run.decode(5000000, concat({imuFrame(), statusFrame(), imuFrame()}));
-    EXPECT_EQ(outputsOf(run.harness.samples()), (std::vector<std::string>{"oImu", "oStatus"}));
+    EXPECT_EQ(outputsOf(run.decoder.Samples()), (std::vector<std::string>{"oImu", "oStatus"}));
 }
 
 struct PeriodCase {
@@ -171,8 +171,8 @@ TEST_P(MinimumPeriod, FirstFrameWrittenOncePeriodHasPassedSinceStart) {
     run.decode(1000 + c.minPeriod, imuFrame());
     run.decode(1000 + c.minPeriod, imuFrame());
     const size_t expected = c.minPeriod == 0 ? 3 : 1;
-    ASSERT_EQ(run.harness.samples().size(), expected);
-    EXPECT_EQ(run.harness.samples().back().timestamp, 1000 + c.minPeriod);
+    ASSERT_EQ(run.decoder.Samples().size(), expected);
+    EXPECT_EQ(run.decoder.Samples().back().timestamp, 1000 + c.minPeriod);
 }
 
 INSTANTIATE_TEST_SUITE_P(Framerates, MinimumPeriod,
@@ -192,7 +192,7 @@ TEST(DownSampling, RestartsFromTheNewStartTime) {
     run.decode(5374999, imuFrame());
     run.decode(5375000, imuFrame());
     std::vector<int64_t> written;
-    for (const auto &sample : run.harness.samples()) written.push_back(sample.timestamp);
+    for (const auto &sample : run.decoder.Samples()) written.push_back(sample.timestamp);
     EXPECT_EQ(written, (std::vector<int64_t>{400000, 5375000}));
 }
 
@@ -204,7 +204,7 @@ TEST(DownSampling, BackwardsJumpKeepsTheIdSilentUntilItCatchesUp) {
     run.decode(2374999, imuFrame());
     run.decode(2375000, imuFrame());
     std::vector<int64_t> written;
-    for (const auto &sample : run.harness.samples()) written.push_back(sample.timestamp);
+    for (const auto &sample : run.decoder.Samples()) written.push_back(sample.timestamp);
     EXPECT_EQ(written, (std::vector<int64_t>{2000000, 2375000}));
 }
 
@@ -220,10 +220,10 @@ TEST(DownSampling, ExtremeTimestampsDoNotOverflow) {
     run.decode(kMax, imuFrame());     // written, and closes the window
     run.decode(kMin, imuFrame());     // dropped; the window stays open
     std::vector<int64_t> written;
-    for (const auto &sample : run.harness.samples()) written.push_back(sample.timestamp);
+    for (const auto &sample : run.decoder.Samples()) written.push_back(sample.timestamp);
     EXPECT_EQ(written, (std::vector<int64_t>{400000, kMax}));
-    ASSERT_EQ(run.harness.samples().back().vectorSize, 15);
-    EXPECT_EQ(run.harness.samples().back().float64(14), 3.0);
+    ASSERT_EQ(run.decoder.Samples().back().vectorSize, 15);
+    EXPECT_EQ(run.decoder.Samples().back().Float64(14), 3.0);
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ TEST(FutureIds, AreNotCountedIntoOtherIdsFramerates) {
     run.set("pAddOriginalFramerate", 1).enable("pStatus").start(0);
     for (int id = 39; id <= 255; ++id) run.decode(1000, unknownFrame(id));
     run.decode(2000, logFrame(1, records::status()));
-    ASSERT_EQ(run.harness.samples().size(), 1u);
-    EXPECT_EQ(run.harness.samples()[0].vectorSize, 7);  // no framerate yet
-    EXPECT_TRUE(run.harness.reports().empty());
+    ASSERT_EQ(run.decoder.Samples().size(), 1u);
+    EXPECT_EQ(run.decoder.Samples()[0].vectorSize, 7);  // no framerate yet
+    EXPECT_TRUE(run.decoder.Reports().empty());
 }
 
 TEST(FutureIds, LeaveDownSamplingAndTheRestOfTheDecoderIntact) {
@@ -41,11 +41,11 @@ TEST(FutureIds, LeaveDownSamplingAndTheRestOfTheDecoderIntact) {
         for (int id = 49; id <= 255; ++id) run.decode(round * 1000000LL, unknownFrame(id));
     }
     run.decode(3500000, concat({logFrame(3, records::imu()), logFrame(1, records::status())}));
-    const auto &samples = run.harness.samples();
+    const auto &samples = run.decoder.Samples();
     ASSERT_EQ(samples.size(), 2u);
     EXPECT_EQ(samples[0].output, "oImu");
     EXPECT_EQ(samples[0].vectorSize, 15);
-    EXPECT_EQ(samples[0].float64(14), 1.0);  // they closed no window: the IMU frame closed the first
+    EXPECT_EQ(samples[0].Float64(14), 1.0);  // they closed no window: the IMU frame closed the first
     EXPECT_EQ(samples[1].output, "oStatus");
 }
 

@@ -55,8 +55,8 @@ class NoAllocation : public ::testing::TestWithParam<Options> {};
 TEST_P(NoAllocation, PerFrameFromSampleToOutputs) {
     const Options options = GetParam();
     DecoderRun run;
-    run.harness.setPublishHook(nullptr);
-    run.harness.keepSamples(false);
+    run.decoder.SetSink(nullptr);
+    run.decoder.KeepSamples(false);
     for (const char *property : kEveryKind) run.enable(property);
     run.set("pAddOriginalFramerate", options.framerates).set("pInternalTimestamp", options.twins);
     run.set("pDownSampling", options.downSampling);
@@ -64,21 +64,21 @@ TEST_P(NoAllocation, PerFrameFromSampleToOutputs) {
     run.set("pDeviceClockTimestamps", options.deviceClock);
     run.start(0);
     // The device clock stands still in the repeated sample: so does the arrival, or that is a clock jump.
-    run.harness.feedForever(0, options.deviceClock ? 0 : 10000, everyKindSample(777));
-    ASSERT_EQ(run.harness.coreOnce(), MAPS_GLUE_RETURNED);  // first sample outside the window
+    run.decoder.PushForever(0, options.deviceClock ? 0 : 10000, everyKindSample(777));
+    ASSERT_EQ(run.decoder.Core(), MAPS_GLUE_RETURNED);  // first sample outside the window
     long allocations = 0;
     {
         AllocationWindow window;
-        for (int i = 0; i < 2000; ++i) run.harness.coreOnce();
+        for (int i = 0; i < 2000; ++i) run.decoder.Core();
         allocations = window.count();
     }
     EXPECT_EQ(allocations, 0);
-    EXPECT_TRUE(run.harness.reports().empty());
+    EXPECT_TRUE(run.decoder.Reports().empty());
     // Every kind written each time, twins too when asked: nothing silently skipped.
     // 17 kinds have a twin; down-sampled, every second sample gets through.
     const uint64_t perSample = options.twins ? 26 + 17 : 26;
     const uint64_t samples = options.downSampling ? 1000 : 2001;
-    EXPECT_EQ(run.harness.published(), perSample * samples);
+    EXPECT_EQ(run.decoder.Published(), perSample * samples);
 }
 
 INSTANTIATE_TEST_SUITE_P(Decoder, NoAllocation,

@@ -107,8 +107,8 @@ TEST_P(ParseInput, ReportsAndWrites) {
     run.set("pInternalTimestamp", 0).enable("pImuData").enable("pGps1Raw").start();
     run.decode(42, c.sample);
     EXPECT_EQ(run.reportTexts(), c.reports);
-    for (const auto &report : run.harness.reports()) EXPECT_EQ(report.level, 2);
-    EXPECT_EQ(run.harness.samples().size(), c.written);
+    for (const auto &report : run.decoder.Reports()) EXPECT_EQ(report.level, 2);
+    EXPECT_EQ(run.decoder.Samples().size(), c.written);
 }
 
 TEST_P(ParseInput, QuietWithoutVerboseButChecksTheSame) {
@@ -116,8 +116,8 @@ TEST_P(ParseInput, QuietWithoutVerboseButChecksTheSame) {
     DecoderRun run;
     run.set("pVerbose", 0).set("pInternalTimestamp", 0).enable("pImuData").enable("pGps1Raw").start();
     run.decode(42, c.sample);
-    EXPECT_TRUE(run.harness.reports().empty());
-    EXPECT_EQ(run.harness.samples().size(), c.written);
+    EXPECT_TRUE(run.decoder.Reports().empty());
+    EXPECT_EQ(run.decoder.Samples().size(), c.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ParseInput, ::testing::ValuesIn(parseCases()),
@@ -129,8 +129,8 @@ TEST(ParseInputSamples, LargestRawPayloadArrivesWhole) {
     FrameBytes payload(4086);
     for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i * 7);
     run.decode(9, buildFrame(31, 1, payload));
-    ASSERT_EQ(run.harness.samples().size(), 1u);
-    EXPECT_EQ(run.harness.samples()[0].bytes, payload);
+    ASSERT_EQ(run.decoder.Samples().size(), 1u);
+    EXPECT_EQ(run.decoder.Samples()[0].bytes, payload);
 }
 
 TEST(ParseInputSamples, NextSampleDecodedFromItsFirstByteAfterARejection) {
@@ -139,8 +139,8 @@ TEST(ParseInputSamples, NextSampleDecodedFromItsFirstByteAfterARejection) {
     run.decode(1, prefixed(0x00, imuFrame()));
     run.decode(2, imuFrame());
     EXPECT_EQ(run.reportTexts(), std::vector<std::string>{kNoSync1});
-    ASSERT_EQ(run.harness.samples().size(), 1u);
-    EXPECT_EQ(run.harness.samples()[0].timestamp, 2);
+    ASSERT_EQ(run.decoder.Samples().size(), 1u);
+    EXPECT_EQ(run.decoder.Samples()[0].timestamp, 2);
 }
 
 }  // namespace

@@ -15,16 +15,16 @@ namespace {
 class Writers : public ::testing::Test {
 protected:
     void SetUp() override {
-        run.harness.addOutput("oShip", MAPSType_Float64, 12);
-        run.harness.addOutput("oShipTs", MAPSType_Integer64, 1);
-        run.harness.addOutput("oRaw", MAPSType_Stream8, 4086);
-        run.harness.addOutput("oEvents", MAPSType_Integer64, 6);
-        run.harness.addOutput("oImu", MAPSType_Float64, 15);
-        run.harness.addOutput("oImuInternalTimestamp", MAPSType_Integer64, 1);
-        run.harness.birth();
+        run.decoder.AddOutput("oShip", ElementType::Float64, 12);
+        run.decoder.AddOutput("oShipTs", ElementType::Integer64, 1);
+        run.decoder.AddOutput("oRaw", ElementType::Stream8, 4086);
+        run.decoder.AddOutput("oEvents", ElementType::Integer64, 6);
+        run.decoder.AddOutput("oImu", ElementType::Float64, 15);
+        run.decoder.AddOutput("oImuInternalTimestamp", ElementType::Integer64, 1);
+        run.decoder.Birth();
     }
-    const std::vector<ComponentHarness::Sample> &samples() { return run.harness.samples(); }
-    MAPSComponent *component() { return run.harness.component(); }
+    const std::vector<StepSample> &samples() { return run.decoder.Samples(); }
+    MAPSComponent *component() { return run.decoder.Component(); }
 
     DecoderRun run;
     const MAPSInt64 t = 123456789012LL;
@@ -48,11 +48,11 @@ TEST_F(Writers, AppendedValueOnlyFromZeroUp) {
     ASSERT_EQ(samples().size(), 5u);
     EXPECT_EQ(samples()[0].vectorSize, 14);
     ASSERT_EQ(samples()[1].vectorSize, 15);
-    EXPECT_EQ(samples()[1].float64(14), 0.0);
+    EXPECT_EQ(samples()[1].Float64(14), 0.0);
     ASSERT_EQ(samples()[2].vectorSize, 15);
-    EXPECT_EQ(samples()[2].float64(14), 200.0);
+    EXPECT_EQ(samples()[2].Float64(14), 200.0);
     EXPECT_EQ(samples()[3].vectorSize, 14);
-    EXPECT_EQ(samples()[4].float64(14), 2147483647.0);
+    EXPECT_EQ(samples()[4].Float64(14), 2147483647.0);
 }
 
 TEST_F(Writers, EmptyRawRecordStillWrittenAndStamped) {
@@ -64,8 +64,8 @@ TEST_F(Writers, EmptyRawRecordStillWrittenAndStamped) {
 
 // A sample that does not fit is refused whole, with one report naming the pin, as the copy operations do.
 TEST_F(Writers, SampleTooLargeForItsOutputRefusedWithOneReport) {
-    run.harness.addOutput("oSmallRaw", MAPSType_Stream8, 2);
-    run.harness.addOutput("oTiny", MAPSType_Integer64, 2);
+    run.decoder.AddOutput("oSmallRaw", ElementType::Stream8, 2);
+    run.decoder.AddOutput("oTiny", ElementType::Integer64, 2);
     ZuvBinaryLogData log = records::raw({7});
     log.gpsRawData.bufferSize = 0xFFFFFFFFu;  // the record's whole buffer, 4096, exceeds the 4086 of oRaw
     WriteGPSRaw(component(), log.gpsRawData, "oRaw", t);
@@ -73,7 +73,7 @@ TEST_F(Writers, SampleTooLargeForItsOutputRefusedWithOneReport) {
     WriteGPSRaw(component(), log.gpsRawData, "oSmallRaw", t);
     WriteEvent(component(), records::event(1000, 0x1E, 1, 2, 3, 4).eventMarker, "oTiny", t, 9);
     EXPECT_TRUE(samples().empty());
-    const auto &reports = run.harness.reports();
+    const auto &reports = run.decoder.Reports();
     ASSERT_EQ(reports.size(), 3u);
     const char *pins[] = {"oRaw", "oSmallRaw", "oTiny"};
     const char *counts[] = {"4096", "3", "6"};
@@ -95,7 +95,7 @@ TEST_F(Writers, LargestRawPayloadWrittenWhole) {
     EXPECT_EQ(samples()[0].vectorSize, 4086);
     EXPECT_EQ(samples()[0].bytes[0], 7);
     EXPECT_EQ(samples()[0].bytes[4085], 9);
-    EXPECT_TRUE(run.harness.reports().empty());
+    EXPECT_TRUE(run.decoder.Reports().empty());
 }
 
 TEST_F(Writers, EventsWithEveryOffsetAndTheAppendedValue) {
@@ -103,15 +103,15 @@ TEST_F(Writers, EventsWithEveryOffsetAndTheAppendedValue) {
     WriteEvent(component(), records::event(100, 0x10, 1, 2, 3, 4).eventMarker, "oEvents", t, 5);
     ASSERT_EQ(samples().size(), 2u);
     ASSERT_EQ(samples()[0].vectorSize, 6);
-    EXPECT_EQ(samples()[0].integer64(4), 104);
-    EXPECT_EQ(samples()[0].integer64(5), 0);
+    EXPECT_EQ(samples()[0].Integer64(4), 104);
+    EXPECT_EQ(samples()[0].Integer64(5), 0);
     ASSERT_EQ(samples()[1].vectorSize, 3);
-    EXPECT_EQ(samples()[1].integer64(1), 104);
-    EXPECT_EQ(samples()[1].integer64(2), 5);
+    EXPECT_EQ(samples()[1].Integer64(1), 104);
+    EXPECT_EQ(samples()[1].Integer64(2), 5);
 }
 
 TEST_F(Writers, NothingWhileTheComponentIsNotRunning) {
-    run.harness.death();
+    run.decoder.Death();
     WriteImuData(component(), records::imu().imuData, t, true, 3);
     WriteGPSRaw(component(), records::raw({1}).gpsRawData, "oRaw", t);
     EXPECT_TRUE(samples().empty());
@@ -119,10 +119,10 @@ TEST_F(Writers, NothingWhileTheComponentIsNotRunning) {
 
 TEST(DecoderAction, LifeCheckingOnlyReportsThatTheDecoderHasNoAliveProperty) {
     DecoderRun run;
-    ASSERT_EQ(run.harness.action(0), MAPS_GLUE_RETURNED);
-    ASSERT_EQ(run.harness.reports().size(), 1u);
-    EXPECT_NE(run.harness.reports()[0].text.find("pAlive"), std::string::npos);
-    EXPECT_FALSE(run.harness.hasProperty("pAlive"));
+    ASSERT_EQ(run.decoder.Action(0), MAPS_GLUE_RETURNED);
+    ASSERT_EQ(run.decoder.Reports().size(), 1u);
+    EXPECT_NE(run.decoder.Reports()[0].text.find("pAlive"), std::string::npos);
+    EXPECT_FALSE(run.decoder.HasProperty("pAlive"));
 }
 
 }  // namespace

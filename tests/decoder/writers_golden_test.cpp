@@ -107,7 +107,7 @@ TEST_P(GoldenLines, MainSampleThenTwinWithTheSampleTimestamp) {
     run.enable(c.property).start();
     run.decode(2000000, logFrame(c.msgId, c.record()));
     EXPECT_EQ(run.takeLines(), c.lines);
-    EXPECT_TRUE(run.harness.reports().empty());
+    EXPECT_TRUE(run.decoder.Reports().empty());
 }
 
 TEST_P(GoldenLines, NoTwinWithoutInternalTimestamp) {
@@ -128,9 +128,9 @@ TEST(GoldenLines, UtcNanosecondsAreSignExtended) {
     DecoderRun run;
     run.enable("pUtcTime").start();
     run.decode(5, logFrame(2, log));
-    ASSERT_EQ(run.harness.samples().size(), 2u);
-    EXPECT_EQ(run.harness.samples()[0].integer64(1), -128);
-    EXPECT_EQ(run.harness.samples()[0].integer64(6), -1);
+    ASSERT_EQ(run.decoder.Samples().size(), 2u);
+    EXPECT_EQ(run.decoder.Samples()[0].Integer64(1), -128);
+    EXPECT_EQ(run.decoder.Samples()[0].Integer64(6), -1);
 }
 
 }  // namespace

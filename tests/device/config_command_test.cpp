@@ -17,6 +17,7 @@
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
+namespace zuv::test {
 namespace {
 
 struct ToolRun {
@@ -138,3 +139,4 @@ TEST_F(ConfigCommand, LinkProblems) {
 }
 
 }  // namespace
+}  // namespace zuv::test

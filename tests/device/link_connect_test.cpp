@@ -9,6 +9,7 @@
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+namespace zuv::test {
 namespace {
 
 constexpr ZuvErrorCode kInjected = ZUV_READ_ERROR;  // a code the class never makes up
@@ -357,3 +358,4 @@ TEST_F(LinkConnect, AuxiliaryOperationsFindNothingAndCallNothing) {
 }
 
 }  // namespace
+}  // namespace zuv::test

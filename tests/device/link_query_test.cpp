@@ -5,6 +5,7 @@
 #include "ZuvCommunication.h"
 #include "ZuvLogCache.h"
 
+namespace zuv::test {
 namespace {
 
 class LinkQuery : public ::testing::Test {
@@ -76,3 +77,4 @@ TEST_F(LinkQuery, EkfModeIsZeroUnlessAStatusCame) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -16,6 +16,7 @@
 
 using ::testing::IsEmpty;
 
+namespace zuv::test {
 namespace {
 
 struct Frame {
@@ -315,3 +316,4 @@ TEST_F(LogCache, NmeaQueueIsEmptyEveryTime) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -6,6 +6,7 @@
 
 #include "ZuvCommunication.h"
 
+namespace zuv::test {
 namespace {
 
 // A sentence with its correct checksum, in the chosen digit case.
@@ -81,3 +82,4 @@ TEST(NmeaChecksum, StopCharacterMustStandAtIndex83OrBefore) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -7,6 +7,7 @@
 #include "SimLink.h"
 #include "ZuvLogCache.h"
 
+namespace zuv::test {
 namespace {
 
 TEST(SaveSilent, GivesUpAfterAboutThirtySecondsAndLeavesTheFlags) {
@@ -26,3 +27,4 @@ TEST(SaveSilent, GivesUpAfterAboutThirtySecondsAndLeavesTheFlags) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -9,6 +9,7 @@
 #include "SimLink.h"
 #include "ZuvLogCache.h"
 
+namespace zuv::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -73,3 +74,4 @@ TEST_F(Save, RefusedSaveReturnsAtOnce) {
 }
 
 }  // namespace
+}  // namespace zuv::test

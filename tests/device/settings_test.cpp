@@ -18,6 +18,7 @@
 
 using ::testing::IsEmpty;
 
+namespace zuv::test {
 namespace {
 
 class Settings : public ::testing::Test {
@@ -367,3 +368,4 @@ TEST(SettingsOverSerial, WrongBaudRateFindsNoDeviceAndLeavesNothingOpen) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -3,6 +3,7 @@
 
 #include "ZuvCommunication.h"
 
+namespace zuv::test {
 namespace {
 
 using Predicate = bool (*)(uint32_t);
@@ -72,3 +73,4 @@ TEST(StatusFlags, SolutionStatusInNavPositionModeWithAttitudeAndPosition) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -11,6 +11,7 @@
 #include "zuvInterface.h"
 #include "zuvPlatform.h"
 
+namespace zuv::test {
 namespace {
 
 const std::set<std::string> kPlainHelpers = {
@@ -145,3 +146,4 @@ TEST_F(LoadedPackage, OneLogCallbackServesPackageAndLibrary) {
 }
 
 }  // namespace
+}  // namespace zuv::test

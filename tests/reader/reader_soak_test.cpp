@@ -5,10 +5,10 @@
 #include "zuvReaderSoak.h"
 
 TEST(ReaderSoak, EveryFrameArrivesInOrderByteForByte) {
-    zuv::soak::SoakOptions options;
-    options.package = zuv::soak::PackageBesideProgram();
+    zuv::test::SoakOptions options;
+    options.package = zuv::test::PackageBesideProgram();
     options.seconds = 3;
-    const zuv::soak::SoakResult result = zuv::soak::RunReaderSoak(options);
+    const zuv::test::SoakResult result = zuv::test::RunReaderSoak(options);
     EXPECT_EQ(result.failure, "");
     EXPECT_GT(result.framesReceived, 26u * 100u);
     EXPECT_EQ(result.framesReceived, result.framesSent);

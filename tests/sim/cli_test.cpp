@@ -10,7 +10,7 @@
 #include "hostLink.h"
 #include "zuvSimCli.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 TEST(SimCli, RateOptionsSpeakTheReadersChoices) {
@@ -251,4 +251,4 @@ TEST(SimCli, TheToolRunsTheSimulatorAndStopsCleanlyOnSigterm) {
 #endif
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

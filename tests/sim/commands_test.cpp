@@ -6,7 +6,7 @@
 
 #include "hostLink.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 class Commands : public ::testing::TestWithParam<LinkKind> {
@@ -322,4 +322,4 @@ TEST(CommandFaults, ANeverAcknowledgingDeviceAnswersQueriesOnly) {
 INSTANTIATE_TEST_SUITE_P(Links, Commands, ::testing::Values(LinkKind::Pty, LinkKind::Udp), linkName);
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

@@ -6,7 +6,7 @@
 
 #include "tapRecorder.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 constexpr uint8_t kEventA = ZUV_ECOM_LOG_EVENT_A;
@@ -140,4 +140,4 @@ TEST_F(Events, PulsesConfiguredWhileRunningStartOnTheNextCycle) {
 }
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

@@ -12,7 +12,7 @@
 #include "tapRecorder.h"
 #include "zuvFrameExtraction.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -339,4 +339,4 @@ TEST(Link, AllLogKindsAt200HzArriveInOrderByteForByte) {
 }
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

@@ -7,7 +7,7 @@
 
 #include "hostLink.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 // A reboot keeps the device away for about a second of its own time.
@@ -99,4 +99,4 @@ TEST_F(SettingsFile, ASaveThatCannotWriteItsFileIsRefused) {
 }
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

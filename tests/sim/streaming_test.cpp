@@ -9,7 +9,7 @@
 #include "tapRecorder.h"
 #include "zuvEComProtocol.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
 namespace {
 
 constexpr uint8_t kImu = ZUV_ECOM_LOG_IMU_DATA;
@@ -307,4 +307,4 @@ TEST(Streaming, RefusesConfigurationsItCannotRun) {
 }
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

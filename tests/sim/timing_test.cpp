@@ -15,7 +15,8 @@
 #include "zuvEComProtocol.h"
 #include "zuvSimCli.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
+using namespace zuv::sim;
 namespace {
 
 TEST(SimTiming, DriftMapsHostTimeToDeviceTimeAndBack) {
@@ -154,4 +155,4 @@ TEST(SimTiming, CommandLineOptionsAndTheirLimits) {
 }
 
 }  // namespace
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

@@ -26,7 +26,7 @@
 #include "zuvCrc.h"
 #include "zuvSim.h"
 
-namespace zuv::soak {
+namespace zuv::test {
 
 struct SoakOptions {
     std::string package;  // zuv.pck to load
@@ -224,4 +224,4 @@ inline std::string PackageBesideProgram() {
     return program.substr(0, program.rfind('/') + 1) + "zuv.pck";
 }
 
-}  // namespace zuv::soak
+}  // namespace zuv::test

@@ -6,7 +6,8 @@
 
 #include "timingAnalysis.h"
 
-namespace zuv::tool {
+namespace zuv::test {
+using namespace zuv::tool;
 namespace {
 
 const KindTiming &kindOf(const TimingReport &report, uint8_t id) {
@@ -80,4 +81,4 @@ TEST(TimingAnalysis, AClockJumpIsReportedAndNoGapIsCountedAcrossIt) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

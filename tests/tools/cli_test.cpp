@@ -11,7 +11,7 @@
 
 #include "toolTestFiles.h"
 
-using zuv::testing::TempPath;
+using zuv::test::TempPath;
 
 namespace {
 

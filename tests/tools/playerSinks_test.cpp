@@ -22,8 +22,8 @@
 #include "zrecWriter.h"
 
 using namespace zuv;
-using zuv::testing::CapturedStream;
-using zuv::testing::TempPath;
+using zuv::test::CapturedStream;
+using zuv::test::TempPath;
 
 namespace {
 

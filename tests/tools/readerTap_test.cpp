@@ -8,7 +8,8 @@
 
 using ::testing::HasSubstr;
 
-namespace zuv::tool {
+namespace zuv::test {
+using namespace zuv::tool;
 namespace {
 
 host::SampleView view(const std::string &output, const void *data, int vectorSize, size_t bytes) {
@@ -59,4 +60,4 @@ TEST(ReaderTap, SummaryComparesEachConfiguredRateWithItsArrivals) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

@@ -16,8 +16,8 @@
 #include "zrecWriter.h"
 
 using namespace zuv::tool;
-using zuv::testing::CapturedStream;
-using zuv::testing::TempPath;
+using zuv::test::CapturedStream;
+using zuv::test::TempPath;
 
 namespace {
 

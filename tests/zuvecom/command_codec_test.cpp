@@ -6,6 +6,7 @@
 #include "zuvEComCommandCodec.h"
 #include "zuvEComProtocol.h"
 
+namespace zuv::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -167,3 +168,4 @@ TEST(CommandCodec, SettingsPages) {
 }
 
 }  // namespace
+}  // namespace zuv::test

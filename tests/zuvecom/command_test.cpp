@@ -2,16 +2,12 @@
 
 #include <cstring>
 
-#include "fakeDevice.h"
+#include "simLink.h"
+#include "zuvEComCommandCodec.h"
 #include "zuvEComCommands.h"
 
+namespace zuv::test {
 namespace {
-
-using zuvtest::buildFrame;
-using zuvtest::Bytes;
-using zuvtest::FakeClock;
-using zuvtest::FakeDevice;
-using zuvtest::LogSink;
 
 Bytes imuFrame(uint32_t timeStamp) {
     ZuvBinaryLogData log{};
@@ -23,37 +19,43 @@ Bytes imuFrame(uint32_t timeStamp) {
     return buildFrame(ZUV_ECOM_LOG_IMU_DATA, ZUV_ECOM_CLASS_LOG_ECOM_0, payload);
 }
 
+// The simulated device, with the link's scripting for what no device sends.
 class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(zuvEComInit(&handle, device.interface()), ZUV_NO_ERROR);
+        ASSERT_EQ(zuvEComInit(&handle, link.interface()), ZUV_NO_ERROR);
         clock.attach(&handle);
         sink.attach(&handle);
     }
+    void silence() {
+        sim::FaultConfig faults;
+        faults.silent = true;
+        link.device().setFaults(faults);
+    }
 
-    FakeDevice device;
+    SimLink link;
     ZuvEComHandle handle{};
-    FakeClock clock;
+    SimClock clock{&link.device()};
     LogSink sink;
 };
 
 TEST_F(Commands, DeviceInformationFeaturesAndMotionProfile) {
     ZuvEComDeviceInfo info{};
     ASSERT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_NO_ERROR);
-    EXPECT_STREQ(info.productCode, "ZUV-FAKE-INS");
-    EXPECT_EQ(info.serialNumber, 45000123u);
-    EXPECT_EQ(info.calibrationYear, 2023);
-    EXPECT_EQ(info.firmwareRev, 0x03010000u);
+    EXPECT_STREQ(info.productCode, "ZUV-SIM-INS");
+    EXPECT_EQ(info.serialNumber, 45000001u);  // seed 1
+    EXPECT_EQ(info.calibrationYear, 2024);
+    EXPECT_EQ(info.firmwareRev, 0x01020000u);
 
     ZuvEComFeatures features{};
     ASSERT_EQ(zuvEComCmdGetFeatures(&handle, &features), ZUV_NO_ERROR);
     EXPECT_EQ(features.gnssUpdateRate, 5);
-    EXPECT_STREQ(features.gnssProductCode, "FAKE-GNSS");
+    EXPECT_STREQ(features.gnssProductCode, "ZUV-SIM-GNSS");
 
-    ASSERT_EQ(zuvEComCmdSensorSetMotionProfileId(&handle, 0xA1B2C3D4u), ZUV_NO_ERROR);
+    ASSERT_EQ(zuvEComCmdSensorSetMotionProfileId(&handle, 2), ZUV_NO_ERROR);
     ZuvEComModelInfo profile{};
     ASSERT_EQ(zuvEComCmdSensorGetMotionProfileInfo(&handle, &profile), ZUV_NO_ERROR);
-    EXPECT_EQ(profile.id, 0xA1B2C3D4u);
+    EXPECT_EQ(profile.id, 2u);
     EXPECT_STREQ(profile.name, "AUTOMOTIVE");
     EXPECT_EQ(clock.slept, 0u);  // answered at once: no waiting
 }
@@ -172,12 +174,17 @@ TEST_F(Commands, SettingsActionsWaitForTheirAck) {
     for (ZuvEComSettingsAction action :
          {ZUV_ECOM_REBOOT_ONLY, ZUV_ECOM_SAVE_SETTINGS, ZUV_ECOM_RESTORE_DEFAULT_SETTINGS}) {
         EXPECT_EQ(zuvEComCmdSettingsAction(&handle, action), ZUV_NO_ERROR);
+        link.device().advance(2000000);  // back from a reboot
     }
-    EXPECT_EQ(device.settingsActions[0], 1);
-    EXPECT_EQ(device.settingsActions[1], 1);
-    EXPECT_EQ(device.settingsActions[2], 1);
+    int taken[3] = {0, 0, 0};
+    for (const sim::CommandRecord &command : link.device().commands()) {
+        if (command.id == ZUV_ECOM_CMD_SETTINGS_ACTION && command.answerCode == 0) ++taken[command.payload.at(0)];
+    }
+    EXPECT_EQ(taken[0], 1);
+    EXPECT_EQ(taken[1], 1);
+    EXPECT_EQ(taken[2], 1);
     EXPECT_EQ(zuvEComCmdSettingsAction(&handle, static_cast<ZuvEComSettingsAction>(3)), ZUV_INVALID_PARAMETER);
-    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_SETTINGS_ACTION), 3u);
+    EXPECT_EQ(link.requestCount(ZUV_ECOM_CMD_SETTINGS_ACTION), 3u);
 }
 
 TEST_F(Commands, TheDevicesRefusalIsReturnedAndOutputsStayUnchanged) {
@@ -185,19 +192,15 @@ TEST_F(Commands, TheDevicesRefusalIsReturnedAndOutputsStayUnchanged) {
     EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 200,
                                       ZUV_ECOM_OUTPUT_MODE_DIV_200),
               ZUV_INVALID_PARAMETER);
-    device.onCommand(ZUV_ECOM_CMD_INIT_CONDITION, [](FakeDevice &d, const Bytes &) {
-        d.ack(ZUV_ECOM_CMD_INIT_CONDITION, ZUV_INVALID_PARAMETER);
-    });
+    link.device().setCommandRefusal(ZUV_INVALID_PARAMETER);
     ZuvEComInitConditionConf init{};
     init.year = 1999;
     EXPECT_EQ(zuvEComCmdSensorGetInitCondition(&handle, &init), ZUV_INVALID_PARAMETER);
     EXPECT_EQ(init.year, 1999);
     EXPECT_EQ(zuvEComCmdSensorSetInitCondition(&handle, &init), ZUV_INVALID_PARAMETER);
-    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_INIT_CONDITION), 2u);  // a refusal is not retried
+    EXPECT_EQ(link.requestCount(ZUV_ECOM_CMD_INIT_CONDITION), 2u);  // a refusal is not retried
     // Codes the library does not know become a plain error.
-    device.onCommand(ZUV_ECOM_CMD_ODO_REJECTION, [](FakeDevice &d, const Bytes &) {
-        d.ack(ZUV_ECOM_CMD_ODO_REJECTION, 300);
-    });
+    link.device().setCommandRefusal(300);
     ZuvEComOdoRejectionConf rejection{ZUV_ECOM_AUTOMATIC_MODE};
     EXPECT_EQ(zuvEComCmdOdoSetRejection(&handle, &rejection), ZUV_ERROR);
 }
@@ -216,16 +219,16 @@ TEST_F(Commands, ValuesThatDoNotFitTheWireAreRefusedBeforeSending) {
     EXPECT_EQ(zuvEComCmdGnss1InstallationSet(&handle, &installation), ZUV_INVALID_PARAMETER);
     const ZuvEComInterfaceConf uart{115200, static_cast<ZuvEComPortMode>(3)};
     EXPECT_EQ(zuvEComCmdInterfaceSetUartConf(&handle, ZUV_ECOM_IF_COM_A, &uart), ZUV_INVALID_PARAMETER);
-    EXPECT_TRUE(device.requests().empty());
+    EXPECT_TRUE(link.requests().empty());
 }
 
 TEST_F(Commands, SilenceTimesOutAfterThreeAttempts) {
-    device.silent(true);
+    silence();
     ZuvEComDeviceInfo info{};
     info.serialNumber = 77;
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_TIME_OUT);
     EXPECT_EQ(info.serialNumber, 77u);
-    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_INFO), 3u);
+    EXPECT_EQ(link.requestCount(ZUV_ECOM_CMD_INFO), 3u);
     EXPECT_GE(clock.slept, 1500u);
     EXPECT_LE(clock.slept, 1510u);
 }
@@ -242,19 +245,19 @@ struct AbortAfter {
 };
 
 TEST_F(Commands, AnAbortCheckAbandonsTheWaitWithCancelled) {
-    device.silent(true);
+    silence();
     for (int checksLeft : {0, 1, 50, 700}) {
         SCOPED_TRACE(checksLeft);
         clock.slept = 0;
         AbortAfter abort{checksLeft};
         ASSERT_EQ(zuvEComSetAbortCheck(&handle, &AbortAfter::check, &abort), ZUV_NO_ERROR);
-        const size_t before = device.requestCount(ZUV_ECOM_CMD_OUTPUT_CONF);
+        const size_t before = link.requestCount(ZUV_ECOM_CMD_OUTPUT_CONF);
         EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0,
                                           ZUV_ECOM_LOG_IMU_DATA, ZUV_ECOM_OUTPUT_MODE_DIV_8),
                   ZUV_OPERATION_CANCELLED);
         // Abandoned where it was asked: nothing sent before the first check, one
         // attempt per 500 ms of waiting after it.
-        const size_t sent = device.requestCount(ZUV_ECOM_CMD_OUTPUT_CONF) - before;
+        const size_t sent = link.requestCount(ZUV_ECOM_CMD_OUTPUT_CONF) - before;
         EXPECT_EQ(sent, checksLeft == 0 ? 0u : 1u + static_cast<size_t>(clock.slept / 500));
         EXPECT_LE(clock.slept, static_cast<uint32_t>(checksLeft) + 1);
     }
@@ -266,20 +269,19 @@ TEST_F(Commands, AnAbortCheckAbandonsTheWaitWithCancelled) {
 }
 
 TEST_F(Commands, SaveWaitsTwoSecondsPerAttempt) {
-    device.silent(true);
+    silence();
     EXPECT_EQ(zuvEComCmdSettingsAction(&handle, ZUV_ECOM_SAVE_SETTINGS), ZUV_TIME_OUT);
-    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_SETTINGS_ACTION), 3u);
+    EXPECT_EQ(link.requestCount(ZUV_ECOM_CMD_SETTINGS_ACTION), 3u);
     EXPECT_GE(clock.slept, 6000u);
     EXPECT_LE(clock.slept, 6010u);
 }
 
 TEST_F(Commands, ALostAnswerIsRecoveredByTheNextAttempt) {
+    const ZuvEComAdvancedConf set{ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A};
+    ASSERT_EQ(zuvEComCmdAdvancedSetConf(&handle, &set), ZUV_NO_ERROR);
+    clock.slept = 0;
     int calls = 0;
-    device.onCommand(ZUV_ECOM_CMD_ADVANCED_CONF, [&calls](FakeDevice &d, const Bytes &) {
-        if (++calls == 2) {
-            d.answer(ZUV_ECOM_CMD_ADVANCED_CONF, Bytes{ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A});
-        }
-    });
+    link.onCommand(ZUV_ECOM_CMD_ADVANCED_CONF, [&calls](SimLink &, const Bytes &) { return ++calls == 2; });
     ZuvEComAdvancedConf conf{};
     ASSERT_EQ(zuvEComCmdAdvancedGetConf(&handle, &conf), ZUV_NO_ERROR);
     EXPECT_EQ(conf.timeReferenceSrc, ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A);
@@ -290,12 +292,13 @@ TEST_F(Commands, ALostAnswerIsRecoveredByTheNextAttempt) {
 
 TEST_F(Commands, LogsWhileWaitingReachTheCallbackAndLaterBytesStayHeld) {
     const Bytes after = imuFrame(3);
-    device.onCommand(ZUV_ECOM_CMD_FEATURES, [&after](FakeDevice &d, const Bytes &) {
-        d.queue(imuFrame(1));
-        d.queueFrame(ZUV_ECOM_LOG_STATUS, 2, Bytes(26, 0));  // unknown class: dropped
-        d.queue(imuFrame(2));
-        d.answer(ZUV_ECOM_CMD_FEATURES, Bytes(ZUV_ECOM_FEATURES_SIZE, 0));
-        d.queue(after);
+    link.onCommand(ZUV_ECOM_CMD_FEATURES, [&after](SimLink &l, const Bytes &) {
+        l.queue(imuFrame(1));
+        l.queueFrame(ZUV_ECOM_LOG_STATUS, 2, Bytes(26, 0));  // unknown class: dropped
+        l.queue(imuFrame(2));
+        l.answer(ZUV_ECOM_CMD_FEATURES, Bytes(ZUV_ECOM_FEATURES_SIZE, 0));
+        l.queue(after);
+        return false;
     });
     ZuvEComFeatures features{};
     ASSERT_EQ(zuvEComCmdGetFeatures(&handle, &features), ZUV_NO_ERROR);
@@ -311,57 +314,64 @@ TEST_F(Commands, LogsWhileWaitingReachTheCallbackAndLaterBytesStayHeld) {
 }
 
 TEST_F(Commands, AnswersToOtherCommandsAreDropped) {
-    device.onCommand(ZUV_ECOM_CMD_ODO_CONF, [](FakeDevice &d, const Bytes &request) {
-        d.ack(ZUV_ECOM_CMD_INFO, ZUV_INVALID_PARAMETER);         // another command's refusal
-        d.answer(ZUV_ECOM_CMD_ODO_LEVER_ARM, Bytes(12, 0));      // another command's data
-        d.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_ODO_CONF, 0x01, 9, 0});  // not a command class
-        d.answer(ZUV_ECOM_CMD_ODO_CONF, Bytes(ZUV_ECOM_ODO_CONF_SIZE, 0));  // data where an ACK is due
-        if (!request.empty()) {
-            d.ack(ZUV_ECOM_CMD_ODO_CONF, ZUV_NO_ERROR);
-        }
+    // Ahead of the device's own ACK.
+    link.onCommand(ZUV_ECOM_CMD_ODO_CONF, [](SimLink &l, const Bytes &) {
+        l.ack(ZUV_ECOM_CMD_INFO, ZUV_INVALID_PARAMETER);         // another command's refusal
+        l.answer(ZUV_ECOM_CMD_ODO_LEVER_ARM, Bytes(12, 0));      // another command's data
+        l.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_ODO_CONF, 0x01, 9, 0});  // not a command class
+        l.answer(ZUV_ECOM_CMD_ODO_CONF, Bytes(ZUV_ECOM_ODO_CONF_SIZE, 0));  // data where an ACK is due
+        return true;
     });
     const ZuvEComOdoConf odo{1.0f, 2, false};
     EXPECT_EQ(zuvEComCmdOdoSetConf(&handle, &odo), ZUV_NO_ERROR);
-    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_ODO_CONF), 1u);
+    EXPECT_EQ(link.requestCount(ZUV_ECOM_CMD_ODO_CONF), 1u);
 }
 
 TEST_F(Commands, AnAckForAnotherCommandNeverCompletesThisOne) {
-    device.onCommand(ZUV_ECOM_CMD_ODO_LEVER_ARM, [](FakeDevice &d, const Bytes &) {
-        d.ack(ZUV_ECOM_CMD_ODO_CONF, ZUV_NO_ERROR);
+    link.onCommand(ZUV_ECOM_CMD_ODO_LEVER_ARM, [](SimLink &l, const Bytes &) {
+        l.ack(ZUV_ECOM_CMD_ODO_CONF, ZUV_NO_ERROR);
+        return false;
     });
     const float arm[3] = {1, 2, 3};
     EXPECT_EQ(zuvEComCmdOdoSetLeverArm(&handle, arm), ZUV_TIME_OUT);
-    EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_ODO_LEVER_ARM), 3u);
+    EXPECT_EQ(link.requestCount(ZUV_ECOM_CMD_ODO_LEVER_ARM), 3u);
 }
 
 TEST_F(Commands, MalformedAnswersAreInvalidFrames) {
-    device.onCommand(ZUV_ECOM_CMD_INFO, [](FakeDevice &d, const Bytes &) {
-        d.answer(ZUV_ECOM_CMD_INFO, Bytes(ZUV_ECOM_DEVICE_INFO_SIZE - 1, 0x41));
+    link.onCommand(ZUV_ECOM_CMD_INFO, [](SimLink &l, const Bytes &) {
+        l.answer(ZUV_ECOM_CMD_INFO, Bytes(ZUV_ECOM_DEVICE_INFO_SIZE - 1, 0x41));
+        return false;
     });
     ZuvEComDeviceInfo info{};
     info.serialNumber = 5;
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_INVALID_FRAME);
     EXPECT_EQ(info.serialNumber, 5u);
 
-    device.onCommand(ZUV_ECOM_CMD_INFO, [](FakeDevice &d, const Bytes &) {
-        d.answer(ZUV_ECOM_CMD_INFO, Bytes(ZUV_ECOM_DEVICE_INFO_SIZE + 1, 0x41));
+    link.onCommand(ZUV_ECOM_CMD_INFO, [](SimLink &l, const Bytes &) {
+        l.answer(ZUV_ECOM_CMD_INFO, Bytes(ZUV_ECOM_DEVICE_INFO_SIZE + 1, 0x41));
+        return false;
     });
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_INVALID_FRAME);
 
     // A success ACK where data was due.
-    device.onCommand(ZUV_ECOM_CMD_FEATURES, [](FakeDevice &d, const Bytes &) { d.ack(ZUV_ECOM_CMD_FEATURES, 0); });
+    link.onCommand(ZUV_ECOM_CMD_FEATURES, [](SimLink &l, const Bytes &) {
+        l.ack(ZUV_ECOM_CMD_FEATURES, 0);
+        return false;
+    });
     ZuvEComFeatures features{};
     EXPECT_EQ(zuvEComCmdGetFeatures(&handle, &features), ZUV_INVALID_FRAME);
 
     // A short ACK that names this command.
-    device.onCommand(ZUV_ECOM_CMD_MOTION_PROFILE_ID, [](FakeDevice &d, const Bytes &) {
-        d.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_MOTION_PROFILE_ID, 0x10});
+    link.onCommand(ZUV_ECOM_CMD_MOTION_PROFILE_ID, [](SimLink &l, const Bytes &) {
+        l.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_MOTION_PROFILE_ID, 0x10});
+        return false;
     });
     EXPECT_EQ(zuvEComCmdSensorSetMotionProfileId(&handle, 1), ZUV_INVALID_FRAME);
 
     // An answer about another log than the one asked for.
-    device.onCommand(ZUV_ECOM_CMD_OUTPUT_CONF, [](FakeDevice &d, const Bytes &) {
-        d.answer(ZUV_ECOM_CMD_OUTPUT_CONF, {0, 0, ZUV_ECOM_LOG_EKF_NAV, 1, 0});
+    link.onCommand(ZUV_ECOM_CMD_OUTPUT_CONF, [](SimLink &l, const Bytes &) {
+        l.answer(ZUV_ECOM_CMD_OUTPUT_CONF, {0, 0, ZUV_ECOM_LOG_EKF_NAV, 1, 0});
+        return false;
     });
     ZuvEComOutputMode mode = ZUV_ECOM_OUTPUT_MODE_DIV_40;
     EXPECT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_IMU_DATA,
@@ -370,10 +380,11 @@ TEST_F(Commands, MalformedAnswersAreInvalidFrames) {
     EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_DIV_40);
 
     // An answer with a value outside its set.
-    device.onCommand(ZUV_ECOM_CMD_SENSOR_ALIGNMENT, [](FakeDevice &d, const Bytes &) {
+    link.onCommand(ZUV_ECOM_CMD_SENSOR_ALIGNMENT, [](SimLink &l, const Bytes &) {
         Bytes bad(ZUV_ECOM_SENSOR_ALIGNMENT_SIZE, 0);
         bad[0] = 9;
-        d.answer(ZUV_ECOM_CMD_SENSOR_ALIGNMENT, bad);
+        l.answer(ZUV_ECOM_CMD_SENSOR_ALIGNMENT, bad);
+        return false;
     });
     ZuvEComSensorAlignmentInfo alignment{};
     float arm[3];
@@ -381,22 +392,22 @@ TEST_F(Commands, MalformedAnswersAreInvalidFrames) {
 }
 
 TEST_F(Commands, LinkFailuresEndTheCommandAtOnce) {
-    device.failWrites(ZUV_WRITE_ERROR);
+    link.failWrites(ZUV_WRITE_ERROR);
     ZuvEComDeviceInfo info{};
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_WRITE_ERROR);
-    device.failWrites(ZUV_NO_ERROR);
-    device.failReads(ZUV_READ_ERROR);
+    link.failWrites(ZUV_NO_ERROR);
+    link.failReads(ZUV_READ_ERROR);
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_READ_ERROR);
     EXPECT_EQ(clock.slept, 0u);
 }
 
 TEST(CommandArguments, NullsAreRefused) {
-    FakeDevice device;
+    SimLink link;
     ZuvEComHandle handle{};
     ZuvEComDeviceInfo info{};
     EXPECT_EQ(zuvEComCmdGetInfo(nullptr, &info), ZUV_NULL_POINTER);
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, &info), ZUV_NULL_POINTER);  // not initialised
-    ASSERT_EQ(zuvEComInit(&handle, device.interface()), ZUV_NO_ERROR);
+    ASSERT_EQ(zuvEComInit(&handle, link.interface()), ZUV_NO_ERROR);
     EXPECT_EQ(zuvEComCmdGetInfo(&handle, nullptr), ZUV_NULL_POINTER);
     EXPECT_EQ(zuvEComCmdOdoSetLeverArm(&handle, nullptr), ZUV_NULL_POINTER);
     EXPECT_EQ(zuvEComCmdSensorSetAlignmentAndLeverArm(&handle, nullptr, nullptr), ZUV_NULL_POINTER);
@@ -404,7 +415,8 @@ TEST(CommandArguments, NullsAreRefused) {
               ZUV_NULL_POINTER);
     EXPECT_EQ(zuvEComCmdExportSettings(&handle, nullptr, nullptr, 0), ZUV_NULL_POINTER);
     EXPECT_EQ(zuvEComCmdImportSettings(&handle, nullptr, 10), ZUV_NULL_POINTER);
-    EXPECT_TRUE(device.requests().empty());
+    EXPECT_TRUE(link.requests().empty());
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -9,6 +9,7 @@
 
 #include "zuvEComCommandCodec.h"
 
+namespace zuv::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -119,3 +120,4 @@ TEST(CommandValueSets, EncodeRefusesBeforeWritingAnything) {
 }
 
 }  // namespace
+}  // namespace zuv::test

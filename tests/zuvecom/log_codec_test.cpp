@@ -6,6 +6,7 @@
 
 #include "zuvEComBinaryLogs.h"
 
+namespace zuv::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -289,3 +290,4 @@ TEST(LogRejection, UnknownIdsAndClassesAreErrors) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -3,16 +3,13 @@
 #include <random>
 #include <vector>
 
-#include "fakeDevice.h"
+#include "simLink.h"
 #include "zuvECom.h"
 #include "zuvEComCommands.h"
 #include "zuvInterfaceMemory.h"
 
+namespace zuv::test {
 namespace {
-
-using zuvtest::buildFrame;
-using zuvtest::Bytes;
-using zuvtest::LogSink;
 
 Bytes statusPayload(uint32_t timeStamp) {
     ZuvBinaryLogData log{};
@@ -263,3 +260,4 @@ TEST(HandleLifeCycle, NullArgumentsAndClose) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
-#include "fakeDevice.h"
+#include "simLink.h"
 #include "zuvEComCommands.h"
 
+namespace zuv::test {
 namespace {
-
-using zuvtest::Bytes;
-using zuvtest::FakeClock;
-using zuvtest::FakeDevice;
 
 Bytes image(size_t size) {
     Bytes bytes(size);
@@ -21,24 +18,46 @@ Bytes image(size_t size) {
     return bytes;
 }
 
+// The settings image of another simulated device (motion profile MARINE), its
+// export padded with zeros to `size` bytes (0: as small as it gets): a device
+// takes only images it can read.
+Bytes otherDevicesImage(size_t size) {
+    SimLink other;
+    ZuvEComHandle handle{};
+    zuvEComInit(&handle, other.interface());
+    SimClock clock{&other.device()};
+    clock.attach(&handle);
+    other.device().setExportPadding(size);
+    zuvEComCmdSensorSetMotionProfileId(&handle, 3);
+    Bytes image(ZUV_ECOM_SETTINGS_MAX_SIZE);
+    size_t got = 0;
+    const ZuvErrorCode code = zuvEComCmdExportSettings(&handle, image.data(), &got, image.size());
+    image.resize(code == ZUV_NO_ERROR ? got : 0);
+    zuvEComClose(&handle);
+    return image;
+}
+
 class SettingsTransfer : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(zuvEComInit(&handle, device.interface()), ZUV_NO_ERROR);
         clock.attach(&handle);
     }
+    void TearDown() override { zuvEComClose(&handle); }
 
     ZuvErrorCode exportInto(Bytes &out, size_t *pSize) {
         return zuvEComCmdExportSettings(&handle, out.data(), pSize, out.size());
     }
 
-    FakeDevice device;
+    SimLink device;
     ZuvEComHandle handle{};
-    FakeClock clock;
+    SimClock clock{&device.device()};
 };
 
 TEST_F(SettingsTransfer, ALargestImageGoesInAndComesBackInPages) {
-    const Bytes settings = image(ZUV_ECOM_SETTINGS_MAX_SIZE);
+    const Bytes settings = otherDevicesImage(ZUV_ECOM_SETTINGS_MAX_SIZE);
+    ASSERT_EQ(settings.size(), ZUV_ECOM_SETTINGS_MAX_SIZE);
+    device.device().setExportPadding(ZUV_ECOM_SETTINGS_MAX_SIZE);
     ASSERT_EQ(zuvEComCmdImportSettings(&handle, settings.data(), settings.size()), ZUV_NO_ERROR);
     EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_IMPORT_SETTINGS), 25u);  // ceil(100000 / 4082)
     // Pages go out in order, each numbered with the same count.
@@ -47,7 +66,9 @@ TEST_F(SettingsTransfer, ALargestImageGoesInAndComesBackInPages) {
         ASSERT_EQ(request[0] | (request[1] << 8), expected++);
         ASSERT_EQ(request[2] | (request[3] << 8), 25);
     }
-    EXPECT_EQ(device.settingsImage, settings);
+    ZuvEComModelInfo profile{};
+    ASSERT_EQ(zuvEComCmdSensorGetMotionProfileInfo(&handle, &profile), ZUV_NO_ERROR);
+    EXPECT_EQ(profile.id, 3u);  // the other device's settings were taken
 
     Bytes out(ZUV_ECOM_SETTINGS_MAX_SIZE);
     size_t size = 0;
@@ -57,11 +78,15 @@ TEST_F(SettingsTransfer, ALargestImageGoesInAndComesBackInPages) {
     EXPECT_EQ(device.requestCount(ZUV_ECOM_CMD_EXPORT_SETTINGS), 25u);
 }
 
+// One page (the image as small as it gets), exactly one full page, one byte more.
 TEST_F(SettingsTransfer, PageBoundaries) {
-    for (size_t size : {size_t{1}, size_t{4082}, size_t{4083}}) {
-        const Bytes settings = image(size);
+    for (size_t size : {size_t{0}, size_t{4082}, size_t{4083}}) {
+        const Bytes settings = otherDevicesImage(size);
+        ASSERT_FALSE(settings.empty());
+        ASSERT_TRUE(size == 0 || settings.size() == size);
+        device.device().setExportPadding(size);
         ASSERT_EQ(zuvEComCmdImportSettings(&handle, settings.data(), settings.size()), ZUV_NO_ERROR);
-        Bytes out(size);  // exactly the capacity needed
+        Bytes out(settings.size());  // exactly the capacity needed
         size_t outSize = 0;
         ASSERT_EQ(exportInto(out, &outSize), ZUV_NO_ERROR);
         EXPECT_EQ(out, settings);
@@ -77,8 +102,10 @@ TEST_F(SettingsTransfer, AnEmptyImageIsOneEmptyPageThatTheDeviceRefuses) {
 
 TEST_F(SettingsTransfer, ARefusedPageStopsTheImport) {
     int pages = 0;
-    device.onCommand(ZUV_ECOM_CMD_IMPORT_SETTINGS, [&pages](FakeDevice &d, const Bytes &) {
-        d.ack(ZUV_ECOM_CMD_IMPORT_SETTINGS, ++pages == 2 ? ZUV_ERROR : ZUV_NO_ERROR);
+    device.onCommand(ZUV_ECOM_CMD_IMPORT_SETTINGS, [&pages](SimLink &l, const Bytes &) {
+        if (++pages < 2) return true;  // the device takes the first page
+        l.ack(ZUV_ECOM_CMD_IMPORT_SETTINGS, ZUV_ERROR);
+        return false;
     });
     const Bytes settings = image(20000);
     EXPECT_EQ(zuvEComCmdImportSettings(&handle, settings.data(), settings.size()), ZUV_ERROR);
@@ -86,7 +113,7 @@ TEST_F(SettingsTransfer, ARefusedPageStopsTheImport) {
 }
 
 TEST_F(SettingsTransfer, AnImageLargerThanTheCapacityOverflowsWithoutWritingPastIt) {
-    device.settingsImage = image(ZUV_ECOM_SETTINGS_MAX_SIZE);
+    device.device().setExportPadding(ZUV_ECOM_SETTINGS_MAX_SIZE);
     Bytes out(ZUV_ECOM_SETTINGS_MAX_SIZE - 1);
     size_t size = 12;
     EXPECT_EQ(exportInto(out, &size), ZUV_BUFFER_OVERFLOW);
@@ -96,10 +123,11 @@ TEST_F(SettingsTransfer, AnImageLargerThanTheCapacityOverflowsWithoutWritingPast
 }
 
 TEST_F(SettingsTransfer, APageCountThatChangesIsAnInvalidFrame) {
-    device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS, [](FakeDevice &d, const Bytes &request) {
+    device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS, [](SimLink &l, const Bytes &request) {
         const uint8_t index = request[0];
         const uint8_t count = index == 0 ? 3 : 4;
-        d.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, {index, 0, count, 0, 0xAA});
+        l.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, {index, 0, count, 0, 0xAA});
+        return false;
     });
     Bytes out(1000);
     size_t size = 0;
@@ -110,7 +138,10 @@ TEST_F(SettingsTransfer, APageCountThatChangesIsAnInvalidFrame) {
 TEST_F(SettingsTransfer, NonsensePageHeadersAreInvalidFrames) {
     for (const Bytes &answer : {Bytes{0, 0, 0, 0}, Bytes{0, 0}}) {  // no pages at all; no header
         device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS,
-                         [answer](FakeDevice &d, const Bytes &) { d.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, answer); });
+                         [answer](SimLink &l, const Bytes &) {
+                             l.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, answer);
+                             return false;
+                         });
         Bytes out(100);
         size_t size = 0;
         EXPECT_EQ(exportInto(out, &size), ZUV_INVALID_FRAME);
@@ -119,10 +150,10 @@ TEST_F(SettingsTransfer, NonsensePageHeadersAreInvalidFrames) {
 
 TEST_F(SettingsTransfer, ALateAnswerToAnEarlierPageIsSkipped) {
     const Bytes settings = image(9000);  // three pages
-    device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS, [settings](FakeDevice &d, const Bytes &request) {
+    device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS, [settings](SimLink &l, const Bytes &request) {
         const uint8_t index = request[0];
         if (index == 2) {
-            d.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, {1, 0, 3, 0, 0xEE});  // page 1 once more
+            l.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, {1, 0, 3, 0, 0xEE});  // page 1 once more
         }
         const size_t offset = index * size_t{ZUV_ECOM_SETTINGS_PAGE_DATA_SIZE};
         const size_t n = std::min<size_t>(ZUV_ECOM_SETTINGS_PAGE_DATA_SIZE, settings.size() - offset);
@@ -130,7 +161,8 @@ TEST_F(SettingsTransfer, ALateAnswerToAnEarlierPageIsSkipped) {
         page[0] = index;
         page[2] = 3;
         std::copy_n(settings.begin() + static_cast<long>(offset), n, page.begin() + 4);
-        d.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, page);
+        l.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, page);
+        return false;
     });
     Bytes out(9000);
     size_t size = 0;
@@ -148,3 +180,4 @@ TEST_F(SettingsTransfer, ImagesBeyondSixtyFiveThousandPagesAreRefused) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -59,8 +59,14 @@ std::vector<std::string> Host::LoadPackage(const std::string& path) {
     dlclose(handle);
     throw HostError(HostError::Code::LoadFailed, path + " is not a package (entry points missing)");
   }
+  return Register(path, handle, init, list);
+}
+
+std::vector<std::string> Host::Register(const std::string& path, void* handle, MAPSPckInitFunction init,
+                                        MAPSGetModulesDefStructFunction list) {
+  std::lock_guard<std::recursive_mutex> control(control_);
   if (init(const_cast<MAPSKernelInterface*>(KernelTable()), MAPS_KERNEL_VERSION) != MAPS_PCK_INIT_OK) {
-    dlclose(handle);
+    if (handle) dlclose(handle);
     throw HostError(HostError::Code::LoadFailed, path + " refused the host version");
   }
   Package package{path, handle, {}};

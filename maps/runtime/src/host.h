@@ -23,6 +23,8 @@ namespace zuv::host::detail {
 
 class Host;
 class InstanceImpl;
+class StepPins;
+class StepDriver;
 
 bool ValidName(const std::string& name);
 inline std::string Quoted(const char* text) { return std::string("\"") + (text ? text : "(null)") + "\""; }
@@ -161,7 +163,11 @@ public:
   void Join();
   void ClearRun();
 
+  // Set while step mode (step.cpp) drives the instance on the caller's thread.
+  StepPins* step_ = nullptr;
+
 private:
+  friend class StepDriver;
   enum class SetResult { Done, Refused, BadValue };
   SetResult ApplySet(PropertySlot& slot, const PropertyValue& given, std::string& why);
   PropertySlot* PropertyByName(const char* name) const;
@@ -235,6 +241,9 @@ public:
   ~Host();
 
   std::vector<std::string> LoadPackage(const std::string& path);
+  // A package's models from its entry points; `handle` (may be null) is closed with the host.
+  std::vector<std::string> Register(const std::string& path, void* handle, MAPSPckInitFunction init,
+                                    MAPSGetModulesDefStructFunction list);
   std::vector<std::string> Models() const;
   InstanceImpl& CreateInstance(const std::string& model, const std::string& name);
   InstanceImpl* FindInstance(const std::string& name);

@@ -1,5 +1,6 @@
 // The kernel table handed to packages: each entry forwards to the instance.
 #include "host.h"
+#include "step_pins.h"
 
 namespace zuv::host::detail {
 
@@ -14,7 +15,10 @@ void KError(MAPSHostInstance* h, const char* text) { I(h)->Error(text ? text : "
 int KCommitSuicide(MAPSHostInstance* h) { return I(h)->CommitSuicide(); }
 int KIsDying(MAPSHostInstance* h) { return I(h)->IsDying() ? 1 : 0; }
 int KIsRunning(MAPSHostInstance* h) { return I(h)->Running() ? 1 : 0; }
-void KRest(MAPSHostInstance* h, int64_t us) { I(h)->Rest(us); }
+void KRest(MAPSHostInstance* h, int64_t us) {
+  if (I(h)->step_) return; // step mode: no time passes between calls
+  I(h)->Rest(us);
+}
 int64_t KCurrentTime() {
   Host* host = CurrentRole().host;
   if (host == nullptr) host = ActiveHost();
@@ -29,9 +33,18 @@ MAPSProperty* KFindProperty(MAPSHostInstance* h, const char* name) { return I(h)
 MAPSInput* KNewInput(MAPSHostInstance* h, const char* e, const char* n) { return I(h)->NewInput(e, n); }
 MAPSOutput* KNewOutput(MAPSHostInstance* h, const char* e, const char* n) { return I(h)->NewOutput(e, n); }
 MAPSProperty* KNewProperty(MAPSHostInstance* h, const char* e, const char* n) { return I(h)->NewProperty(e, n); }
-int KStartWriting(MAPSHostInstance* h, MAPSOutput* o, MAPSIOElt** e) { return I(h)->StartWriting(o, e); }
-int KStopWriting(MAPSHostInstance* h, MAPSIOElt* e, int discard) { return I(h)->StopWriting(e, discard); }
-int KStartReading(MAPSHostInstance* h, MAPSInput* in, MAPSIOElt** e) { return I(h)->StartReading(in, e); }
+int KStartWriting(MAPSHostInstance* h, MAPSOutput* o, MAPSIOElt** e) {
+  if (StepPins* step = I(h)->step_) return step->StartWriting(o, e);
+  return I(h)->StartWriting(o, e);
+}
+int KStopWriting(MAPSHostInstance* h, MAPSIOElt* e, int discard) {
+  if (StepPins* step = I(h)->step_) return step->StopWriting(e, discard);
+  return I(h)->StopWriting(e, discard);
+}
+int KStartReading(MAPSHostInstance* h, MAPSInput* in, MAPSIOElt** e) {
+  if (StepPins* step = I(h)->step_) return step->StartReading(in, e);
+  return I(h)->StartReading(in, e);
+}
 int KGetProperty(MAPSHostInstance* h, MAPSProperty* p, MAPSKernelValue* v) { return I(h)->GetPropertyValue(p, v); }
 int KSetProperty(MAPSHostInstance* h, MAPSProperty* p, const MAPSKernelValue* v) {
   return I(h)->SetPropertyValue(p, v);

@@ -23,7 +23,8 @@
 #include "zuvInterfaceUdp.h"
 #include "zuvSim.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
+using namespace zuv::sim;
 
 // A port that was free a moment ago (the simulator needs its peer before the host opens).
 inline uint16_t freeUdpPort() {
@@ -172,4 +173,4 @@ inline std::string linkName(const ::testing::TestParamInfo<LinkKind> &info) {
     return info.param == LinkKind::Pty ? "Pty" : "Udp";
 }
 
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

@@ -9,7 +9,8 @@
 #include "zuvEComBinaryLogs.h"
 #include "zuvSim.h"
 
-namespace zuv::sim::test {
+namespace zuv::test {
+using namespace zuv::sim;
 
 struct TappedFrame {
     std::vector<uint8_t> bytes;  // the frame without noise
@@ -101,4 +102,4 @@ inline SimConfig manualConfig() {
     return config;
 }
 
-}  // namespace zuv::sim::test
+}  // namespace zuv::test

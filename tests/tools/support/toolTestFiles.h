@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace zuv::testing {
+namespace zuv::test {
 
 class TempPath {
 public:
@@ -66,4 +66,4 @@ private:
     std::FILE *file_;
 };
 
-}  // namespace zuv::testing
+}  // namespace zuv::test
