@@ -72,7 +72,7 @@ uint16_t crc16Tables(uint16_t crc, const uint8_t *p, size_t n) {
 // Carry-less folding, 16 bytes per step. The register holds the stream bits in
 // arrival order (bit 0 first, i.e. the highest power), so a 64x64 product comes
 // out one power short: the constants are x^(e-1) mod P to fold a half by x^e.
-// What is left is a 16-byte block with the same remainder; the tables finish it.
+// What is left is folded down to eight bytes with the same remainder; the tables finish it.
 constexpr uint64_t reflectedPowerOfX(unsigned e) {
     uint32_t r = 1;
     for (unsigned i = 0; i < e; ++i) {
@@ -91,6 +91,7 @@ constexpr uint64_t reflectedPowerOfX(unsigned e) {
 }
 constexpr uint64_t kFoldHigh = reflectedPowerOfX(191);  // first half: 192 powers on
 constexpr uint64_t kFoldLow = reflectedPowerOfX(127);   // second half: 128 powers on
+constexpr uint64_t kFoldHalf = reflectedPowerOfX(63);   // first half onto the second: 64 powers on
 
 // Byte shuffles that move the first r bytes of a block to its end (zeros in front).
 alignas(16) constexpr uint8_t kShiftToEnd[32] = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80,
@@ -127,9 +128,17 @@ __attribute__((target("pclmul,ssse3"))) uint16_t crc16Fold(uint16_t crc, const u
     for (; n >= 16; p += 16, n -= 16) {
         f = fold(f, k, _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
     }
-    alignas(16) uint8_t block[16];
-    _mm_store_si128(reinterpret_cast<__m128i *>(block), f);
-    return crc16Tables(0, block, sizeof block);
+    // Fold the first half onto the second twice (80, then 64 significant bits),
+    // and the tables take the last eight bytes in one step.
+    const __m128i half = _mm_set_epi64x(0, static_cast<long long>(kFoldHalf));
+    const __m128i secondHalf = _mm_set_epi64x(-1, 0);
+    f = _mm_xor_si128(_mm_clmulepi64_si128(f, half, 0x00), _mm_and_si128(f, secondHalf));
+    f = _mm_xor_si128(_mm_clmulepi64_si128(f, half, 0x00), _mm_and_si128(f, secondHalf));
+    const uint64_t g = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(f, f)));
+    const auto &t = kCrc16.t;
+    return static_cast<uint16_t>(t[7][g & 0xFFu] ^ t[6][(g >> 8) & 0xFFu] ^ t[5][(g >> 16) & 0xFFu] ^
+                                 t[4][(g >> 24) & 0xFFu] ^ t[3][(g >> 32) & 0xFFu] ^ t[2][(g >> 40) & 0xFFu] ^
+                                 t[1][(g >> 48) & 0xFFu] ^ t[0][g >> 56]);
 }
 
 bool haveFold() {
