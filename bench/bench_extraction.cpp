@@ -1,22 +1,47 @@
-// Frame extraction over an in-memory stream of IMU-sized frames (58-byte payloads).
+// Frame extraction over an in-memory stream of IMU-sized frames (58-byte payloads),
+// beside two yardsticks on the same frames: the step-by-step extraction (a move
+// at every discard, byte-wise CRC) and the byte-wise CRC-16 table loop alone.
+// After the runs, one line per chunk size gives the ratios of the same run.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "zuvCrc.h"
 #include "zuvExtractionHarness.h"
+#include "zuvExtractionReference.h"
 
 namespace {
 
 using zuv::test::Bytes;
 
+constexpr int kFrames = 4000;
+constexpr size_t kPayload = 58;
+
+const Bytes &imuStream() {
+    static const Bytes stream = [] {
+        zuv::test::Rng rng(3);
+        Bytes s;
+        for (int i = 0; i < kFrames; ++i) {
+            const Bytes wire = zuv::test::makeFrame(3, 0, rng.bytes(kPayload)).wire;
+            s.insert(s.end(), wire.begin(), wire.end());
+        }
+        return s;
+    }();
+    return stream;
+}
+
+constexpr int64_t kFrameBytes = kPayload + ZUV_ECOM_FRAME_OVERHEAD;
+
+using ReceiveFn = ZuvErrorCode (*)(ZuvEComProtocol *, uint8_t *, uint8_t *, void *, size_t *, size_t, uint16_t &);
+
 // range(0): bytes the interface hands over per read (what the link has waiting).
-void BM_Extraction(benchmark::State &state) {
+// A full buffer stays full while the link has more, so with reads above one
+// frame every call moves almost 4096 held bytes.
+void runExtraction(benchmark::State &state, ReceiveFn receive) {
     const size_t chunkSize = static_cast<size_t>(state.range(0));
-    zuv::test::Rng rng(3);
-    Bytes stream;
-    constexpr int kFrames = 4000;
-    for (int i = 0; i < kFrames; ++i) {
-        const Bytes wire = zuv::test::makeFrame(3, 0, rng.bytes(58)).wire;
-        stream.insert(stream.end(), wire.begin(), wire.end());
-    }
+    const Bytes &stream = imuStream();
     zuv::test::MemoryLink link;
     for (size_t at = 0; at < stream.size(); at += chunkSize) {
         const size_t n = std::min(chunkSize, stream.size() - at);
@@ -30,8 +55,7 @@ void BM_Extraction(benchmark::State &state) {
     uint16_t crc = 0;
     int64_t frames = 0;
     for (auto _ : state) {
-        const ZuvErrorCode rc =
-            zuv::test::receive(link.protocol(), &cls, &id, payload, &payloadSize, sizeof(payload), crc);
+        const ZuvErrorCode rc = receive(link.protocol(), &cls, &id, payload, &payloadSize, sizeof(payload), crc);
         if (rc == ZUV_NO_ERROR) {
             ++frames;
         } else if (link.pending() == 0) {
@@ -39,13 +63,80 @@ void BM_Extraction(benchmark::State &state) {
         }
         benchmark::DoNotOptimize(payload);
     }
-    const int64_t frameBytes = static_cast<int64_t>(stream.size() / kFrames);
-    state.SetBytesProcessed(frames * frameBytes);
+    state.SetBytesProcessed(frames * kFrameBytes);
     state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
-// One frame per read (a quiet serial line), a UDP-sized burst, and a full buffer per read.
-BENCHMARK(BM_Extraction)->Arg(67)->Arg(1400)->Arg(4096);
+
+void BM_Extraction(benchmark::State &state) { runExtraction(state, zuv::Quarvelis_zuvEComProtocolReceive); }
+void BM_ExtractionStepByStep(benchmark::State &state) { runExtraction(state, zuv::test::referenceReceive); }
+// One frame per read (a quiet serial line), a few frames, a UDP-sized burst, and a full buffer per read.
+BENCHMARK(BM_Extraction)->Arg(67)->Arg(300)->Arg(1400)->Arg(4096);
+BENCHMARK(BM_ExtractionStepByStep)->Arg(67)->Arg(300)->Arg(1400)->Arg(4096);
+
+// The CRC span of every frame of the stream (N + 4 bytes each), counted as
+// whole frames so that the rates compare with the extraction's.
+template <uint16_t (*Crc)(const uint8_t *, size_t)>
+void runCrcOverFrames(benchmark::State &state) {
+    const Bytes &stream = imuStream();
+    size_t at = 0;
+    int64_t frames = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Crc(stream.data() + at + 2, kPayload + 4));
+        at += kFrameBytes;
+        if (at == stream.size()) {
+            at = 0;
+        }
+        ++frames;
+    }
+    state.SetBytesProcessed(frames * kFrameBytes);
+}
+uint16_t crcShipped(const uint8_t *p, size_t n) { return zuvCrc16Compute(p, n); }
+void BM_Crc16ByteWiseOverFrames(benchmark::State &state) { runCrcOverFrames<zuv::test::referenceCrc16>(state); }
+void BM_Crc16OverFrames(benchmark::State &state) { runCrcOverFrames<crcShipped>(state); }
+BENCHMARK(BM_Crc16ByteWiseOverFrames);
+BENCHMARK(BM_Crc16OverFrames);
+
+// Keeps each run's byte rate for the ratio lines.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            const auto it = run.counters.find("bytes_per_second");
+            if (run.run_type == Run::RT_Iteration && it != run.counters.end()) {
+                rates[run.benchmark_name()] = it->second.value;
+            }
+        }
+    }
+    std::map<std::string, double> rates;
+};
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    const auto &r = reporter.rates;
+    const auto byteWise = r.find("BM_Crc16ByteWiseOverFrames");
+    for (const char *chunk : {"67", "300", "1400", "4096"}) {
+        const auto fast = r.find(std::string("BM_Extraction/") + chunk);
+        const auto plain = r.find(std::string("BM_ExtractionStepByStep/") + chunk);
+        if (fast == r.end()) {
+            continue;
+        }
+        std::printf("reads of %s bytes: extraction %.0f MiB/s", chunk, fast->second / (1024.0 * 1024.0));
+        if (byteWise != r.end()) {
+            std::printf(", %.2fx the byte-wise CRC-16 over the same frames", fast->second / byteWise->second);
+        }
+        if (plain != r.end()) {
+            std::printf(", %.2fx the step-by-step extraction", fast->second / plain->second);
+        }
+        std::printf("\n");
+    }
+    return 0;
+}

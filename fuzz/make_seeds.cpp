@@ -101,7 +101,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/extraction/";
+    const std::string root = argv[1];
     zuv::test::Rng rng(2024);
     const Bytes imu = makeFrame(3, 0, rng.bytes(58)).wire;
     const Bytes status = makeFrame(1, 0, rng.bytes(26)).wire;
@@ -115,14 +115,18 @@ int main(int argc, char **argv) {
     const Bytes big = makeFrame(31, 0, rng.bytes(900)).wire;
 
     bool ok = true;
-    ok &= write(dir + "frames", 0x00, imu + status + empty + command);
-    ok &= write(dir + "noise_between", 0x01, Bytes{0x00, 0x11, 0xFF} + imu + Bytes{0xFF, 0xFF, 0x5A} + status);
-    ok &= write(dir + "bad_crc", 0x02, badCrc + imu);
-    ok &= write(dir + "bad_end_hidden_frame", 0x03, badEnd + status);
-    ok &= write(dir + "length_too_large", 0x04, overLong + makeFrame(0xF7, 0x0F, rng.bytes(9)).wire);
-    ok &= write(dir + "large_frame_small_buffer", 0x15, big + imu);
-    ok &= write(dir + "no_payload_buffer_failing_reads", 0x2E, imu + empty + imu);
-    ok &= write(dir + "trailing_ff", 0x07, status + Bytes{0x10, 0xFF});
+    // The reference target reads the same control byte (bit 6 is its own).
+    for (const std::string &dir : {root + "/extraction/", root + "/extraction_reference/"}) {
+        ::mkdir(dir.c_str(), 0755);
+        ok &= write(dir + "frames", 0x00, imu + status + empty + command);
+        ok &= write(dir + "noise_between", 0x01, Bytes{0x00, 0x11, 0xFF} + imu + Bytes{0xFF, 0xFF, 0x5A} + status);
+        ok &= write(dir + "bad_crc", 0x02, badCrc + imu);
+        ok &= write(dir + "bad_end_hidden_frame", 0x03, badEnd + status);
+        ok &= write(dir + "length_too_large", 0x04, overLong + makeFrame(0xF7, 0x0F, rng.bytes(9)).wire);
+        ok &= write(dir + "large_frame_small_buffer", 0x15, big + imu);
+        ok &= write(dir + "no_payload_buffer_failing_reads", 0x2E, imu + empty + imu);
+        ok &= write(dir + "trailing_ff", 0x07, status + Bytes{0x10, 0xFF});
+    }
     ok &= writeDecoderSeeds(std::string(argv[1]) + "/decoder/");
     ok &= writeZrecSeeds(std::string(argv[1]) + "/zrec/");
     return ok ? 0 : 1;

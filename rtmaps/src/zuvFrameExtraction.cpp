@@ -35,16 +35,6 @@ private:
     size_t position_ = 0;
 };
 
-// Drops the first `count` held bytes, keeping the rest at the start of the buffer.
-void discardFront(ZuvEComProtocol *protocol, size_t count) {
-    if (count >= protocol->rxBufferSize) {
-        protocol->rxBufferSize = 0;
-        return;
-    }
-    protocol->rxBufferSize -= count;
-    std::memmove(protocol->rxBuffer, protocol->rxBuffer + count, protocol->rxBufferSize);
-}
-
 void fill(ZuvEComProtocol *protocol) {
     if (protocol->rxBufferSize >= ZUV_ECOM_MAX_BUFFER_SIZE || protocol->pLinkedInterface == nullptr ||
         protocol->pLinkedInterface->pReadFunc == nullptr) {
@@ -59,21 +49,34 @@ void fill(ZuvEComProtocol *protocol) {
     }
 }
 
-// Index of the first FF 5A pair among the held bytes, or `held` when there is none.
-size_t findSync(const uint8_t *buffer, size_t held) {
-    size_t from = 0;
-    while (held >= 2 && from + 1 < held) {
-        const void *hit = std::memchr(buffer + from, ZUV_ECOM_SYNC_1, held - 1 - from);
+// Index of the first FF 5A pair in buffer[from, held), or `held` when there is none.
+size_t findSync(const uint8_t *buffer, size_t from, size_t held) {
+    while (from + 1 < held) {
+        if (buffer[from] == ZUV_ECOM_SYNC_1 && buffer[from + 1] == ZUV_ECOM_SYNC_2) {
+            return from;  // the usual case: the previous frame ended right before it
+        }
+        const void *hit = std::memchr(buffer + from + 1, ZUV_ECOM_SYNC_1, held - 2 - from);
         if (hit == nullptr) {
             return held;
         }
-        const size_t i = static_cast<size_t>(static_cast<const uint8_t *>(hit) - buffer);
-        if (buffer[i + 1] == ZUV_ECOM_SYNC_2) {
-            return i;
-        }
-        from = i + 1;
+        from = static_cast<size_t>(static_cast<const uint8_t *>(hit) - buffer);
     }
     return held;
+}
+
+// Ends a call: the bytes from `front` on become the held bytes, at the start of
+// the buffer where the library's own receive and commands expect them. Noise,
+// dropped sync pairs and the frame taken leave in this one move.
+void keepFrom(ZuvEComProtocol *protocol, size_t front) {
+    const size_t held = protocol->rxBufferSize;
+    if (front >= held) {
+        protocol->rxBufferSize = 0;
+        return;
+    }
+    if (front > 0) {
+        std::memmove(protocol->rxBuffer, protocol->rxBuffer + front, held - front);
+        protocol->rxBufferSize = held - front;
+    }
 }
 
 }  // namespace
@@ -89,44 +92,51 @@ ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t
     }
     fill(protocol);
     uint8_t *const buffer = protocol->rxBuffer;
+    const size_t held = protocol->rxBufferSize;
 
+    // Everything before `front` is already discarded; it leaves the buffer when the call ends.
+    size_t front = 0;
     for (;;) {
-        size_t &held = protocol->rxBufferSize;
-        if (held == 0) {
+        if (front >= held) {
+            protocol->rxBufferSize = 0;
             return ZUV_NOT_READY;
         }
-        const size_t syncIndex = findSync(buffer, held);
+        const size_t syncIndex = findSync(buffer, front, held);
         if (syncIndex == held) {
             // A trailing 0xFF may be the first half of a sync pair still on its way.
             if (buffer[held - 1] == ZUV_ECOM_SYNC_1) {
                 buffer[0] = ZUV_ECOM_SYNC_1;
-                held = 1;
+                protocol->rxBufferSize = 1;
             } else {
-                held = 0;
+                protocol->rxBufferSize = 0;
             }
             return ZUV_NOT_READY;
         }
-        discardFront(protocol, syncIndex);
-        if (held < 8) {
+        front = syncIndex;
+        const size_t available = held - front;
+        if (available < 8) {
+            keepFrom(protocol, front);
             return ZUV_NOT_READY;
         }
 
-        HeldBytesCursor cursor(buffer, held);
+        const uint8_t *const frame = buffer + front;
+        HeldBytesCursor cursor(frame, available);
         cursor.seek(2);
         const uint8_t id = cursor.readU8();
         const uint8_t cls = cursor.readU8();
         const size_t length = cursor.readU16LE();
         if (length > ZUV_ECOM_MAX_PAYLOAD_SIZE) {
-            discardFront(protocol, 2);  // resume the search at the third byte
+            front += 2;  // resume the search at the third byte
             continue;
         }
-        if (held < length + ZUV_ECOM_FRAME_OVERHEAD) {
+        if (available < length + ZUV_ECOM_FRAME_OVERHEAD) {
+            keepFrom(protocol, front);
             return ZUV_NOT_READY;
         }
         cursor.seek(6 + length);
         frameCrc = cursor.readU16LE();
         if (cursor.readU8() != ZUV_ECOM_ETX) {
-            discardFront(protocol, 2);
+            front += 2;
             continue;
         }
         if (msgId != nullptr) {
@@ -137,7 +147,7 @@ ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t
         }
 
         ZuvErrorCode result;
-        if (zuvCrc16Compute(buffer + 2, length + 4) != frameCrc) {
+        if (zuvCrc16Compute(frame + 2, length + 4) != frameCrc) {
             result = ZUV_INVALID_CRC;
         } else if (length == 0) {
             result = ZUV_NO_ERROR;
@@ -147,10 +157,10 @@ ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t
             result = ZUV_BUFFER_OVERFLOW;
         } else {
             *payloadSize = length;
-            std::memcpy(payload, buffer + 6, length);
+            std::memcpy(payload, frame + 6, length);
             result = ZUV_NO_ERROR;
         }
-        discardFront(protocol, length + ZUV_ECOM_FRAME_OVERHEAD);
+        keepFrom(protocol, front + length + ZUV_ECOM_FRAME_OVERHEAD);
         return result;
     }
 }

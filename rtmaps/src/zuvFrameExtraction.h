@@ -7,7 +7,7 @@
 // buffer (dropped); 10 no complete frame held yet. Interface read errors are
 // not reported: they count as "no byte arrived".
 // Threading: none of its own; one thread per protocol record. Never waits, never
-// allocates: one bulk read per call, buffer compaction and the payload copy.
+// allocates: one bulk read, one move of the held bytes and the payload copy per call.
 #pragma once
 
 #include <cstddef>

@@ -75,6 +75,31 @@ TEST(Crc16, SlicingMatchesBitwiseOnRandomSplits) {
     }
 }
 
+// Long updates fold 16 bytes at a time and pad the odd bytes in front: every
+// remainder mod 16, states that reach into the second block (one odd byte), and
+// lengths around the 16-byte threshold must match the byte-wise loop.
+TEST(Crc16, FoldingMatchesBitwiseFromAnyState) {
+    zuv::test::Rng rng(0xF01D);
+    for (size_t length = 0; length <= 300; ++length) {
+        for (int round = 0; round < 6; ++round) {
+            const uint16_t state = round == 0 ? 0 : static_cast<uint16_t>(rng.between(1, 0xFFFF));
+            const size_t misalign = rng.between(0, 15);
+            std::vector<uint8_t> storage = rng.bytes(length + misalign);
+            const uint8_t *data = storage.data() + misalign;
+            uint16_t crc = state;
+            zuvCrc16Update(&crc, data, length);
+            ASSERT_EQ(crc, crc16Bitwise(data, length, state)) << "length " << length << " state " << state;
+        }
+    }
+    // Runs of 0xFF and zeros: every bit of every fold constant is exercised.
+    for (uint8_t fillByte : {uint8_t{0x00}, uint8_t{0xFF}}) {
+        const std::vector<uint8_t> same(4096, fillByte);
+        for (size_t length : {16u, 17u, 31u, 32u, 62u, 4090u, 4096u}) {
+            ASSERT_EQ(zuvCrc16Compute(same.data(), length), crc16Bitwise(same.data(), length)) << length;
+        }
+    }
+}
+
 TEST(Crc32, CheckValues) {
     EXPECT_EQ(zuvCrc32Compute(nullptr, 0), 0xFFFFFFFFu);
     EXPECT_EQ(crc32Of("abc"), 0x914026ECu);
