@@ -27,11 +27,18 @@ from . import _zuv
 
 __all__ = ["Recording", "decode", "decode_many", "package_path"]
 
-Recording = _zuv.Recording
-Recording.__doc__ = """A .zrec recording: iterate (t, frame_bytes) records, len(), first_timestamp and
-last_timestamp (None when empty). A file that is not a recording, is truncated
-or holds a record larger than `zuv decode` replays raises ValueError with the
-message `zuv decode` prints for it."""
+class Recording(_zuv.Recording):
+    """A .zrec recording: iterate (t, frame_bytes) records, len(), first_timestamp and
+    last_timestamp (None when empty). A file that is not a recording, is truncated
+    or holds a record larger than `zuv decode` replays raises ValueError with the
+    message `zuv decode` prints for it."""
+
+    def __init__(self, path):
+        super().__init__(os.fspath(path))
+
+    def __repr__(self):
+        return f"zuv.Recording({self.path!r}, {len(self)} records)"
+
 
 _log = logging.getLogger("zuv")
 _REPORT_LEVELS = {0: logging.INFO, 1: logging.WARNING, 2: logging.ERROR}
