@@ -25,22 +25,23 @@ demo: deps
 	cmake --build $(BUILD) -j $(JOBS) --target zuv zuv_pck
 	$(BUILD)/bin/zuv demo --out $(BUILD)/demo
 
-# The suite checks the .deb too.
-test: DEPS = build package browser web
+# The suite checks the .deb and the Python module too.
+test: DEPS = build package browser web python
 test: all
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
 
-# zuv in PREFIX/bin, zuv.pck and libzuvLib.so in PREFIX/lib/zuv.
+# zuv in PREFIX/bin, zuv.pck and libzuvLib.so in PREFIX/lib/zuv, the Python
+# module (where pybind11 is installed) in PREFIX/lib/python3/dist-packages/zuv.
 install: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
-	cmake --build $(BUILD) -j $(JOBS) --target zuv zuv_pck
+	cmake --build $(BUILD) -j $(JOBS) --target zuv_installed
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # $(BUILD)/zuv_VERSION_amd64.deb, for `apt install ./$(BUILD)/zuv_*.deb`.
-deb: DEPS = build package web
+deb: DEPS = build package web python
 deb: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
-	cmake --build $(BUILD) -j $(JOBS) --target zuv zuv_pck
+	cmake --build $(BUILD) -j $(JOBS) --target zuv_installed
 	cd $(BUILD) && cpack -G DEB
 
 # Sanitizer builds of the whole suite.

@@ -16,4 +16,18 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libzuvLib.so ships in the package itself, in its private folder.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CPACK_PACKAGING_INSTALL_PREFIX}/${ZUV_INSTALL_PACKAGEDIR})
+# The Python module needs the interpreter it was built for and what it returns; its
+# parallel decoding needs dask, which it imports only then.
+if(TARGET _zuv)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "python3 (>= ${ZUV_PYTHON_VERSION}), python3 (<< ${ZUV_PYTHON_NEXT_VERSION}), python3-numpy, python3-pandas")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-distributed")
+endif()
 include(CPack)
+
+# What `make install` and `make deb` build: everything that is installed.
+add_custom_target(zuv_installed)
+add_dependencies(zuv_installed zuv zuv_pck)
+if(TARGET _zuv)
+  add_dependencies(zuv_installed _zuv)
+endif()

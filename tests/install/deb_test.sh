@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the .deb into a temporary folder and checks its name, control fields
-# and files, without installing it. Usage: deb_test.sh CPACK BUILD_DIR VERSION BINDIR PACKAGEDIR
+# and files, without installing it.
+# Usage: deb_test.sh CPACK BUILD_DIR VERSION BINDIR PACKAGEDIR [PYTHON_FILE...]
 set -uo pipefail
 cpack=$1 build=$2 version=$3 bindir=$4 pkgdir=$5
+shift 5
+python_files=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fails=0
@@ -30,9 +33,14 @@ for lib in libc6 libstdc++6 libfmt; do
   [ -n "$found" ] || fail "Depends lacks a versioned $lib: '$depends'"
 done
 [[ "$depends" != *zuv* ]] || fail "the package depends on itself: '$depends'"
+if [ ${#python_files[@]} -gt 0 ]; then
+  for dep in "python3 (>= " "python3 (<< " python3-numpy python3-pandas; do
+    [[ "$depends" == *"$dep"* ]] || fail "Depends lacks $dep for the Python module: '$depends'"
+  done
+fi
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
-expected=$(printf './usr/%s\n' "$bindir/zuv" "$pkgdir/libzuvLib.so" "$pkgdir/zuv.pck" | sort)
+expected=$(printf './usr/%s\n' "$bindir/zuv" "$pkgdir/libzuvLib.so" "$pkgdir/zuv.pck" "${python_files[@]}" | sort)
 [ "$files" = "$expected" ] || fail "files:
 $files
 expected:
@@ -41,6 +49,7 @@ $expected"
 # Stripped: the package carries no debug sections.
 mkdir "$work/x" && dpkg-deb -x "$deb" "$work/x"
 for f in $expected; do
+  [[ "$f" == *.py ]] && continue
   if readelf -S "$work/x/$f" | grep -q '\.debug_info'; then fail "$f is not stripped"; fi
 done
 

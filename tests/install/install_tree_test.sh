@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, checks the layout and the RPATHs,
 # moves the prefix and runs the installed zuv from an empty folder elsewhere,
-# with no option or variable naming its package or library.
-# Usage: install_tree_test.sh CMAKE BUILD_DIR BINDIR PACKAGEDIR VERSION
+# with no option or variable naming its package or library. With the Python
+# module's files named, $ZUV_PYTHON imports the moved module and decodes the
+# demo's recording with it.
+# Usage: install_tree_test.sh CMAKE BUILD_DIR BINDIR PACKAGEDIR VERSION [PYTHON_FILE...]
 set -uo pipefail
 cmake=$1 build=$2 bindir=$3 pkgdir=$4 version=$5
+shift 5
+python_files=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fails=0
@@ -12,7 +16,7 @@ fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
 
-expected=$(printf '%s\n' "$bindir/zuv" "$pkgdir/libzuvLib.so" "$pkgdir/zuv.pck" | sort)
+expected=$(printf '%s\n' "$bindir/zuv" "$pkgdir/libzuvLib.so" "$pkgdir/zuv.pck" "${python_files[@]}" | sort)
 actual=$(cd "$work/prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
 [ "$actual" = "$expected" ] || fail "installed files:
 $actual
@@ -48,7 +52,19 @@ else
     [ -s "${folders[0]}/$f" ] || fail "demo folder lacks $f"
   done
 fi
-[ "$(cd "$work/moved" && find . -type f | wc -l)" -eq 3 ] || fail "demo wrote into the installed tree"
+[ "$(cd "$work/moved" && find . -type f | wc -l)" -eq $((3 + ${#python_files[@]})) ] || fail "demo wrote into the installed tree"
+
+if [ ${#python_files[@]} -gt 0 ]; then
+  site=$work/moved/$(dirname "$(dirname "${python_files[0]}")")
+  # The moved module finds the moved package; the demo's recording decodes as the tool's lines say.
+  lines=$(grep -c '"pin":"decoder.oImu"' "${folders[0]}/demo.jsonl")
+  env -u ZUV_PACKAGE PYTHONPATH="$site" PYTHONDONTWRITEBYTECODE=1 "${ZUV_PYTHON:-/usr/bin/python3}" -c '
+import sys, zuv
+assert zuv.package_path().startswith(sys.argv[1]), zuv.package_path()
+frames = zuv.decode(sys.argv[2], {"pImuData": "Enabled", "pVerbose": False})
+print(len(frames["oImu"]))' "$work/moved/" "${folders[0]}/demo.zrec" >"$work/out" 2>&1 || fail "python: $(<"$work/out")"
+  [ "$(<"$work/out")" = "$lines" ] || fail "python decoded '$(<"$work/out")' IMU rows, the demo's lines hold $lines"
+fi
 
 # A working folder it cannot write into: a clear error, not a crash.
 mkdir "$work/gone" && cd "$work/gone" && rmdir "$work/gone"
