@@ -3,7 +3,7 @@
 // runtime into the decoder (oImu and its twin enabled) and writes two JSON
 // lines per frame. Wall time of the whole process, from start to exit.
 // Beside it, in the same run, the decoder's Core alone over the same frames
-// in this process (component harness, no runtime, no JSON), so the figure
+// in this process (the runtime's step mode, no threads, no JSON), so the figure
 // that matters is the share of the decoder's own speed the tool reaches.
 //
 //   build/bin/bench_zuv_decode
@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "zuvComponentHarness.h"
+#include "zuvLinkedPackage.h"
 #include "zuvLogFrames.h"
 
 namespace {
@@ -57,16 +57,17 @@ bool writeRecording(const std::string &path) {
 // The decoder's Core over kFrames copies of the recording's frame, with the
 // properties the tool is given; frames per wall second.
 double coreFramesPerSecond() {
-    zuv::test::ComponentHarness harness("ZUV_FrameDecoder", "decoder");
-    harness.keepSamples(false);
-    harness.set("pImuData", 1);
-    zuv::test::ComponentHarness::setTime(0);
-    harness.birth();
-    harness.feedForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
+    zuv::host::StepRuntime runtime;
+    zuv::host::StepInstance &decoder = zuv::test::linkedPackage(runtime).CreateInstance("ZUV_FrameDecoder", "decoder");
+    decoder.KeepSamples(false);
+    decoder.Set("pImuData", 1);
+    runtime.SetTime(0);
+    decoder.Birth();
+    decoder.PushForever(5000, 5000, zuv::test::logFrame(3, zuv::test::records::imu()));
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kFrames; ++i) harness.coreOnce();
+    for (int i = 0; i < kFrames; ++i) decoder.Core();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    harness.death();
+    decoder.Death();
     return seconds > 0 ? kFrames / seconds : 0.0;
 }
 
