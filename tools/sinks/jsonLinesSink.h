@@ -120,7 +120,6 @@ private:
     std::thread writer_;
     bool threaded_ = false;
     bool stopWriter_ = false;
-    bool flushWanted_ = false;
     Batch batches_[kBatches];
     size_t fill_ = 0;  // the batch the callbacks fill
     size_t next_ = 0;  // the oldest batch not yet written
