@@ -58,7 +58,8 @@ if [ ${#python_files[@]} -gt 0 ]; then
   site=$work/moved/$(dirname "$(dirname "${python_files[0]}")")
   # The moved module finds the moved package; the demo's recording decodes as the tool's lines say.
   lines=$(grep -c '"pin":"decoder.oImu"' "${folders[0]}/demo.jsonl")
-  env -u ZUV_PACKAGE PYTHONPATH="$site" PYTHONDONTWRITEBYTECODE=1 "${ZUV_PYTHON:-/usr/bin/python3}" -c '
+  # shellcheck disable=SC2086 # ZUV_PYTHON_ENV is a list of assignments
+  env -u ZUV_PACKAGE ${ZUV_PYTHON_ENV:-} PYTHONPATH="$site" PYTHONDONTWRITEBYTECODE=1 "${ZUV_PYTHON:-/usr/bin/python3}" -c '
 import sys, zuv
 assert zuv.package_path().startswith(sys.argv[1]), zuv.package_path()
 frames = zuv.decode(sys.argv[2], {"pImuData": "Enabled", "pVerbose": False})
