@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "jsonLineFormat.h"
@@ -120,6 +121,72 @@ TEST(JsonDoubleRoundTrip, RandomBitPatternsReadBackExactly) {
         ASSERT_EQ(backBits, bits) << text;
         // A JSON reader gets the same double too.
         ASSERT_EQ(nlohmann::json::parse(text).get<double>(), v) << text;
+    }
+}
+
+// The writer lays out fmt's shortest digits itself; its text must stay
+// exactly fmt's "{}" for every double, the lines' golden bytes depend on it.
+std::string fmtText(double v) { return std::isfinite(v) ? fmt::format("{}", v) : "null"; }
+
+TEST(JsonDoubleText, SameAsFmtAtTheLayoutEdges) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1.0,
+                                  -1.0,
+                                  9.0,
+                                  10.0,
+                                  0.5,
+                                  std::numeric_limits<double>::max(),
+                                  std::numeric_limits<double>::lowest(),
+                                  std::numeric_limits<double>::min(),
+                                  std::numeric_limits<double>::denorm_min(),
+                                  -std::numeric_limits<double>::denorm_min(),
+                                  std::numeric_limits<double>::epsilon(),
+                                  9007199254740992.0,
+                                  9007199254740993.0,
+                                  123456789012345678.0,
+                                  static_cast<double>(std::numeric_limits<float>::max()),
+                                  static_cast<double>(std::numeric_limits<float>::denorm_min())};
+    // Around every power of ten, where fixed and exponent form trade places
+    // and the count of zeros changes.
+    for (int e = -324; e <= 308; ++e) {
+        const double p = std::pow(10.0, e);
+        for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, HUGE_VAL), 1.5 * p, 9.99 * p, 123.456 * p,
+                         0.1 * p + 0.2 * p}) {
+            values.push_back(v);
+            values.push_back(-v);
+        }
+    }
+    for (double v : values) {
+        char buf[32];
+        const std::string text(buf, static_cast<size_t>(zuv::sinks::putJsonDoubleText(buf, v) - buf));
+        ASSERT_EQ(text, fmtText(v)) << "bits " << std::hex << [v] {
+            uint64_t b;
+            std::memcpy(&b, &v, sizeof b);
+            return b;
+        }();
+        ASSERT_EQ(dbl(v), text);
+    }
+}
+
+TEST(JsonDoubleText, SameAsFmtForRandomDoublesAndFloats) {
+    std::mt19937_64 rng(2024);
+    std::uniform_int_distribution<int> digits(1, 17);
+    for (int i = 0; i < 300000; ++i) {
+        const uint64_t bits = rng();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        uint32_t floatBits = static_cast<uint32_t>(bits >> 32);
+        float f;
+        std::memcpy(&f, &floatBits, sizeof f);
+        // Sensor-like values: few digits, moderate exponents.
+        const double scaled = std::ldexp(static_cast<double>(bits % 100000) - 50000.0, static_cast<int>(bits >> 58) - 40);
+        const double rounded = std::stod(fmt::format("{:.{}g}", scaled, digits(rng)));
+        for (double x : {v, static_cast<double>(f), scaled, rounded}) {
+            char buf[32];
+            const std::string text(buf, static_cast<size_t>(zuv::sinks::putJsonDoubleText(buf, x) - buf));
+            ASSERT_EQ(text, fmtText(x)) << fmt::format("{:a}", x);
+        }
     }
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include <fmt/compile.h>
 #include <fmt/format.h>
 
 namespace zuv::sinks {
@@ -28,11 +27,85 @@ char *putText(char *p, std::string_view text) {
     return p + text.size();
 }
 
-char *putDouble(char *p, double value) {
-    if (!std::isfinite(value)) return putText(p, "null");
-    // fmt's shortest round-trip digits; its exponent form (1e+22) is valid JSON.
-    return fmt::format_to(p, FMT_COMPILE("{}"), value);
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The decimal digits of v, right-aligned ending at end; the first digit.
+char *putDigitsBackwards(char *end, uint64_t v) {
+    while (v >= 100) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + (v % 100) * 2, 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + v * 2, 2);
+    } else {
+        *--end = static_cast<char>('0' + v);
+    }
+    return end;
 }
+
+}  // namespace
+
+// fmt's "{}" text of a finite double, laid out here from the same shortest
+// digits: fmt's general writer spends more on its options than on the digits.
+char *putJsonDoubleText(char *p, double value) {
+    if (!std::isfinite(value)) return putText(p, "null");
+    if (std::signbit(value)) {
+        *p++ = '-';
+        value = -value;
+    }
+    const auto dec = fmt::detail::dragonbox::to_decimal(value);
+    char digitsBuf[24];
+    char *const digitsEnd = digitsBuf + sizeof digitsBuf;
+    const char *digits = putDigitsBackwards(digitsEnd, dec.significand);
+    const int count = static_cast<int>(digitsEnd - digits);
+    const int exponent = dec.exponent;
+    const int outputExponent = exponent + count - 1;
+    if (outputExponent < -4 || outputExponent >= 16) {
+        // 1.2345e+22, 5e-324: at least two exponent digits.
+        *p++ = digits[0];
+        if (count > 1) {
+            *p++ = '.';
+            p = putText(p, std::string_view(digits + 1, static_cast<size_t>(count - 1)));
+        }
+        *p++ = 'e';
+        *p++ = outputExponent < 0 ? '-' : '+';
+        unsigned e = static_cast<unsigned>(outputExponent < 0 ? -outputExponent : outputExponent);
+        if (e >= 100) {
+            *p++ = static_cast<char>('0' + e / 100);
+            e %= 100;
+        }
+        std::memcpy(p, kDigitPairs + e * 2, 2);
+        return p + 2;
+    }
+    if (exponent >= 0) {
+        // 1234e5 -> 123400000
+        p = putText(p, std::string_view(digits, static_cast<size_t>(count)));
+        std::memset(p, '0', static_cast<size_t>(exponent));
+        return p + exponent;
+    }
+    const int integral = exponent + count;
+    if (integral > 0) {
+        // 1234e-2 -> 12.34
+        p = putText(p, std::string_view(digits, static_cast<size_t>(integral)));
+        *p++ = '.';
+        return putText(p, std::string_view(digits + integral, static_cast<size_t>(count - integral)));
+    }
+    // 1234e-6 -> 0.001234
+    *p++ = '0';
+    *p++ = '.';
+    std::memset(p, '0', static_cast<size_t>(-integral));
+    p += -integral;
+    return putText(p, std::string_view(digits, static_cast<size_t>(count)));
+}
+
+namespace {
+
+char *putDouble(char *p, double value) { return putJsonDoubleText(p, value); }
 
 template <typename T, typename Put>
 char *putArray(char *p, const void *data, size_t count, Put one) {

@@ -38,6 +38,9 @@ void appendJsonLine(std::string &out, int64_t timestampUs, const JsonPinTag &pin
 
 // Building blocks, exposed for the tests and for other JSON writers.
 void appendJsonDouble(std::string &out, double value);
+// The same text into at least 25 bytes at p (no terminator); the end of it.
+// The text is fmt's "{}" of the value, or null when it is not finite.
+char *putJsonDoubleText(char *p, double value);
 void appendJsonString(std::string &out, std::string_view bytes);
 
 }  // namespace zuv::sinks
