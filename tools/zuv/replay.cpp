@@ -76,4 +76,19 @@ ReplayResult replayRecording(Session &session, host::Instance &consumer, const s
     return result;
 }
 
+void replayIntoDecoder(Session &session, host::Instance &decoder, const std::string &recording, bool realtime,
+                       const OutputFailure &outputFailure, const ReplayOutput &output) {
+    ReplayOptions replay;
+    replay.path = recording;
+    replay.realtime = realtime;
+    // The decoder reads the host clock only in Birth (0 in a replay): letting
+    // the clock run ahead of it changes no line.
+    replay.lockstep = false;
+    replay.outputFailed = [&outputFailure] { return outputFailure.failed(); };
+    ReplayResult result = replayRecording(session, decoder, "iData", replay);
+    const bool closed = output.close();
+    ToolContext &context = session.context();
+    context.exitStatus = OutputFailure::settle(context, closed, output.error(), output.errorNumber(), result.status);
+}
+
 }  // namespace zuv::tool

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 
+#include "outputFailure.h"
 #include "session.h"
 
 namespace zuv::tool {
@@ -40,5 +41,20 @@ struct ReplayResult {
 
 ReplayResult replayRecording(Session &session, host::Instance &consumer, const std::string &input,
                              const ReplayOptions &options);
+
+// An output that the decoder's samples are written to (JsonLinesSink,
+// CsvExportSink), closed once the replay is over.
+struct ReplayOutput {
+    std::function<bool()> close;
+    std::function<std::string()> error;
+    std::function<int()> errorNumber;
+};
+
+// zuv decode and zuv export: the recording into the decoder's iData, not in
+// lockstep (the decoder stamps with its samples' own time stamps, so the
+// clock may run ahead of it), then the output closed and the exit status
+// settled from both. Attach the output and its failure handler first.
+void replayIntoDecoder(Session &session, host::Instance &decoder, const std::string &recording, bool realtime,
+                       const OutputFailure &outputFailure, const ReplayOutput &output);
 
 }  // namespace zuv::tool

@@ -40,17 +40,9 @@ void runDecode(ToolContext &context, const DecodeOptions &options) {
     // The outputs exist once the properties are applied; attach to all of them.
     sink.attachAll(session.runtime(), decoder);
 
-    ReplayOptions replay;
-    replay.path = options.recording;
-    replay.realtime = options.realtime;
-    // The decoder reads the host clock only in Birth (0 in a replay) and
-    // stamps everything with its samples' own time stamps: letting the clock
-    // run ahead of it changes no line.
-    replay.lockstep = false;
-    replay.outputFailed = [&outputFailure] { return outputFailure.failed(); };
-    ReplayResult result = replayRecording(session, decoder, "iData", replay);
-    const bool closed = sink.close();
-    context.exitStatus = OutputFailure::settle(context, closed, sink.error(), sink.errorNumber(), result.status);
+    replayIntoDecoder(session, decoder, options.recording, options.realtime, outputFailure,
+                      {[&sink] { return sink.close(); }, [&sink] { return sink.error(); },
+                       [&sink] { return sink.errorNumber(); }});
 }
 
 }  // namespace

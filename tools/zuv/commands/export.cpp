@@ -48,15 +48,9 @@ void runExport(ToolContext &context, const ExportOptions &options) {
     sink.setFailureHandler(outputFailure.handler());
     sink.attachAll(session.runtime(), decoder);
 
-    ReplayOptions replay;
-    replay.path = options.recording;
-    replay.realtime = options.realtime;
-    // As in decode: the decoder stamps with its samples' own time stamps.
-    replay.lockstep = false;
-    replay.outputFailed = [&outputFailure] { return outputFailure.failed(); };
-    ReplayResult result = replayRecording(session, decoder, "iData", replay);
-    const bool closed = sink.close();
-    context.exitStatus = OutputFailure::settle(context, closed, sink.error(), sink.errorNumber(), result.status);
+    replayIntoDecoder(session, decoder, options.recording, options.realtime, outputFailure,
+                      {[&sink] { return sink.close(); }, [&sink] { return sink.error(); },
+                       [&sink] { return sink.errorNumber(); }});
 }
 
 }  // namespace
