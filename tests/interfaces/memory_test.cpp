@@ -4,9 +4,8 @@
 #include "zuvInterfaceMemory.h"
 #include "zuvTestStreams.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
 
 Bytes readOnce(ZuvInterface *link, size_t room, ZuvErrorCode expected = ZUV_NO_ERROR) {
     Bytes buffer(room);
@@ -82,3 +81,4 @@ TEST(MemoryMisuse, OtherRecordsAndNullsAreRefused) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -17,9 +17,8 @@
 #include "zuvInterfaceSerial.h"
 #include "zuvTestStreams.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
 
 size_t openDescriptors() {
     size_t count = 0;
@@ -217,3 +216,4 @@ TEST(Serial, UnpluggedDeviceIsAReadError) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -14,9 +14,8 @@
 #include "zuvNetwork.h"
 #include "zuvTestStreams.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
 
 const uint32_t kLoopback = zuvNetworkIpFromString("127.0.0.1");
 
@@ -261,3 +260,4 @@ TEST(Udp, DestroyClosesTheSocket) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -22,8 +22,9 @@
 #include "zuvNetwork.h"
 #include "zuvTestStreams.h"
 
+namespace zuv::test {
+
 using namespace std::chrono_literals;
-using zuv::test::Bytes;
 
 namespace {
 
@@ -241,3 +242,4 @@ TEST(WaitDispatch, RecordsWithoutAWaitAnswerUnsupported) {
 }
 
 }  // namespace
+}  // namespace zuv::test

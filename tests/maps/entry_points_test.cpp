@@ -12,6 +12,7 @@
 
 #include "maps_kernel.h"
 
+namespace zuv::test {
 namespace {
 
 struct Package {
@@ -160,3 +161,5 @@ TEST(PackageEntryPoints, DuplicateRegistrationIsRefusedWithTheHostMessage) {
   EXPECT_EQ(printed, "Module TestTwice already referenced in the category MAPSComponent\n");
   EXPECT_EQ(package.list(nullptr, nullptr, 0), 1);
 }
+
+}  // namespace zuv::test

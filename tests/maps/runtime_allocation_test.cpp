@@ -32,6 +32,9 @@ void* operator new(std::size_t size) {
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
+
+namespace zuv::test {
+
 #endif
 
 using namespace std::chrono_literals;
@@ -65,3 +68,5 @@ TEST_F(RuntimeTest, SteadyFlowAllocatesNothingPerSample) {
   ASSERT_EQ(received.load(), kTotal);
   EXPECT_EQ(during.load(), 0);
 }
+
+}  // namespace zuv::test

@@ -1,6 +1,8 @@
 // Pins and properties shaped by Dynamic; property kinds, conversions and flags.
 #include "runtime_fixture.h"
 
+namespace zuv::test {
+
 using zuv::host::HostError;
 using zuv::host::PropertyType;
 using zuv::host::PropertyValue;
@@ -147,3 +149,5 @@ TEST_F(RuntimeTest, ComponentsReadAndWriteEveryPropertyKind) {
   // Each Set ran Dynamic again: pOutputs=2 and pMode=Text shaped the outputs.
   EXPECT_EQ(Names(dyn.Outputs()), (std::vector<std::string>{"oFixed", "oExtra0", "oExtra1", "oText"}));
 }
+
+}  // namespace zuv::test

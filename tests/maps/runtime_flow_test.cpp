@@ -5,6 +5,8 @@
 
 #include "runtime_fixture.h"
 
+namespace zuv::test {
+
 using namespace std::chrono_literals;
 using zuv::host::ElementType;
 using zuv::host::SampleView;
@@ -255,3 +257,5 @@ TEST_F(RuntimeTest, BulkSourceStopEndsTheWaitOfAReaderHoldingBack) {
   runtime.Stop();  // a hang here is the fault
   EXPECT_FALSE(echo.Running());
 }
+
+}  // namespace zuv::test

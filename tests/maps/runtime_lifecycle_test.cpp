@@ -1,6 +1,8 @@
 // Birth, Core, Death; stopping oneself; errors; threads; actions; the clock.
 #include "runtime_fixture.h"
 
+namespace zuv::test {
+
 using namespace std::chrono_literals;
 using zuv::host::EndState;
 
@@ -133,3 +135,5 @@ TEST_F(RuntimeTest, StopFromAnotherThreadDuringStartEndsEveryInstance) {
     EXPECT_EQ(births, deaths) << life->Name();
   }
 }
+
+}  // namespace zuv::test

@@ -1,6 +1,8 @@
 // Loading packages, creating instances, wiring errors.
 #include "runtime_fixture.h"
 
+namespace zuv::test {
+
 using zuv::host::HostError;
 
 namespace {
@@ -60,3 +62,5 @@ TEST_F(RuntimeTest, TheProjectPackageLoadsThroughItsEntryPoints) {
   // zuv.pck carries the SDK's entry points although nothing in it calls them.
   EXPECT_NO_THROW(runtime.LoadPackage(ZUV_PROJECT_PACKAGE));
 }
+
+}  // namespace zuv::test

@@ -9,6 +9,7 @@
 
 #include "zuvAuxForwarder.h"
 
+namespace zuv::test {
 namespace {
 
 struct Cycle {
@@ -157,3 +158,4 @@ TEST(AuxLoop, ASentenceLongerThanASampleIsDroppedWithAWarning) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -10,6 +10,7 @@
 #include "zuvInterfaceMemory.h"
 #include "zuvLogFrameWait.h"
 
+namespace zuv::test {
 namespace {
 
 // A clock that only moves when the wait sleeps. A wait that never ends throws
@@ -274,3 +275,4 @@ TEST_P(FrameBytes, RebuildsTheWireFrameByteForByte) {
 INSTANTIATE_TEST_SUITE_P(PayloadSizes, FrameBytes, ::testing::Values(0u, 1u, 56u, 4077u, 4086u));
 
 }  // namespace
+}  // namespace zuv::test

@@ -15,6 +15,8 @@
 #include "zuvLogFrameWait.h"
 #include "zuvTestStreams.h"
 
+namespace zuv::test {
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -99,3 +101,4 @@ TEST_F(FrameWake, FramesTakeNoAllocation) {
 }
 
 }  // namespace
+}  // namespace zuv::test

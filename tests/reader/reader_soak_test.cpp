@@ -4,6 +4,8 @@
 
 #include "zuvReaderSoak.h"
 
+namespace zuv::test {
+
 TEST(ReaderSoak, EveryFrameArrivesInOrderByteForByte) {
     zuv::test::SoakOptions options;
     options.package = zuv::test::PackageBesideProgram();
@@ -13,3 +15,5 @@ TEST(ReaderSoak, EveryFrameArrivesInOrderByteForByte) {
     EXPECT_GT(result.framesReceived, 26u * 100u);
     EXPECT_EQ(result.framesReceived, result.framesSent);
 }
+
+}  // namespace zuv::test

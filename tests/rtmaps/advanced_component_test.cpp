@@ -4,6 +4,8 @@
 
 #include "runtime_fixture.h"
 
+namespace zuv::test {
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -102,3 +104,5 @@ TEST_F(RuntimeTest, LifeCheckingTellsWhetherTheComponentRuns) {
   advanced.RunAction("aLifeChecking");
   EXPECT_FALSE(advanced.GetProperty("pAlive").boolean);
 }
+
+}  // namespace zuv::test

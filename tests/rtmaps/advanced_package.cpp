@@ -4,6 +4,7 @@
 
 #include "maps_advanced.h"
 
+namespace zuv::test {
 namespace {
 
 class TestAdvanced : public MAPSAdvancedComponent {
@@ -84,3 +85,5 @@ MAPSComponentDefinition advancedDefinition = {
 } // namespace
 
 MAPS_REGISTER_COMPONENT(TestAdvanced, advancedDefinition, "TestAdvanced", "1.0");
+
+}  // namespace zuv::test

@@ -11,6 +11,7 @@
 
 #include "maps_advanced.h"
 
+namespace zuv::test {
 namespace {
 
 class Probe : public MAPSAdvancedComponent {
@@ -139,3 +140,5 @@ TEST(PinNames, PatternFollowedByTheIndex) {
   EXPECT_STREQ(probe.GetName(nullptr, 3).c_str(), "3");
   EXPECT_NE(probe.GetName("p", 1), probe.GetName("p", 11));
 }
+
+}  // namespace zuv::test

@@ -9,9 +9,8 @@
 #include "zuvExtractionHarness.h"
 #include "zuvLinkStatistics.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
 
 TEST(ExtractionHeap, CounterSeesAllocations) {
     static void *volatile escape;  // keeps the compiler from eliding the pairs below
@@ -112,3 +111,4 @@ TEST(ExtractionHeap, CountedExtractionAllocatesNothingPerCall) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -8,14 +8,8 @@
 
 #include "zuvExtractionHarness.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
-using zuv::test::Extracted;
-using zuv::test::Frame;
-using zuv::test::MemoryLink;
-using zuv::test::Noise;
-using zuv::test::Rng;
 
 // The longest span a false header can claim: its whole frame, N + 9 <= 4095 bytes.
 constexpr size_t kFalseSpan = ZUV_ECOM_MAX_FRAME_SIZE;
@@ -190,3 +184,4 @@ INSTANTIATE_TEST_SUITE_P(Seeds, ExtractionProperty,
                          });
 
 }  // namespace
+}  // namespace zuv::test

@@ -12,11 +12,8 @@
 #include "zuvExtractionHarness.h"
 #include "zuvExtractionReference.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
-using zuv::test::MemoryLink;
-using zuv::test::Rng;
 
 void append(Bytes &to, const Bytes &bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
 
@@ -175,3 +172,4 @@ TEST(ExtractionMatchesReferenceFromHeldBytes, AnyStartingBuffer) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -8,14 +8,8 @@
 #include "zuvExtractionHarness.h"
 #include "zuvPlatform.h"
 
+namespace zuv::test {
 namespace {
-
-using zuv::test::Bytes;
-using zuv::test::Extracted;
-using zuv::test::Frame;
-using zuv::test::makeFrame;
-using zuv::test::MemoryLink;
-using zuv::test::receiveOne;
 
 Bytes operator+(Bytes a, const Bytes &b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -387,3 +381,4 @@ TEST(ExtractionReadSize, DriverClaimingMoreThanAskedCannotOverfillTheBuffer) {
 }
 
 }  // namespace
+}  // namespace zuv::test

@@ -11,7 +11,8 @@
 
 #include "toolTestFiles.h"
 
-using zuv::test::TempPath;
+namespace zuv::test {
+
 
 namespace {
 
@@ -144,3 +145,4 @@ TEST(Cli, DescribeAppliesPropertiesInOrder) {
 }
 
 }  // namespace
+}  // namespace zuv::test

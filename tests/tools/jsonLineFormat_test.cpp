@@ -12,6 +12,8 @@
 
 #include "jsonLineFormat.h"
 
+namespace zuv::test {
+
 using zuv::sinks::appendJsonDouble;
 using zuv::sinks::appendJsonLine;
 using zuv::sinks::appendJsonString;
@@ -146,3 +148,5 @@ TEST(JsonLine, ParsesWithKeysInOrder) {
     EXPECT_TRUE(j["data"][0].is_null());
     EXPECT_EQ(j["data"][1].get<double>(), 1.25);
 }
+
+}  // namespace zuv::test

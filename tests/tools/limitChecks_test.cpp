@@ -6,6 +6,7 @@
 
 #include "limitChecks.h"
 
+namespace zuv::test {
 namespace {
 
 using zuv::tool::checkDurationSeconds;
@@ -48,3 +49,4 @@ INSTANTIATE_TEST_SUITE_P(
                     LimitCase{"", "\"\" is not a whole number of samples"}));
 
 }  // namespace
+}  // namespace zuv::test

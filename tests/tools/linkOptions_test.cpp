@@ -7,6 +7,8 @@
 #include "linkOptions.h"
 #include "toolError.h"
 
+namespace zuv::test {
+
 using namespace zuv::tool;
 
 namespace {
@@ -48,3 +50,4 @@ TEST(LinkOptions, UsageErrors) {
 }
 
 }  // namespace
+}  // namespace zuv::test

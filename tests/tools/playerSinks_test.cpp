@@ -21,9 +21,9 @@
 #include "zrecReader.h"
 #include "zrecWriter.h"
 
+namespace zuv::test {
+
 using namespace zuv;
-using zuv::test::CapturedStream;
-using zuv::test::TempPath;
 
 namespace {
 
@@ -474,3 +474,5 @@ TEST(JsonLinesSink, WriterThreadIsRefusedWhenEachLineIsFlushed) {
     cb(view(inst, o, host::ElementType::Float64, 1, &v, 1));
     EXPECT_EQ(sink.writtenLines(), 1u) << "still written at once";
 }
+
+}  // namespace zuv::test

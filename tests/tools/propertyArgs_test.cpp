@@ -11,6 +11,8 @@
 #include "propertyValue.h"
 #include "toolError.h"
 
+namespace zuv::test {
+
 using namespace zuv::tool;
 
 namespace {
@@ -212,3 +214,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DefaultPackageCase> &param) { return param.param.name; });
 
 }  // namespace
+}  // namespace zuv::test

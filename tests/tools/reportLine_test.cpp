@@ -7,6 +7,8 @@
 
 #include "reportLine.h"
 
+namespace zuv::test {
+
 using zuv::sinks::appendReportLine;
 using zuv::sinks::ReportPrinter;
 
@@ -54,3 +56,5 @@ TEST(ReportPrinter, LinesFromManyThreadsStayWhole) {
     EXPECT_EQ(lines, 800);
     std::fclose(f);
 }
+
+}  // namespace zuv::test

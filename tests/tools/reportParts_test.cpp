@@ -18,8 +18,10 @@
 #include "timingAnalysis.h"
 #include "zuvAllocationCounter.h"
 
-namespace zuv::tool {
+namespace zuv::test {
 namespace {
+
+using namespace zuv::tool;
 
 host::SampleView view(host::ElementType type, const void *data, int count, int64_t t, size_t elementSize) {
     static const std::string instance = "decoder";
@@ -224,4 +226,4 @@ TEST(GapMarks, SitAtTheFrameAfterTheGap) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

@@ -15,9 +15,9 @@
 #include "toolTestFiles.h"
 #include "zrecWriter.h"
 
+namespace zuv::test {
+
 using namespace zuv::tool;
-using zuv::test::CapturedStream;
-using zuv::test::TempPath;
 
 namespace {
 
@@ -246,3 +246,4 @@ TEST_F(ReplayTest, FileWithoutHeaderRefusedBeforeAnythingRuns) {
 }
 
 }  // namespace
+}  // namespace zuv::test

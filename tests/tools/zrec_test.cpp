@@ -15,6 +15,8 @@
 #include "zrecReader.h"
 #include "zrecWriter.h"
 
+namespace zuv::test {
+
 using zuv::recording::ZrecReader;
 using zuv::recording::ZrecRecord;
 using zuv::recording::ZrecStatus;
@@ -358,3 +360,5 @@ TEST(Zrec, ADeviceThatTakesNothingCountsNothing) {
     EXPECT_EQ(w.sampleBytes(), 0u);
     EXPECT_EQ(w.error(), "/dev/full: cannot write: No space left on device");
 }
+
+}  // namespace zuv::test

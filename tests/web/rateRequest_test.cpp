@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace zuv::tool {
+namespace zuv::test {
 namespace {
+
+using namespace zuv::tool;
 
 TEST(RateRequest, TakesReaderPropertiesAndChoiceTexts) {
     RateSettings rates;
@@ -51,4 +53,4 @@ TEST(RateRequest, LongValuesAreCutInTheMessage) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace zuv::tool {
+namespace zuv::test {
 namespace {
+
+using namespace zuv::tool;
 
 struct SseCase {
     const char *name;
@@ -32,4 +34,4 @@ TEST(Sse, CommentAndRetry) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

@@ -4,8 +4,10 @@
 
 #include "toolError.h"
 
-namespace zuv::tool {
+namespace zuv::test {
 namespace {
+
+using namespace zuv::tool;
 
 struct ListenCase {
     const char *text;
@@ -97,4 +99,4 @@ TEST(WebAccess, OriginWhenSentIsThisServer) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

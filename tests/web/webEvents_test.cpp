@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace zuv::tool {
+namespace zuv::test {
 namespace {
+
+using namespace zuv::tool;
 
 bool flagOn(const nlohmann::json &flags, const std::string &name) {
     for (const auto &f : flags) {
@@ -102,4 +104,4 @@ TEST(WebEvents, RateWindowCountsFramesPerSecondOverAboutASecond) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

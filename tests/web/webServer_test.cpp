@@ -14,8 +14,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-namespace zuv::tool {
+namespace zuv::test {
 namespace {
+
+using namespace zuv::tool;
 
 class FakeBackend : public WebBackend {
 public:
@@ -255,4 +257,4 @@ TEST_F(WebServerTest, EventStreamPassesTheBackendsTextThrough) {
 }
 
 }  // namespace
-}  // namespace zuv::tool
+}  // namespace zuv::test

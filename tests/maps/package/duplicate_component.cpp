@@ -2,6 +2,7 @@
 // refused with the host's message.
 #include "maps.hpp"
 
+namespace zuv::test {
 namespace {
 
 class TestTwice : public MAPSComponent {
@@ -21,3 +22,5 @@ MAPSComponentDefinition twiceDefinition = {
 
 MAPS_REGISTER_COMPONENT(TestTwice, twiceDefinition, "TestTwice", "1.0");
 static MAPSComponentRegistrar secondRegistrar("TestTwice", twiceDefinition, TestTwice_mapsMarker);
+
+}  // namespace zuv::test

@@ -3,6 +3,7 @@
 
 #include "maps.hpp"
 
+namespace zuv::test {
 namespace {
 
 class TestDynamic : public MAPSComponent {
@@ -84,3 +85,5 @@ MAPSComponentDefinition propertiesDefinition = {
 MAPS_REGISTER_COMPONENT(TestDynamic, dynamicDefinition, "TestDynamic", "1.0");
 __attribute__((used)) static const char propertiesMarker[] = "$!MAPS_MODULE!MAPSComponent!TestProperties!$!1.0!$";
 static MAPSComponentRegistrar propertiesRegistrar("TestProperties", propertiesDefinition, propertiesMarker);
+
+}  // namespace zuv::test

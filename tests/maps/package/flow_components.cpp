@@ -1,6 +1,7 @@
 // Test components that move samples: a counting producer and an echoing consumer.
 #include "maps.hpp"
 
+namespace zuv::test {
 namespace {
 
 // Writes pTotal Integer64 samples 0, 1, 2... (time stamp = value), then idles.
@@ -82,3 +83,5 @@ MAPSComponentDefinition echoDefinition = {
 
 MAPS_REGISTER_COMPONENT(TestCounter, counterDefinition, "TestCounter", "1.0");
 MAPS_REGISTER_COMPONENT(TestEcho, echoDefinition, "TestEcho", "1.0");
+
+}  // namespace zuv::test

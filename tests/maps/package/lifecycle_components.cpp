@@ -3,6 +3,7 @@
 
 #include "maps.hpp"
 
+namespace zuv::test {
 namespace {
 
 // Reports "Birth", "Core" (first call only), "Death cores=N"; can stop itself
@@ -70,3 +71,5 @@ MAPSComponentDefinition lifecycleDefinition = {
 } // namespace
 
 MAPS_REGISTER_COMPONENT(TestLifecycle, lifecycleDefinition, "TestLifecycle", "1.0");
+
+}  // namespace zuv::test

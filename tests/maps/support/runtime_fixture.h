@@ -14,6 +14,8 @@
 
 #include "maps_runtime.h"
 
+namespace zuv::test {
+
 struct CapturedReport {
   int level;
   std::string instance;
@@ -72,3 +74,5 @@ protected:
   // Last, so that it stops (and reports Deaths) before the capture goes.
   zuv::host::Runtime runtime;
 };
+
+}  // namespace zuv::test
