@@ -1,4 +1,4 @@
-#include "host_clock.h"
+#include "hostClock.h"
 
 namespace zuv::host::detail {
 namespace {
