@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "runtime_fixture.h"
+#include "runtimeFixture.h"
 
 namespace zuv::test {
 

@@ -1,5 +1,5 @@
 // Loading packages, creating instances, wiring errors.
-#include "runtime_fixture.h"
+#include "runtimeFixture.h"
 
 namespace zuv::test {
 

@@ -1,5 +1,5 @@
 // Birth, Core, Death; stopping oneself; errors; threads; actions; the clock.
-#include "runtime_fixture.h"
+#include "runtimeFixture.h"
 
 namespace zuv::test {
 

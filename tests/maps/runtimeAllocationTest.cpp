@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "runtime_fixture.h"
+#include "runtimeFixture.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ZUV_SANITIZED 1

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "runtime_fixture.h"
+#include "runtimeFixture.h"
 
 namespace zuv::test {
 

@@ -1,5 +1,5 @@
 // Pins and properties shaped by Dynamic; property kinds, conversions and flags.
-#include "runtime_fixture.h"
+#include "runtimeFixture.h"
 
 namespace zuv::test {
 
