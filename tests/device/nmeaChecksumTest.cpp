@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 #include "ZuvCommunication.h"
@@ -44,30 +45,36 @@ TEST(NmeaChecksum, TheStartCharacterIsNotSummed) {
     EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum(sentence.c_str()));
 }
 
-TEST(NmeaChecksum, EmptyBodyHasChecksumZero) {
-    EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum("$*00"));
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$*01"));
+struct Sentence {
+    const char *name;
+    const char *text;
+    bool valid;
+};
+
+void PrintTo(const Sentence &c, std::ostream *os) { *os << c.name << (c.valid ? " (valid)" : " (refused)"); }
+
+class NmeaSentence : public ::testing::TestWithParam<Sentence> {};
+
+TEST_P(NmeaSentence, ChecksumVerdict) {
+    EXPECT_EQ(CZuvCommunication::CheckNMEAChecksum(GetParam().text), GetParam().valid) << GetParam().text;
 }
 
-TEST(NmeaChecksum, MissingOrShortChecksumDigits) {
-    // "AA" sums to 0, so a missing checksum would read as a match if taken for 0.
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$AA*"));
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$*"));
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$AA*zz"));
-    // One digit is read as far as it goes.
-    EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum("$A*41"));
-    EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum("$AB*3"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Literal, NmeaSentence,
+    ::testing::Values(Sentence{"EmptyBodySumsToZero", "$*00", true}, Sentence{"EmptyBodyWrongDigits", "$*01", false},
+                      // "AA" sums to 0, so a missing checksum would read as a match if taken for 0.
+                      Sentence{"MissingDigits", "$AA*", false}, Sentence{"OnlyTheStar", "$*", false},
+                      Sentence{"NonHexDigits", "$AA*zz", false}, Sentence{"OneCharacterBody", "$A*41", true},
+                      // One digit is read as far as it goes.
+                      Sentence{"OneDigit", "$AB*3", true},
+                      // A carriage return stops the scan like the star.
+                      Sentence{"CarriageReturnForStar", "$AB\r03", true},
+                      Sentence{"CarriageReturnWithoutDigits", "$AB\r\n", false},
+                      Sentence{"NoStopCharacter", "$GPGGA,123519", false}, Sentence{"OnlyTheDollar", "$", false},
+                      Sentence{"Empty", "", false}),
+    [](const ::testing::TestParamInfo<Sentence> &p) { return std::string(p.param.name); });
 
-TEST(NmeaChecksum, CarriageReturnStopsTheScanLikeTheStar) {
-    EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum("$AB\r03"));
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$AB\r\n"));
-}
-
-TEST(NmeaChecksum, SentenceWithoutStopCharacterFails) {
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$GPGGA,123519"));
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum("$"));
-    EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum(""));
+TEST(NmeaChecksum, NullAndStopLessLongSentenceFail) {
     EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum(nullptr));
     const std::string hundred = "$" + std::string(99, 'A');
     EXPECT_FALSE(CZuvCommunication::CheckNMEAChecksum(hundred.c_str()));

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -62,22 +63,33 @@ protected:
 
 } // namespace
 
-TEST(ReportLine, DateAndTimeWithoutPadding) {
-  std::tm march{};
-  march.tm_year = 2026 - 1900;
-  march.tm_mon = 2;
-  march.tm_mday = 7;
-  march.tm_hour = 9;
-  march.tm_min = 5;
-  EXPECT_STREQ(MAPSAdvancedComponent::TimestampedLine(march, "msg").c_str(), "[2026-3-7 @ 9:5]Error: msg");
-  std::tm december{};
-  december.tm_year = 1999 - 1900;
-  december.tm_mon = 11;
-  december.tm_mday = 31;
-  december.tm_hour = 23;
-  december.tm_min = 59;
-  EXPECT_STREQ(MAPSAdvancedComponent::TimestampedLine(december, nullptr).c_str(), "[1999-12-31 @ 23:59]Error: ");
+struct DatedLine {
+  const char* name;
+  int year, month, day, hour, minute;
+  const char* message;
+  const char* line;
+};
+
+void PrintTo(const DatedLine& c, std::ostream* os) { *os << c.name; }
+
+class ReportLine : public ::testing::TestWithParam<DatedLine> {};
+
+TEST_P(ReportLine, DateAndTimeWithoutPadding) {
+  const DatedLine& c = GetParam();
+  std::tm when{};
+  when.tm_year = c.year - 1900;
+  when.tm_mon = c.month - 1;
+  when.tm_mday = c.day;
+  when.tm_hour = c.hour;
+  when.tm_min = c.minute;
+  EXPECT_STREQ(MAPSAdvancedComponent::TimestampedLine(when, c.message).c_str(), c.line);
 }
+
+INSTANTIATE_TEST_SUITE_P(Dates, ReportLine,
+                         ::testing::Values(DatedLine{"SingleDigits", 2026, 3, 7, 9, 5, "msg", "[2026-3-7 @ 9:5]Error: msg"},
+                                           DatedLine{"NoMessage", 1999, 12, 31, 23, 59, nullptr,
+                                                     "[1999-12-31 @ 23:59]Error: "}),
+                         [](const ::testing::TestParamInfo<DatedLine>& p) { return std::string(p.param.name); });
 
 TEST_F(ReportFiles, LinesAreAppendedWithTheLocalTime) {
   const std::string path = dir + "/report.txt";
