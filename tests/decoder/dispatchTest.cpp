@@ -160,6 +160,9 @@ struct PeriodCase {
     int64_t minPeriod;  // 0: every frame written
 };
 
+// The numeric case names alone would make ctest list the struct's bytes.
+void PrintTo(const PeriodCase &c, std::ostream *os) { *os << "framerate" << c.framerate; }
+
 class MinimumPeriod : public ::testing::TestWithParam<PeriodCase> {};
 
 TEST_P(MinimumPeriod, FirstFrameWrittenOncePeriodHasPassedSinceStart) {

@@ -188,6 +188,8 @@ struct TickCase {
     std::vector<double> ticks;
 };
 
+void PrintTo(const TickCase &c, std::ostream *os) { *os << c.lo << ".." << c.hi << "," << c.count; }
+
 class NiceTicks : public ::testing::TestWithParam<TickCase> {};
 
 TEST_P(NiceTicks, AreRoundSteps) {

@@ -20,9 +20,12 @@ TEST(RateRequest, TakesReaderPropertiesAndChoiceTexts) {
 }
 
 struct Refusal {
+    const char *name;
     const char *body;
     const char *message;
 };
+
+void PrintTo(const Refusal &c, std::ostream *os) { *os << c.name; }
 
 class RateRequestRefused : public ::testing::TestWithParam<Refusal> {};
 
@@ -36,13 +39,14 @@ TEST_P(RateRequestRefused, SaysWhyAndSetsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Web, RateRequestRefused,
-    ::testing::Values(Refusal{"", "expected {\"rates\""}, Refusal{"{\"rates\":", "expected"},
-                      Refusal{"[1,2]", "expected"}, Refusal{"{\"rates\":[]}", "expected"},
-                      Refusal{"{\"rates\":{}}", "no rate to set"},
-                      Refusal{"{\"rates\":{\"pComPort\":\"/dev/x\"}}", "no rate property \"pComPort\""},
-                      Refusal{"{\"rates\":{\"pImuData\":\"50 hz\"}}", "pImuData: not a rate choice: \"50 hz\""},
-                      Refusal{"{\"rates\":{\"pImuData\":50}}", "not a rate choice: 50"},
-                      Refusal{"{\"rates\":{\"pImuData\":\"50 Hz\",\"pUnknown\":\"1 Hz\"}}", "pUnknown"}));
+    ::testing::Values(Refusal{"Empty", "", "expected {\"rates\""}, Refusal{"Cut", "{\"rates\":", "expected"},
+                      Refusal{"Array", "[1,2]", "expected"}, Refusal{"RatesArray", "{\"rates\":[]}", "expected"},
+                      Refusal{"NoRate", "{\"rates\":{}}", "no rate to set"},
+                      Refusal{"NotARate", "{\"rates\":{\"pComPort\":\"/dev/x\"}}", "no rate property \"pComPort\""},
+                      Refusal{"WrongCase", "{\"rates\":{\"pImuData\":\"50 hz\"}}", "pImuData: not a rate choice: \"50 hz\""},
+                      Refusal{"Number", "{\"rates\":{\"pImuData\":50}}", "not a rate choice: 50"},
+                      Refusal{"UnknownBesideGood", "{\"rates\":{\"pImuData\":\"50 Hz\",\"pUnknown\":\"1 Hz\"}}", "pUnknown"}),
+    [](const ::testing::TestParamInfo<Refusal> &p) { return std::string(p.param.name); });
 
 TEST(RateRequest, LongValuesAreCutInTheMessage) {
     RateSettings rates;

@@ -8,10 +8,13 @@ namespace {
 using namespace zuv::tool;
 
 struct SseCase {
+    const char *label;
     const char *name;
     const char *data;
     const char *wire;
 };
+
+void PrintTo(const SseCase &c, std::ostream *os) { *os << c.label; }
 
 class SseGolden : public ::testing::TestWithParam<SseCase> {};
 
@@ -19,13 +22,13 @@ TEST_P(SseGolden, Bytes) { EXPECT_EQ(sseEvent(GetParam().name, GetParam().data),
 
 INSTANTIATE_TEST_SUITE_P(
     Web, SseGolden,
-    ::testing::Values(SseCase{"status", "{\"a\":1}", "event: status\ndata: {\"a\":1}\n\n"},
-                      SseCase{"", "x", "data: x\n\n"},
-                      SseCase{"s", "", "event: s\ndata: \n\n"},
-                      SseCase{"s", "a\nb", "event: s\ndata: a\ndata: b\n\n"},
-                      SseCase{"s", "a\r\nb\rc", "event: s\ndata: a\ndata: b\ndata: c\n\n"},
-                      SseCase{"s", "a\n", "event: s\ndata: a\ndata: \n\n"},
-                      SseCase{"bad\nname", "x", "event: badname\ndata: x\n\n"}));
+    ::testing::Values(SseCase{"Status", "status", "{\"a\":1}", "event: status\ndata: {\"a\":1}\n\n"},
+                      SseCase{"NoEvent", "", "x", "data: x\n\n"},
+                      SseCase{"EmptyData", "s", "", "event: s\ndata: \n\n"},
+                      SseCase{"TwoLines", "s", "a\nb", "event: s\ndata: a\ndata: b\n\n"},
+                      SseCase{"CrLfAndCr", "s", "a\r\nb\rc", "event: s\ndata: a\ndata: b\ndata: c\n\n"},
+                      SseCase{"TrailingNewline", "s", "a\n", "event: s\ndata: a\ndata: \n\n"},
+                      SseCase{"NewlineInName", "bad\nname", "x", "event: badname\ndata: x\n\n"}));
 
 TEST(Sse, CommentAndRetry) {
     EXPECT_EQ(sseComment("keep"), ": keep\n\n");

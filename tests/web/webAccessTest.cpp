@@ -15,6 +15,8 @@ struct ListenCase {
     int port;
 };
 
+void PrintTo(const ListenCase &c, std::ostream *os) { *os << c.text; }
+
 class ListenParse : public ::testing::TestWithParam<ListenCase> {};
 
 TEST_P(ListenParse, SplitsHostAndPort) {

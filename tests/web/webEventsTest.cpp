@@ -21,6 +21,8 @@ struct ModeCase {
     const char *name;
 };
 
+void PrintTo(const ModeCase &c, std::ostream *os) { *os << "0x" << std::hex << c.status << std::dec; }
+
 class SolutionMode : public ::testing::TestWithParam<ModeCase> {};
 
 TEST_P(SolutionMode, LowFourBitsNameTheMode) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct OutOfSet {
     uint8_t value;                                                // first value outside its set (low byte)
     std::function<ZuvErrorCode(const uint8_t *, size_t)> decode;  // into a sentinel-filled record
 };
+
+// ctest lists the case by what it pokes, not by the bytes of the struct.
+void PrintTo(const OutOfSet &c, std::ostream *os) {
+    *os << c.name << " (byte " << c.offset << " of " << c.size << " = " << unsigned(c.value) << ")";
+}
 
 template <typename Record, typename Decode>
 std::function<ZuvErrorCode(const uint8_t *, size_t)> untouched(Decode decode) {
