@@ -87,6 +87,8 @@ struct BigCase {
     std::vector<std::string> properties;  // after every kind is enabled
 };
 
+void PrintTo(const BigCase &c, std::ostream *os) { *os << c.name; }
+
 class BatchedDecode : public ::testing::TestWithParam<BigCase> {};
 
 TEST_P(BatchedDecode, GivesTheLinesOfTheOneByOneReplayByteForByte) {

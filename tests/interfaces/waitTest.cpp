@@ -116,6 +116,8 @@ private:
 
 enum class Kind { Memory, Pty, Udp };
 
+void PrintTo(Kind kind, std::ostream *os) { *os << (kind == Kind::Memory ? "memory" : kind == Kind::Pty ? "pty" : "udp"); }
+
 std::unique_ptr<Transport> make(Kind kind) {
     switch (kind) {
         case Kind::Memory: return std::make_unique<MemoryTransport>();

@@ -185,6 +185,10 @@ struct SourceFlow {
   int slowEvery;
 };
 
+void PrintTo(const SourceFlow& flow, std::ostream* os) {
+  *os << (flow.bulk ? "bulk" : "one by one") << ", depth " << flow.depth << ", slow every " << flow.slowEvery;
+}
+
 class SourceFlowTest : public RuntimeTest, public ::testing::WithParamInterface<SourceFlow> {};
 
 TEST_P(SourceFlowTest, EverySampleArrivesOnceAndInOrder) {

@@ -44,6 +44,8 @@ struct RateCase {
 
 std::string rateCaseName(const ::testing::TestParamInfo<RateCase> &rateCase) { return rateCase.param.name; }
 
+void PrintTo(const RateCase &c, std::ostream *os) { *os << c.name; }
+
 class RateConfiguration : public ::testing::TestWithParam<RateCase> {};
 
 TEST_P(RateConfiguration, TwentySixCommandsInTableOrder) {

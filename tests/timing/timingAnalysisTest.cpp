@@ -26,6 +26,8 @@ struct GapCase {
     uint64_t largestGapFrames;
 };
 
+void PrintTo(const GapCase &c, std::ostream *os) { *os << c.name; }
+
 class Gaps : public ::testing::TestWithParam<GapCase> {};
 
 TEST_P(Gaps, AreFoundExactlyAtTheExpectedSpacing) {
