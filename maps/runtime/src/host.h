@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "fifo.h"
-#include "host_clock.h"
+#include "hostClock.h"
 #include "maps_kernel.h"
 #include "maps_runtime.h"
 

@@ -1,6 +1,6 @@
 // The kernel table handed to packages: each entry forwards to the instance.
 #include "host.h"
-#include "step_pins.h"
+#include "stepPins.h"
 
 namespace zuv::host::detail {
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "host.h"
-#include "step_pins.h"
+#include "stepPins.h"
 
 namespace zuv::host {
 namespace detail {

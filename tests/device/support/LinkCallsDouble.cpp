@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+namespace zuv::test {
 namespace {
 
 LinkCallsDouble *gCurrent = nullptr;
@@ -177,3 +178,5 @@ ZuvErrorCode LinkCallsDouble::pump(ZuvEComHandle *handle) {
     }
     return d.pumpResult;
 }
+
+}  // namespace zuv::test

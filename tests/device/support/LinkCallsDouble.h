@@ -16,6 +16,8 @@
 
 #include "ZuvLinkCalls.h"
 
+namespace zuv::test {
+
 class LinkCallsDouble {
 public:
     LinkCallsDouble();
@@ -80,3 +82,5 @@ private:
     ZuvEComReceiveLogFunc callback_ = nullptr;
     void *userArg_ = nullptr;
 };
+
+}  // namespace zuv::test

@@ -2,6 +2,7 @@
 
 #include "zuvInterfaceMemory.h"
 
+namespace zuv::test {
 namespace {
 
 ZuvInterface *gOpen = nullptr;
@@ -42,3 +43,5 @@ void MemoryLinkPush(const std::vector<uint8_t> &bytes) {
 }
 
 size_t MemoryLinkPending() { return gOpen != nullptr ? zuvInterfaceMemoryPending(gOpen) : 0; }
+
+}  // namespace zuv::test

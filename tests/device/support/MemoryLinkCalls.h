@@ -11,6 +11,8 @@
 
 #include "ZuvLinkCalls.h"
 
+namespace zuv::test {
+
 const ZuvLinkCalls &MemoryLinkCalls();
 
 // The interface the link opened last (null when none is open).
@@ -18,3 +20,5 @@ ZuvInterface *MemoryLinkInterface();
 // Queues bytes for the link to read, one chunk per interface read.
 void MemoryLinkPush(const std::vector<uint8_t> &bytes);
 size_t MemoryLinkPending();
+
+}  // namespace zuv::test

@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace zuv::test {
+
 uint16_t FreeUdpPort() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (fd < 0) {
@@ -54,3 +56,5 @@ SimLink::~SimLink() {
     link_.Disconnect();
     sim_->stop();
 }
+
+}  // namespace zuv::test

@@ -11,6 +11,8 @@
 #include "ZuvCommunication.h"
 #include "zuvSim.h"
 
+namespace zuv::test {
+
 struct SimLinkOptions {
     zuv::sim::ClockMode clock = zuv::sim::ClockMode::Manual;
     zuv::sim::LinkKind link = zuv::sim::LinkKind::Pty;
@@ -37,3 +39,5 @@ private:
     CZuvCommunication link_;
     std::string failure_;
 };
+
+}  // namespace zuv::test

@@ -7,6 +7,7 @@
 
 #include "zuvReaderLinkCalls.h"
 
+namespace zuv::test {
 namespace {
 
 const ZuvLinkCalls kSlowScan = {
@@ -29,3 +30,4 @@ const struct InstallSlowScan {
 } gInstallSlowScan;
 
 }  // namespace
+}  // namespace zuv::test
