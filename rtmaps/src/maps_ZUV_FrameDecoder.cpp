@@ -291,26 +291,6 @@ void MAPSZUV_FrameDecoder::WriteOutput() {
         return;
     }
     const OutputNames &kind = kOutputNames[kindIndex];
-    const MAPSInt32 framerate = framerates[msgId];
-    const bool twin = internalTimestamp;
-    const MAPSInt64 &t = outputTimestamp;
-    switch (catalogue::kLogKinds[kindIndex].record) {
-        case catalogue::Record::Status: WriteStatusData(this, logData.statusData, t, framerate); break;
-        case catalogue::Record::Utc: WriteUtcData(this, logData.utcData, t, twin, framerate); break;
-        case catalogue::Record::Imu: WriteImuData(this, logData.imuData, t, twin, framerate); break;
-        case catalogue::Record::Mag: WriteMagData(this, logData.magData, t, twin, framerate); break;
-        case catalogue::Record::MagCalib: WriteMagCalibData(this, logData.magCalibData, t, framerate); break;
-        case catalogue::Record::EkfEuler: WriteEkfEuler(this, logData.ekfEulerData, t, twin, framerate); break;
-        case catalogue::Record::EkfQuat: WriteEkfQuat(this, logData.ekfQuatData, t, twin, framerate); break;
-        case catalogue::Record::EkfNav: WriteEkfNav(this, logData.ekfNavData, t, twin, framerate); break;
-        case catalogue::Record::GpsVel: WriteGPSVel(this, logData.gpsVelData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::GpsPos: WriteGPSPos(this, logData.gpsPosData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::GpsHdt: WriteGPSHdt(this, logData.gpsHdtData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::GpsRaw: WriteGPSRaw(this, logData.gpsRawData, kind.output, t); break;
-        case catalogue::Record::Odometer: WriteOdo(this, logData.odometerData, t, twin, framerate); break;
-        case catalogue::Record::Event: WriteEvent(this, logData.eventMarker, kind.output, t, framerate); break;
-        case catalogue::Record::Dvl: WriteDvl(this, logData.dvlData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::AirData: WriteAirData(this, logData.airData, t, twin, framerate); break;
-        case catalogue::Record::Usbl: WriteUsbl(this, logData.usblData, t, twin, framerate); break;
-    }
+    WriteLogKind(this, static_cast<size_t>(kindIndex), logData, kind.output, kind.twin, outputTimestamp,
+                 internalTimestamp, framerates[msgId]);
 }

@@ -8,6 +8,7 @@
 // Threading: read-only; safe from any thread.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -265,6 +266,52 @@ constexpr const char *kUsbl[] = {"latitude",          "longitude",     "depth", 
 template <size_t N>
 constexpr Layout numeric(Element element, const char *const (&names)[N]) {
     return Layout{element, static_cast<int>(N), names};
+}
+
+// A record laid out by the generic writer names each of its output values in
+// order, value by value, in a values list beside its type:
+//   template <class O, class D> static constexpr void values(O &o, const D &d) {
+//       o("depth", d.depth), o("status", d.status);
+//   }
+// Its columns, its element count and what its writer fills then follow from
+// that one list.
+struct ValueCounter {
+    int count = 0;
+    template <class T>
+    constexpr void operator()(const char *, const T &) { ++count; }
+};
+
+template <Record R>
+constexpr int valueCount() {
+    typename RecordType<R>::Type record{};
+    ValueCounter counter;
+    RecordType<R>::values(counter, record);
+    return counter.count;
+}
+
+// The values list's names, then the framerate the decoder may append.
+template <Record R>
+struct ValueColumns {
+    static constexpr size_t kCount = static_cast<size_t>(valueCount<R>()) + 1;
+    struct Namer {
+        std::array<const char *, kCount> *names;
+        size_t next = 0;
+        template <class T>
+        constexpr void operator()(const char *name, const T &) { (*names)[next++] = name; }
+    };
+    static constexpr std::array<const char *, kCount> kNames = [] {
+        std::array<const char *, kCount> names{};
+        typename RecordType<R>::Type record{};
+        Namer namer{&names};
+        RecordType<R>::values(namer, record);
+        names[kCount - 1] = "framerate";
+        return names;
+    }();
+};
+
+template <Record R>
+constexpr Layout valueLayout(Element element) {
+    return Layout{element, static_cast<int>(ValueColumns<R>::kCount), ValueColumns<R>::kNames.data()};
 }
 
 // Indexed by Record.
