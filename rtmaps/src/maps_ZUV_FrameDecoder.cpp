@@ -50,6 +50,8 @@ constexpr MAPSPropertyDefinition kSettings[] = {
     {"pDeviceClockTimestamps", MAPSPropertyValue::Bool(false), kFixedProperty},
 };
 constexpr size_t kSettingCount = sizeof(kSettings) / sizeof(kSettings[0]);
+// pNewFramerate and pDeviceClockTimestamps follow the leading ones: Dynamic declares them.
+constexpr int kLeadingPropertyCount = static_cast<int>(catalogue::kLogKindCount + kSettingCount) - 2;
 
 // One enable property per log kind, then the settings.
 constexpr std::array<MAPSPropertyDefinition, catalogue::kLogKindCount + kSettingCount> kProperties = [] {
@@ -70,7 +72,7 @@ MAPSComponentDefinition decoderDefinition = {
     "ZUV_FrameDecoder", "1.0", &MAPSZUV_FrameDecoder::Instantiate, 128, MAPS::Threaded,
     MAPS_TABLE(kInputs), kOutputs.data(), static_cast<int>(kOutputs.size()), kProperties.data(),
     static_cast<int>(kProperties.size()), MAPS_TABLE(kActions),
-    1, 0, 30, -1,
+    1, 0, kLeadingPropertyCount, -1,
 };
 
 static_assert(catalogue::kLogKindCount == MAPSZUV_FrameDecoder::kLogKindCount, "one enable property per log kind");
