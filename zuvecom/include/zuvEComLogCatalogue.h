@@ -2,8 +2,10 @@
 // id, record layout, rate/enable property, decoder outputs with their element
 // counts and column names, twin output and the sensor's own rate behind
 // "On New Data". The reader's rate properties, the decoder's outputs and
-// dispatch, the simulator's names and schedule and the fuzz seeds derive from
-// it, so adding a kind means one row here, its layout if new, and its writer.
+// dispatch, the library's codecs, the log cache, the simulator's names and
+// schedule and the fuzz targets derive from it. A new kind is its id
+// (zuvEComIds.h), its record and union member (zuvEComBinaryLogs.h), and here
+// its record, field list, values list and row.
 // Errors: none; constant data and constexpr look-ups (-1 / nullptr: not found).
 // Threading: read-only; safe from any thread.
 #pragma once
