@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <type_traits>
+#include <utility>
 #include <cstring>
 
 #include "ZuvWriteSample.h"
@@ -266,4 +267,76 @@ void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSIn
                                        static_cast<double>(log.status)};
     Publish<Record::Usbl>(component, "oUsbl", values, timestamp, appended);
     PublishTwin(component, "oUsblInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+}
+
+namespace {
+
+// Takes a record's values, in the order of its values list, widened to the output's element.
+template <typename T, size_t N>
+struct ValueSink {
+    std::array<T, N> *values;
+    size_t next = 0;
+    template <class V>
+    void operator()(const char *, const V &value) { (*values)[next++] = static_cast<T>(value); }
+};
+
+template <Record R>
+void WriteValues(MAPSComponent *component, const typename zuv::catalogue::RecordType<R>::Type &log,
+                 const char *output, const char *twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
+                 MAPSInt32 appended) {
+    constexpr zuv::catalogue::Element element = zuv::catalogue::layoutOf(R).element;
+    using T = std::conditional_t<element == zuv::catalogue::Element::Float64, double, MAPSInt64>;
+    std::array<T, static_cast<size_t>(zuv::catalogue::valueCount<R>())> values{};
+    ValueSink<T, values.size()> sink{&values};
+    zuv::catalogue::RecordType<R>::values(sink, log);
+    Publish<R>(component, output, values, timestamp, appended);
+    if (twinOutput[0] != '\0') {
+        PublishTwin(component, twinOutput, log.timeStamp, internalTimestamp, timestamp);
+    }
+}
+
+using KindWriter = void (*)(MAPSComponent *, const ZuvBinaryLogData &, const MAPSString &, const MAPSString &,
+                            const MAPSInt64 &, bool, MAPSInt32);
+
+template <size_t I>
+void WriteKind(MAPSComponent *c, const ZuvBinaryLogData &data, const MAPSString &output, const MAPSString &twinOutput,
+               const MAPSInt64 &t, bool twin, MAPSInt32 appended) {
+    constexpr Record R = zuv::catalogue::kLogKinds[I].record;
+    const auto &log = data.*zuv::catalogue::RecordType<R>::kMember;
+    if constexpr (R == Record::Status) WriteStatusData(c, log, t, appended);
+    else if constexpr (R == Record::Utc) WriteUtcData(c, log, t, twin, appended);
+    else if constexpr (R == Record::Imu) WriteImuData(c, log, t, twin, appended);
+    else if constexpr (R == Record::Mag) WriteMagData(c, log, t, twin, appended);
+    else if constexpr (R == Record::MagCalib) WriteMagCalibData(c, log, t, appended);
+    else if constexpr (R == Record::EkfEuler) WriteEkfEuler(c, log, t, twin, appended);
+    else if constexpr (R == Record::EkfQuat) WriteEkfQuat(c, log, t, twin, appended);
+    else if constexpr (R == Record::EkfNav) WriteEkfNav(c, log, t, twin, appended);
+    else if constexpr (R == Record::GpsVel) WriteGPSVel(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::GpsPos) WriteGPSPos(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::GpsHdt) WriteGPSHdt(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::GpsRaw) WriteGPSRaw(c, log, output, t);
+    else if constexpr (R == Record::Odometer) WriteOdo(c, log, t, twin, appended);
+    else if constexpr (R == Record::Event) WriteEvent(c, log, output, t, appended);
+    else if constexpr (R == Record::Dvl) WriteDvl(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::AirData) WriteAirData(c, log, t, twin, appended);
+    else if constexpr (R == Record::Usbl) WriteUsbl(c, log, t, twin, appended);
+    else WriteValues<R>(c, log, output.c_str(), twinOutput.c_str(), t, twin, appended);
+}
+
+template <size_t... I>
+constexpr std::array<KindWriter, sizeof...(I)> KindWriters(std::index_sequence<I...>) {
+    return {&WriteKind<I>...};
+}
+
+constexpr std::array<KindWriter, zuv::catalogue::kLogKindCount> kKindWriters =
+    KindWriters(std::make_index_sequence<zuv::catalogue::kLogKindCount>());
+
+}  // namespace
+
+void WriteLogKind(MAPSComponent *component, size_t kindIndex, const ZuvBinaryLogData &log, const MAPSString &output,
+                  const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
+                  MAPSInt32 appended) {
+    if (kindIndex < kKindWriters.size()) {
+        kKindWriters[kindIndex](component, log, output, twinOutput, timestamp, internalTimestamp, appended);
+    }
 }

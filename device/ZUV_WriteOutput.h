@@ -63,3 +63,11 @@ void WriteAirData(MAPSComponent *component, const ZuvLogAirData &log, const MAPS
                   bool internalTimestamp, MAPSInt32 appended);
 void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSInt64 &timestamp,
                bool internalTimestamp, MAPSInt32 appended);
+
+// Any log kind of the catalogue, by its index there: the kind's writer above,
+// or, for a record that the catalogue lays out with a values list, the
+// generic writer, on the kind's outputs (the names are the catalogue's).
+// An index past the catalogue writes nothing.
+void WriteLogKind(MAPSComponent *component, size_t kindIndex, const ZuvBinaryLogData &log, const MAPSString &output,
+                  const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
+                  MAPSInt32 appended);

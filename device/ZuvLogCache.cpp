@@ -1,5 +1,9 @@
 #include "ZuvLogCache.h"
 
+#include <array>
+#include <type_traits>
+#include <utility>
+
 #include "zuvEComLogCatalogue.h"
 
 ZuvLogStatusData gStatusData;
@@ -72,67 +76,93 @@ using zuv::catalogue::RecordType;
 
 // One cached log kind: which record it holds and what storing and clearing it does.
 struct Slot {
+    uint8_t msgId;
     Record record;
     bool *flag;
     void (*store)(const ZuvBinaryLogData &log);
     void (*clear)();
 };
 
-template <Record R, typename RecordType<R>::Type *Cached, bool *Flag>
-constexpr Slot slot() {
-    return {R, Flag, [](const ZuvBinaryLogData &log) { *Cached = log.*RecordType<R>::kMember; },
-            [] { *Cached = {}; }};
-}
-
 // The attitude and navigation records also carry the filter's status.
-template <Record R, typename RecordType<R>::Type *Cached, bool *Flag>
-constexpr Slot filterSlot() {
-    return {R, Flag,
+template <typename T, typename = void>
+struct CarriesSolutionStatus : std::false_type {};
+template <typename T>
+struct CarriesSolutionStatus<T, std::void_t<decltype(T::solutionStatus)>> : std::true_type {};
+
+template <uint8_t Id, auto *Cached, bool *Flag>
+constexpr Slot slot() {
+    constexpr Record R = zuv::catalogue::kindOf(Id)->record;
+    using Type = typename RecordType<R>::Type;
+    static_assert(std::is_same<std::remove_pointer_t<decltype(Cached)>, Type>::value, "the cache holds the kind's record");
+    return {Id, R, Flag,
             [](const ZuvBinaryLogData &log) {
                 *Cached = log.*RecordType<R>::kMember;
-                keepSolutionStatus(Cached->solutionStatus);
+                if constexpr (CarriesSolutionStatus<Type>::value) keepSolutionStatus(Cached->solutionStatus);
             },
             [] { *Cached = {}; }};
 }
 
-// In the log catalogue's order.
-constexpr Slot kSlots[] = {
-    slot<Record::Status, &gStatusData, &gNewStatusDataReceived>(),
-    slot<Record::Utc, &gUtcData, &gNewUtcDataReceived>(),
-    slot<Record::Imu, &gImuData, &gNewImuDataReceived>(),
-    slot<Record::Mag, &gMagData, &gNewMagDataReceived>(),
-    slot<Record::MagCalib, &gMagCalibData, &gNewMagCalibDataReceived>(),
-    filterSlot<Record::EkfEuler, &gEkfEulerData, &gNewEkfEulerDataReceived>(),
-    filterSlot<Record::EkfQuat, &gEkfQuatData, &gNewEkfQuatDataReceived>(),
-    filterSlot<Record::EkfNav, &gEkfNavData, &gNewEkfNavDataReceived>(),
-    slot<Record::GpsVel, &gGps1VelData, &gNewGps1VelDataReceived>(),
-    slot<Record::GpsPos, &gGps1PosData, &gNewGps1PosDataReceived>(),
-    slot<Record::GpsHdt, &gGps1HdtData, &gNewGps1HdtDataReceived>(),
-    slot<Record::GpsRaw, &gGps1RawData, &gNewGps1RawDataReceived>(),
-    slot<Record::GpsVel, &gGps2VelData, &gNewGps2VelDataReceived>(),
-    slot<Record::GpsPos, &gGps2PosData, &gNewGps2PosDataReceived>(),
-    slot<Record::GpsHdt, &gGps2HdtData, &gNewGps2HdtDataReceived>(),
-    slot<Record::GpsRaw, &gGps2RawData, &gNewGps2RawDataReceived>(),
-    slot<Record::Odometer, &gOdometerData, &gNewOdometerDataReceived>(),
-    slot<Record::Event, &gEventMarkerA, &gNewEventMarkerAReceived>(),
-    slot<Record::Event, &gEventMarkerB, &gNewEventMarkerBReceived>(),
-    slot<Record::Event, &gEventMarkerC, &gNewEventMarkerCReceived>(),
-    slot<Record::Event, &gEventMarkerD, &gNewEventMarkerDReceived>(),
-    slot<Record::Event, &gEventMarkerE, &gNewEventMarkerEReceived>(),
-    slot<Record::Dvl, &gDvlBottomTrackData, &gNewDvlBottomTrackDataReceived>(),
-    slot<Record::Dvl, &gDvlWaterTrackData, &gNewDvlWaterTrackDataReceived>(),
-    slot<Record::AirData, &gAirData, &gNewPressureDataReceived>(),
-    slot<Record::Usbl, &gUsblData, &gNewUsblDataReceived>(),
+// The kinds with a name of their own for their record and flag.
+constexpr Slot kNamedSlots[] = {
+    slot<ZUV_ECOM_LOG_STATUS, &gStatusData, &gNewStatusDataReceived>(),
+    slot<ZUV_ECOM_LOG_UTC_TIME, &gUtcData, &gNewUtcDataReceived>(),
+    slot<ZUV_ECOM_LOG_IMU_DATA, &gImuData, &gNewImuDataReceived>(),
+    slot<ZUV_ECOM_LOG_MAG, &gMagData, &gNewMagDataReceived>(),
+    slot<ZUV_ECOM_LOG_MAG_CALIB, &gMagCalibData, &gNewMagCalibDataReceived>(),
+    slot<ZUV_ECOM_LOG_EKF_EULER, &gEkfEulerData, &gNewEkfEulerDataReceived>(),
+    slot<ZUV_ECOM_LOG_EKF_QUAT, &gEkfQuatData, &gNewEkfQuatDataReceived>(),
+    slot<ZUV_ECOM_LOG_EKF_NAV, &gEkfNavData, &gNewEkfNavDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS1_VEL, &gGps1VelData, &gNewGps1VelDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS1_POS, &gGps1PosData, &gNewGps1PosDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS1_HDT, &gGps1HdtData, &gNewGps1HdtDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS1_RAW, &gGps1RawData, &gNewGps1RawDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS2_VEL, &gGps2VelData, &gNewGps2VelDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS2_POS, &gGps2PosData, &gNewGps2PosDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS2_HDT, &gGps2HdtData, &gNewGps2HdtDataReceived>(),
+    slot<ZUV_ECOM_LOG_GPS2_RAW, &gGps2RawData, &gNewGps2RawDataReceived>(),
+    slot<ZUV_ECOM_LOG_ODO_VEL, &gOdometerData, &gNewOdometerDataReceived>(),
+    slot<ZUV_ECOM_LOG_EVENT_A, &gEventMarkerA, &gNewEventMarkerAReceived>(),
+    slot<ZUV_ECOM_LOG_EVENT_B, &gEventMarkerB, &gNewEventMarkerBReceived>(),
+    slot<ZUV_ECOM_LOG_EVENT_C, &gEventMarkerC, &gNewEventMarkerCReceived>(),
+    slot<ZUV_ECOM_LOG_EVENT_D, &gEventMarkerD, &gNewEventMarkerDReceived>(),
+    slot<ZUV_ECOM_LOG_EVENT_E, &gEventMarkerE, &gNewEventMarkerEReceived>(),
+    slot<ZUV_ECOM_LOG_DVL_BOTTOM_TRACK, &gDvlBottomTrackData, &gNewDvlBottomTrackDataReceived>(),
+    slot<ZUV_ECOM_LOG_DVL_WATER_TRACK, &gDvlWaterTrackData, &gNewDvlWaterTrackDataReceived>(),
+    slot<ZUV_ECOM_LOG_AIR_DATA, &gAirData, &gNewPressureDataReceived>(),
+    slot<ZUV_ECOM_LOG_USBL, &gUsblData, &gNewUsblDataReceived>(),
 };
 
-constexpr bool slotsFollowTheCatalogue() {
-    if (sizeof(kSlots) / sizeof(kSlots[0]) != zuv::catalogue::kLogKindCount) return false;
-    for (size_t i = 0; i < zuv::catalogue::kLogKindCount; ++i) {
-        if (kSlots[i].record != zuv::catalogue::kLogKinds[i].record) return false;
+// Kinds without such names are kept all the same, for the flags and the any-log flag.
+template <size_t I>
+typename RecordType<zuv::catalogue::kLogKinds[I].record>::Type gUnnamedRecord;
+template <size_t I>
+bool gUnnamedFlag;
+
+constexpr int namedSlotOf(uint8_t msgId) {
+    for (size_t i = 0; i < sizeof(kNamedSlots) / sizeof(kNamedSlots[0]); ++i) {
+        if (kNamedSlots[i].msgId == msgId) return static_cast<int>(i);
     }
-    return true;
+    return -1;
 }
-static_assert(slotsFollowTheCatalogue(), "one cache slot per log kind, holding the kind's record");
+
+template <size_t I>
+constexpr Slot kindSlot() {
+    constexpr uint8_t id = zuv::catalogue::kLogKinds[I].msgId;
+    constexpr int named = namedSlotOf(id);
+    if constexpr (named >= 0) {
+        return kNamedSlots[named];
+    } else {
+        return slot<id, &gUnnamedRecord<I>, &gUnnamedFlag<I>>();
+    }
+}
+
+// In the log catalogue's order.
+template <size_t... I>
+constexpr std::array<Slot, sizeof...(I)> kindSlots(std::index_sequence<I...>) {
+    return {kindSlot<I>()...};
+}
+constexpr std::array<Slot, zuv::catalogue::kLogKindCount> kSlots =
+    kindSlots(std::make_index_sequence<zuv::catalogue::kLogKindCount>());
 
 }  // namespace
 

@@ -16,6 +16,8 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ZUV_WriteOutput.h"
 #include "zuvLinkedPackage.h"
@@ -168,6 +170,15 @@ void feedWriters(const uint8_t *data, size_t size) {
     WriteDvl(c, log.dvlData, dv, dvt, t, twin, appended);
     WriteAirData(c, log.airData, t, twin, appended);
     WriteUsbl(c, log.usblData, t, twin, appended);
+    // And every kind of the catalogue through the decoder's own dispatch.
+    static const auto *names = [] {
+        auto *all = new std::vector<std::pair<MAPSString, MAPSString>>;
+        for (const zuv::catalogue::LogKind &kind : zuv::catalogue::kLogKinds) all->emplace_back(kind.output, kind.twin);
+        return all;
+    }();
+    for (size_t i = 0; i < names->size(); ++i) {
+        WriteLogKind(c, i, log, (*names)[i].first, (*names)[i].second, t, twin, appended);
+    }
     for (const auto &report : writers().Reports()) {
         if (pastItsBuffer(report)) fail("vector past its buffer");
     }

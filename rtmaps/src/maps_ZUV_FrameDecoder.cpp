@@ -50,6 +50,8 @@ constexpr MAPSPropertyDefinition kSettings[] = {
     {"pDeviceClockTimestamps", MAPSPropertyValue::Bool(false), kFixedProperty},
 };
 constexpr size_t kSettingCount = sizeof(kSettings) / sizeof(kSettings[0]);
+// pNewFramerate and pDeviceClockTimestamps follow the leading ones: Dynamic declares them.
+constexpr int kLeadingPropertyCount = static_cast<int>(catalogue::kLogKindCount + kSettingCount) - 2;
 
 // One enable property per log kind, then the settings.
 constexpr std::array<MAPSPropertyDefinition, catalogue::kLogKindCount + kSettingCount> kProperties = [] {
@@ -70,7 +72,7 @@ MAPSComponentDefinition decoderDefinition = {
     "ZUV_FrameDecoder", "1.0", &MAPSZUV_FrameDecoder::Instantiate, 128, MAPS::Threaded,
     MAPS_TABLE(kInputs), kOutputs.data(), static_cast<int>(kOutputs.size()), kProperties.data(),
     static_cast<int>(kProperties.size()), MAPS_TABLE(kActions),
-    1, 0, 30, -1,
+    1, 0, kLeadingPropertyCount, -1,
 };
 
 static_assert(catalogue::kLogKindCount == MAPSZUV_FrameDecoder::kLogKindCount, "one enable property per log kind");
@@ -291,26 +293,6 @@ void MAPSZUV_FrameDecoder::WriteOutput() {
         return;
     }
     const OutputNames &kind = kOutputNames[kindIndex];
-    const MAPSInt32 framerate = framerates[msgId];
-    const bool twin = internalTimestamp;
-    const MAPSInt64 &t = outputTimestamp;
-    switch (catalogue::kLogKinds[kindIndex].record) {
-        case catalogue::Record::Status: WriteStatusData(this, logData.statusData, t, framerate); break;
-        case catalogue::Record::Utc: WriteUtcData(this, logData.utcData, t, twin, framerate); break;
-        case catalogue::Record::Imu: WriteImuData(this, logData.imuData, t, twin, framerate); break;
-        case catalogue::Record::Mag: WriteMagData(this, logData.magData, t, twin, framerate); break;
-        case catalogue::Record::MagCalib: WriteMagCalibData(this, logData.magCalibData, t, framerate); break;
-        case catalogue::Record::EkfEuler: WriteEkfEuler(this, logData.ekfEulerData, t, twin, framerate); break;
-        case catalogue::Record::EkfQuat: WriteEkfQuat(this, logData.ekfQuatData, t, twin, framerate); break;
-        case catalogue::Record::EkfNav: WriteEkfNav(this, logData.ekfNavData, t, twin, framerate); break;
-        case catalogue::Record::GpsVel: WriteGPSVel(this, logData.gpsVelData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::GpsPos: WriteGPSPos(this, logData.gpsPosData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::GpsHdt: WriteGPSHdt(this, logData.gpsHdtData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::GpsRaw: WriteGPSRaw(this, logData.gpsRawData, kind.output, t); break;
-        case catalogue::Record::Odometer: WriteOdo(this, logData.odometerData, t, twin, framerate); break;
-        case catalogue::Record::Event: WriteEvent(this, logData.eventMarker, kind.output, t, framerate); break;
-        case catalogue::Record::Dvl: WriteDvl(this, logData.dvlData, kind.output, kind.twin, t, twin, framerate); break;
-        case catalogue::Record::AirData: WriteAirData(this, logData.airData, t, twin, framerate); break;
-        case catalogue::Record::Usbl: WriteUsbl(this, logData.usblData, t, twin, framerate); break;
-    }
+    WriteLogKind(this, static_cast<size_t>(kindIndex), logData, kind.output, kind.twin, outputTimestamp,
+                 internalTimestamp, framerates[msgId]);
 }

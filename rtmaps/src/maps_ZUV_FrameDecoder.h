@@ -16,6 +16,7 @@
 #include "maps_advanced.h"
 #include "zuvDeviceClockMap.h"
 #include "zuvEComBinaryLogs.h"
+#include "zuvEComLogCatalogue.h"
 
 class MAPSZUV_FrameDecoder : public MAPSAdvancedComponent {
 public:
@@ -34,7 +35,7 @@ public:
     // The last frame a sample can end with: a 4086-byte payload and its 9 bytes of framing.
     static constexpr int kMaxPayloadSize = 4086;
     // Log kinds with a writer, each with its enable property.
-    static constexpr int kLogKindCount = 26;
+    static constexpr int kLogKindCount = static_cast<int>(zuv::catalogue::kLogKindCount);
 
 private:
     // True when the frame at readOffset was accepted: msgId and logData hold it

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "utcClock.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace zuv::sim {
 
@@ -338,8 +339,15 @@ bool LogFactory::build(uint8_t logId, const LogMoment &m, ZuvBinaryLogData &log)
         return true;
     }
     default:
+        break;
+    }
+    // A kind without values of its own above: its time stamp, every other field 0.
+    const catalogue::LogKind *kind = catalogue::kindOf(logId);
+    if (kind == nullptr || catalogue::layoutOf(kind->record).element == catalogue::Element::Stream8) {
         return false;
     }
+    std::memcpy(&log, &m.timeStamp, sizeof(m.timeStamp));  // every record with a layout leads with it
+    return true;
 }
 
 }  // namespace zuv::sim

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "zuvEComIds.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace zuv::sim {
 
@@ -74,8 +75,8 @@ bool uartAllowed(uint8_t port, const ZuvEComInterfaceConf &conf) {
 }
 
 bool logProduced(uint8_t logId) {
-    return (logId >= 1 && logId <= 9) || (logId >= 13 && logId <= 19) || (logId >= 24 && logId <= 31) ||
-           (logId >= 36 && logId <= 38);
+    // Every kind a host can ask for, and ship motion, which no reader property offers.
+    return logId == ZUV_ECOM_LOG_SHIP_MOTION || catalogue::kindOf(logId) != nullptr;
 }
 
 bool outputModeAllowed(uint16_t mode) { return zuvEComOutputModeIsValid(mode) != 0; }

@@ -2,12 +2,15 @@
 // id, record layout, rate/enable property, decoder outputs with their element
 // counts and column names, twin output and the sensor's own rate behind
 // "On New Data". The reader's rate properties, the decoder's outputs and
-// dispatch, the simulator's names and schedule and the fuzz seeds derive from
-// it, so adding a kind means one row here, its layout if new, and its writer.
+// dispatch, the library's codecs, the log cache, the simulator's names and
+// schedule and the fuzz targets derive from it. A new kind is its id
+// (zuvEComIds.h), its record and union member (zuvEComBinaryLogs.h), and here
+// its record, field list, values list and row.
 // Errors: none; constant data and constexpr look-ups (-1 / nullptr: not found).
 // Threading: read-only; safe from any thread.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +40,7 @@ enum class Record : uint8_t {
     AirData,
     Usbl,
 };
+constexpr size_t kRecordCount = static_cast<size_t>(Record::Usbl) + 1;  // the last record above, plus one
 
 // The C type of each record and where it sits in ZuvBinaryLogData.
 template <Record R>
@@ -65,6 +69,149 @@ ZUV_RECORD_TYPE(Dvl, ZuvLogDvlData, dvlData);
 ZUV_RECORD_TYPE(AirData, ZuvLogAirData, airData);
 ZUV_RECORD_TYPE(Usbl, ZuvLogUsblData, usblData);
 #undef ZUV_RECORD_TYPE
+
+// Each record's wire fields in order: the one description of its layout, from
+// which the library builds its parser, its encoder and its layout size.
+// Fields are listed with the comma operator, which visits them left to right.
+template <typename T>
+struct Fields;
+
+template <>
+struct Fields<ZuvLogStatusData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.generalStatus), v(d.clockStatus), v(d.comStatus), v(d.aidingStatus), v(d.reserved2),
+            v(d.reserved3), v(d.upTime);
+    }
+};
+
+template <>
+struct Fields<ZuvLogUtcData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.year), v(d.month), v(d.day), v(d.hour), v(d.minute), v(d.second),
+            v(d.nanoSecond), v(d.gpsTimeOfWeek);
+    }
+};
+
+template <>
+struct Fields<ZuvLogImuData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.accelerometers), v(d.gyroscopes), v(d.temperature), v(d.deltaVelocity),
+            v(d.deltaAngle);
+    }
+};
+
+template <>
+struct Fields<ZuvLogMag> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.magnetometers), v(d.accelerometers);
+    }
+};
+
+template <>
+struct Fields<ZuvLogMagCalib> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.reserved), v(d.magData);
+    }
+};
+
+template <>
+struct Fields<ZuvLogEkfEulerData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.euler), v(d.eulerStdDev), v(d.solutionStatus);
+    }
+};
+
+template <>
+struct Fields<ZuvLogEkfQuatData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.quaternion), v(d.eulerStdDev), v(d.solutionStatus);
+    }
+};
+
+template <>
+struct Fields<ZuvLogEkfNavData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.velocity), v(d.velocityStdDev), v(d.latitude), v(d.longitude), v(d.altitude),
+            v(d.undulation), v(d.positionStdDev), v(d.solutionStatus);
+    }
+};
+
+template <>
+struct Fields<ZuvLogGpsVel> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.timeOfWeek), v(d.velocity), v(d.velocityAcc), v(d.course), v(d.courseAcc);
+    }
+};
+
+template <>
+struct Fields<ZuvLogGpsPos> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.timeOfWeek), v(d.latitude), v(d.longitude), v(d.altitude), v(d.undulation),
+            v(d.latitudeAccuracy), v(d.longitudeAccuracy), v(d.altitudeAccuracy), v(d.numSvUsed), v(d.baseStationId),
+            v(d.differentialAge);
+    }
+};
+
+template <>
+struct Fields<ZuvLogGpsHdt> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.timeOfWeek), v(d.heading), v(d.headingAccuracy), v(d.pitch),
+            v(d.pitchAccuracy), v(d.baseline);
+    }
+};
+
+template <>
+struct Fields<ZuvLogOdometerData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.velocity);
+    }
+};
+
+template <>
+struct Fields<ZuvLogEvent> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.timeOffset0), v(d.timeOffset1), v(d.timeOffset2), v(d.timeOffset3);
+    }
+};
+
+template <>
+struct Fields<ZuvLogDvlData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.velocity), v(d.velocityQuality);
+    }
+};
+
+template <>
+struct Fields<ZuvLogAirData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.pressureAbs), v(d.altitude), v(d.pressureDiff), v(d.trueAirspeed),
+            v(d.airTemperature);
+    }
+};
+
+template <>
+struct Fields<ZuvLogUsblData> {
+    template <class V, class R>
+    static constexpr void visit(V &v, R &d) {
+        v(d.timeStamp), v(d.status), v(d.latitude), v(d.longitude), v(d.depth), v(d.latitudeAccuracy),
+            v(d.longitudeAccuracy), v(d.depthAccuracy);
+    }
+};
 
 enum class Element : uint8_t { Integer64, Float64, Stream8 };
 
@@ -123,6 +270,52 @@ constexpr Layout numeric(Element element, const char *const (&names)[N]) {
     return Layout{element, static_cast<int>(N), names};
 }
 
+// A record laid out by the generic writer names each of its output values in
+// order, value by value, in a values list beside its type:
+//   template <class O, class D> static constexpr void values(O &o, const D &d) {
+//       o("depth", d.depth), o("status", d.status);
+//   }
+// Its columns, its element count and what its writer fills then follow from
+// that one list.
+struct ValueCounter {
+    int count = 0;
+    template <class T>
+    constexpr void operator()(const char *, const T &) { ++count; }
+};
+
+template <Record R>
+constexpr int valueCount() {
+    typename RecordType<R>::Type record{};
+    ValueCounter counter;
+    RecordType<R>::values(counter, record);
+    return counter.count;
+}
+
+// The values list's names, then the framerate the decoder may append.
+template <Record R>
+struct ValueColumns {
+    static constexpr size_t kCount = static_cast<size_t>(valueCount<R>()) + 1;
+    struct Namer {
+        std::array<const char *, kCount> *names;
+        size_t next = 0;
+        template <class T>
+        constexpr void operator()(const char *name, const T &) { (*names)[next++] = name; }
+    };
+    static constexpr std::array<const char *, kCount> kNames = [] {
+        std::array<const char *, kCount> names{};
+        typename RecordType<R>::Type record{};
+        Namer namer{&names};
+        RecordType<R>::values(namer, record);
+        names[kCount - 1] = "framerate";
+        return names;
+    }();
+};
+
+template <Record R>
+constexpr Layout valueLayout(Element element) {
+    return Layout{element, static_cast<int>(ValueColumns<R>::kCount), ValueColumns<R>::kNames.data()};
+}
+
 // Indexed by Record.
 constexpr Layout kLayouts[] = {
     numeric(Element::Integer64, columns::kStatus),
@@ -143,7 +336,7 @@ constexpr Layout kLayouts[] = {
     numeric(Element::Float64, columns::kAirData),
     numeric(Element::Float64, columns::kUsbl),
 };
-static_assert(sizeof(kLayouts) / sizeof(kLayouts[0]) == static_cast<size_t>(Record::Usbl) + 1, "one layout per record");
+static_assert(sizeof(kLayouts) / sizeof(kLayouts[0]) == kRecordCount, "one layout per record");
 
 constexpr const Layout &layoutOf(Record record) {
     return kLayouts[static_cast<size_t>(record)];

@@ -1,6 +1,8 @@
 // Log ids to their codecs. Each codec is built from its record's field list,
-// so the parser, the encoder and the layout size follow the same list.
+// so the parser, the encoder and the layout size follow the same list, and
+// every record of the catalogue with a layout gets one.
 #include <array>
+#include <utility>
 
 #include "logs/logCodec.h"
 #include "logs/logFields.h"
@@ -8,6 +10,9 @@
 
 namespace zuv::logs {
 namespace {
+
+using catalogue::Record;
+using catalogue::RecordType;
 
 template <typename Record, Record ZuvBinaryLogData::*Member>
 void parse(WireReader &reader, ZuvBinaryLogData &out) {
@@ -28,6 +33,29 @@ constexpr LogCodec codec() {
     return LogCodec{layoutSizeOf<Record>(), &parse<Record, Member>, &encode<Record, Member>};
 }
 
+constexpr bool hasLayout(Record record) {
+    return catalogue::layoutOf(record).element != catalogue::Element::Stream8;
+}
+
+// Raw records carry their bytes as they came: no codec.
+template <size_t... R>
+constexpr std::array<LogCodec, catalogue::kRecordCount> recordCodecs(std::index_sequence<R...>) {
+    return {[] {
+        constexpr Record record = static_cast<Record>(R);
+        if constexpr (hasLayout(record)) {
+            using Type = typename RecordType<record>::Type;
+            return codec<Type, RecordType<record>::kMember>();
+        } else {
+            return LogCodec{0, nullptr, nullptr};
+        }
+    }()...};
+}
+
+constexpr std::array<LogCodec, catalogue::kRecordCount> kRecordCodecs =
+    recordCodecs(std::make_index_sequence<catalogue::kRecordCount>());
+
+constexpr LogCodec kShipMotionCodec = codec<ZuvLogShipMotionData, &ZuvBinaryLogData::shipMotionData>();
+
 // The documented minimum payloads.
 static_assert(layoutSizeOf<ZuvLogStatusData>() == 26 && layoutSizeOf<ZuvLogUtcData>() == 21 &&
                   layoutSizeOf<ZuvLogImuData>() == 58 && layoutSizeOf<ZuvLogMag>() == 30 &&
@@ -39,28 +67,6 @@ static_assert(layoutSizeOf<ZuvLogStatusData>() == 26 && layoutSizeOf<ZuvLogUtcDa
                   layoutSizeOf<ZuvLogDvlData>() == 30 && layoutSizeOf<ZuvLogAirData>() == 26 &&
                   layoutSizeOf<ZuvLogUsblData>() == 38,
               "field lists add up to the documented layout sizes");
-
-}  // namespace
-
-const LogCodec kStatusCodec = codec<ZuvLogStatusData, &ZuvBinaryLogData::statusData>();
-const LogCodec kUtcCodec = codec<ZuvLogUtcData, &ZuvBinaryLogData::utcData>();
-const LogCodec kImuCodec = codec<ZuvLogImuData, &ZuvBinaryLogData::imuData>();
-const LogCodec kMagCodec = codec<ZuvLogMag, &ZuvBinaryLogData::magData>();
-const LogCodec kMagCalibCodec = codec<ZuvLogMagCalib, &ZuvBinaryLogData::magCalibData>();
-const LogCodec kEkfEulerCodec = codec<ZuvLogEkfEulerData, &ZuvBinaryLogData::ekfEulerData>();
-const LogCodec kEkfQuatCodec = codec<ZuvLogEkfQuatData, &ZuvBinaryLogData::ekfQuatData>();
-const LogCodec kEkfNavCodec = codec<ZuvLogEkfNavData, &ZuvBinaryLogData::ekfNavData>();
-const LogCodec kShipMotionCodec = codec<ZuvLogShipMotionData, &ZuvBinaryLogData::shipMotionData>();
-const LogCodec kGpsVelCodec = codec<ZuvLogGpsVel, &ZuvBinaryLogData::gpsVelData>();
-const LogCodec kGpsPosCodec = codec<ZuvLogGpsPos, &ZuvBinaryLogData::gpsPosData>();
-const LogCodec kGpsHdtCodec = codec<ZuvLogGpsHdt, &ZuvBinaryLogData::gpsHdtData>();
-const LogCodec kOdometerCodec = codec<ZuvLogOdometerData, &ZuvBinaryLogData::odometerData>();
-const LogCodec kEventCodec = codec<ZuvLogEvent, &ZuvBinaryLogData::eventMarker>();
-const LogCodec kDvlCodec = codec<ZuvLogDvlData, &ZuvBinaryLogData::dvlData>();
-const LogCodec kAirDataCodec = codec<ZuvLogAirData, &ZuvBinaryLogData::airData>();
-const LogCodec kUsblCodec = codec<ZuvLogUsblData, &ZuvBinaryLogData::usblData>();
-
-namespace {
 
 // Message id -> index in the catalogue, -1 for ids no kind has.
 constexpr std::array<int8_t, ZUV_ECOM_LOG_ECOM_NUM_MESSAGES> kKindById = [] {
@@ -74,33 +80,14 @@ constexpr std::array<int8_t, ZUV_ECOM_LOG_ECOM_NUM_MESSAGES> kKindById = [] {
 }  // namespace
 
 const LogCodec *codecFor(uint8_t msgId) {
-    using catalogue::Record;
     if (msgId == ZUV_ECOM_LOG_SHIP_MOTION) {
         return &kShipMotionCodec;  // a log of the device that no reader property offers
     }
     if (msgId >= kKindById.size() || kKindById[msgId] < 0) {
         return nullptr;
     }
-    switch (catalogue::kLogKinds[kKindById[msgId]].record) {
-        case Record::Status: return &kStatusCodec;
-        case Record::Utc: return &kUtcCodec;
-        case Record::Imu: return &kImuCodec;
-        case Record::Mag: return &kMagCodec;
-        case Record::MagCalib: return &kMagCalibCodec;
-        case Record::EkfEuler: return &kEkfEulerCodec;
-        case Record::EkfQuat: return &kEkfQuatCodec;
-        case Record::EkfNav: return &kEkfNavCodec;
-        case Record::GpsVel: return &kGpsVelCodec;
-        case Record::GpsPos: return &kGpsPosCodec;
-        case Record::GpsHdt: return &kGpsHdtCodec;
-        case Record::GpsRaw: return nullptr;
-        case Record::Odometer: return &kOdometerCodec;
-        case Record::Event: return &kEventCodec;
-        case Record::Dvl: return &kDvlCodec;
-        case Record::AirData: return &kAirDataCodec;
-        case Record::Usbl: return &kUsblCodec;
-    }
-    return nullptr;
+    const LogCodec &codec = kRecordCodecs[static_cast<size_t>(catalogue::kLogKinds[kKindById[msgId]].record)];
+    return codec.parse != nullptr ? &codec : nullptr;
 }
 
 }  // namespace zuv::logs
