@@ -32,10 +32,9 @@ void* operator new(std::size_t size) {
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
+#endif
 
 namespace zuv::test {
-
-#endif
 
 using namespace std::chrono_literals;
 
