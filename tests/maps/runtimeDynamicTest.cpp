@@ -7,17 +7,6 @@ using zuv::host::HostError;
 using zuv::host::PropertyType;
 using zuv::host::PropertyValue;
 
-namespace {
-
-template <class Info>
-std::vector<std::string> Names(const std::vector<Info>& list) {
-  std::vector<std::string> names;
-  for (auto& item : list) names.push_back(item.name);
-  return names;
-}
-
-} // namespace
-
 TEST_F(RuntimeTest, LeadingEntriesComeWithTheInstance) {
   auto& dyn = runtime.CreateInstance("TestDynamic", "dyn");
   EXPECT_EQ(Names(dyn.Inputs()), (std::vector<std::string>{"iFixed"}));

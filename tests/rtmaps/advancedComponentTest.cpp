@@ -8,17 +8,6 @@ namespace zuv::test {
 
 using namespace std::chrono_literals;
 
-namespace {
-
-template <class Info>
-std::vector<std::string> Names(const std::vector<Info>& list) {
-  std::vector<std::string> names;
-  for (auto& item : list) names.push_back(item.name);
-  return names;
-}
-
-} // namespace
-
 TEST_F(RuntimeTest, AddNewSeriesCreateNumberedPinsAndProperties) {
   auto& advanced = runtime.CreateInstance("TestAdvanced", "adv");
   EXPECT_EQ(Names(advanced.Outputs()), (std::vector<std::string>{"oDoubles", "oInts", "oText", "oBytes"}));

@@ -1,22 +1,10 @@
 // An outside producer (the recording player) feeding inputs through a FIFO.
 #include <cstring>
 
+#include "elementTypes.h"
 #include "host.h"
 
 namespace zuv::host::detail {
-
-namespace {
-MAPSElementType ToMaps(ElementType type) {
-  switch (type) {
-  case ElementType::TextAscii: return MAPSType_TextAscii;
-  case ElementType::Integer32: return MAPSType_Integer32;
-  case ElementType::Integer64: return MAPSType_Integer64;
-  case ElementType::Float64: return MAPSType_Float64;
-  case ElementType::Float32: return MAPSType_Float32;
-  default: return MAPSType_Stream8;
-  }
-}
-} // namespace
 
 SourceImpl::SourceImpl(Host& host, std::string name, ElementType type, int maxSize, int depth)
     : host_(host), name_(std::move(name)), type_(ToMaps(type)), maxSize_(maxSize), depth_(depth) {}

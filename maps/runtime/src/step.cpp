@@ -8,34 +8,13 @@
 #include <deque>
 #include <utility>
 
+#include "elementTypes.h"
 #include "host.h"
 #include "stepPins.h"
 
 namespace zuv::host {
 namespace detail {
 namespace {
-
-MAPSElementType ToMaps(ElementType type) {
-  switch (type) {
-  case ElementType::TextAscii: return MAPSType_TextAscii;
-  case ElementType::Integer32: return MAPSType_Integer32;
-  case ElementType::Integer64: return MAPSType_Integer64;
-  case ElementType::Float64: return MAPSType_Float64;
-  case ElementType::Float32: return MAPSType_Float32;
-  default: return MAPSType_Stream8;
-  }
-}
-
-ElementType FromMaps(MAPSElementType type) {
-  switch (type) {
-  case MAPSType_TextAscii: return ElementType::TextAscii;
-  case MAPSType_Integer32: return ElementType::Integer32;
-  case MAPSType_Integer64: return ElementType::Integer64;
-  case MAPSType_Float64: return ElementType::Float64;
-  case MAPSType_Float32: return ElementType::Float32;
-  default: return ElementType::Stream8;
-  }
-}
 
 // One element with its own storage; a spare element's worth past the end for
 // writers that terminate text.

@@ -75,4 +75,12 @@ protected:
   zuv::host::Runtime runtime;
 };
 
+// The names of a list of pins or properties, in order.
+template <class Info>
+std::vector<std::string> Names(const std::vector<Info>& list) {
+  std::vector<std::string> names;
+  for (auto& item : list) names.push_back(item.name);
+  return names;
+}
+
 }  // namespace zuv::test
