@@ -50,10 +50,18 @@ void runImu(benchmark::State &state, bool twin, bool framerates, bool downSampli
     decoder.Death();
 }
 
-void BM_DecoderCore_Imu_WithTwin(benchmark::State &state) { runImu(state, true, false, false); }
-void BM_DecoderCore_Imu_WithTwinAndFramerate(benchmark::State &state) { runImu(state, true, true, false); }
-void BM_DecoderCore_Imu_NoTwin(benchmark::State &state) { runImu(state, false, false, false); }
-void BM_DecoderCore_Imu_DownSampledTo100(benchmark::State &state) { runImu(state, true, true, true); }
+void BM_DecoderCore_Imu_WithTwin(benchmark::State &state) {
+    runImu(state, true, false, false);
+}
+void BM_DecoderCore_Imu_WithTwinAndFramerate(benchmark::State &state) {
+    runImu(state, true, true, false);
+}
+void BM_DecoderCore_Imu_NoTwin(benchmark::State &state) {
+    runImu(state, false, false, false);
+}
+void BM_DecoderCore_Imu_DownSampledTo100(benchmark::State &state) {
+    runImu(state, true, true, true);
+}
 
 BENCHMARK(BM_DecoderCore_Imu_WithTwin);
 BENCHMARK(BM_DecoderCore_Imu_WithTwinAndFramerate);

@@ -209,7 +209,8 @@ int main(int argc, char **argv) {
         } else if (arg.rfind("--benchmark_", 0) == 0) {
             rest.push_back(argv[i]);
         } else {
-            std::fprintf(stderr, "usage: %s [--seconds S] [--burst-ms N] [--drift-ppm P] [--package PATH] [--dump FILE]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--seconds S] [--burst-ms N] [--drift-ppm P] [--package PATH] [--dump FILE]\n",
                          argv[0]);
             return 2;
         }

@@ -67,8 +67,12 @@ void runExtraction(benchmark::State &state, ReceiveFn receive) {
     state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 
-void BM_Extraction(benchmark::State &state) { runExtraction(state, zuv::Quarvelis_zuvEComProtocolReceive); }
-void BM_ExtractionStepByStep(benchmark::State &state) { runExtraction(state, zuv::test::referenceReceive); }
+void BM_Extraction(benchmark::State &state) {
+    runExtraction(state, zuv::Quarvelis_zuvEComProtocolReceive);
+}
+void BM_ExtractionStepByStep(benchmark::State &state) {
+    runExtraction(state, zuv::test::referenceReceive);
+}
 // One frame per read (a quiet serial line), a few frames, a UDP-sized burst, and a full buffer per read.
 BENCHMARK(BM_Extraction)->Arg(67)->Arg(300)->Arg(1400)->Arg(4096);
 BENCHMARK(BM_ExtractionStepByStep)->Arg(67)->Arg(300)->Arg(1400)->Arg(4096);
@@ -90,9 +94,15 @@ void runCrcOverFrames(benchmark::State &state) {
     }
     state.SetBytesProcessed(frames * kFrameBytes);
 }
-uint16_t crcShipped(const uint8_t *p, size_t n) { return zuvCrc16Compute(p, n); }
-void BM_Crc16ByteWiseOverFrames(benchmark::State &state) { runCrcOverFrames<zuv::test::referenceCrc16>(state); }
-void BM_Crc16OverFrames(benchmark::State &state) { runCrcOverFrames<crcShipped>(state); }
+uint16_t crcShipped(const uint8_t *p, size_t n) {
+    return zuvCrc16Compute(p, n);
+}
+void BM_Crc16ByteWiseOverFrames(benchmark::State &state) {
+    runCrcOverFrames<zuv::test::referenceCrc16>(state);
+}
+void BM_Crc16OverFrames(benchmark::State &state) {
+    runCrcOverFrames<crcShipped>(state);
+}
 BENCHMARK(BM_Crc16ByteWiseOverFrames);
 BENCHMARK(BM_Crc16OverFrames);
 

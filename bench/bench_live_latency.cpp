@@ -24,8 +24,8 @@
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -281,7 +281,9 @@ struct Figures {
 };
 std::map<std::string, Figures> gFigures;
 
-const char *modeName(bool pollSleep) { return pollSleep ? "poll" : "wait"; }
+const char *modeName(bool pollSleep) {
+    return pollSleep ? "poll" : "wait";
+}
 
 void drainFor(LineReader &reader, std::vector<std::pair<uint32_t, int64_t>> &imu, double seconds) {
     const int64_t end = steadyNs() + static_cast<int64_t>(seconds * 1e9);
@@ -383,7 +385,8 @@ void runUdp(benchmark::State &state, bool pollSleep) {
     config.link = zuv::sim::LinkKind::Udp;
     config.udpBind = "127.0.0.1:0";
     config.udpPeer = "127.0.0.1:" + std::to_string(toolPort);
-    for (uint8_t id : {1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15, 16, 17, 18, 19, 24, 25, 26, 27, 28, 29, 30, 31, 36, 37, 38}) {
+    for (uint8_t id :
+         {1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15, 16, 17, 18, 19, 24, 25, 26, 27, 28, 29, 30, 31, 36, 37, 38}) {
         config.outputModes.push_back({id, 1});
     }
     for (auto &pulses : config.sync) pulses.rateHz = 200;
@@ -393,9 +396,9 @@ void runUdp(benchmark::State &state, bool pollSleep) {
         return;
     }
     Child child;
-    if (!child.start({"live", "--udp", "127.0.0.1:" + std::to_string(sim.udpPort()), "--local-port",
-                      std::to_string(toolPort)},
-                     pollSleep)) {
+    if (!child.start(
+            {"live", "--udp", "127.0.0.1:" + std::to_string(sim.udpPort()), "--local-port", std::to_string(toolPort)},
+            pollSleep)) {
         state.SkipWithError("cannot start zuv live");
         return;
     }
@@ -423,9 +426,15 @@ void runUdp(benchmark::State &state, bool pollSleep) {
     sim.stop();
 }
 
-void BM_LiveImu200Hz(benchmark::State &state) { runPty(state, state.range(0) != 0, false); }
-void BM_LiveSilent(benchmark::State &state) { runPty(state, state.range(0) != 0, true); }
-void BM_LiveUdpAllLogs(benchmark::State &state) { runUdp(state, state.range(0) != 0); }
+void BM_LiveImu200Hz(benchmark::State &state) {
+    runPty(state, state.range(0) != 0, false);
+}
+void BM_LiveSilent(benchmark::State &state) {
+    runPty(state, state.range(0) != 0, true);
+}
+void BM_LiveUdpAllLogs(benchmark::State &state) {
+    runUdp(state, state.range(0) != 0);
+}
 
 // Argument 0: the wait as built; 1: ZUV_POLL_SLEEP=1.
 BENCHMARK(BM_LiveImu200Hz)->ArgName("poll")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

@@ -29,8 +29,8 @@ int main(int argc, char **argv) {
             return 2;
         }
     }
-    std::printf("reader soak: 26 log kinds at 200 Hz over a pseudo-terminal at %u baud for %.0f s\n",
-                options.baudRate, options.seconds);
+    std::printf("reader soak: 26 log kinds at 200 Hz over a pseudo-terminal at %u baud for %.0f s\n", options.baudRate,
+                options.seconds);
     const zuv::test::SoakResult r = zuv::test::RunReaderSoak(options);
     std::printf("frames written %llu, on oData %llu (%llu bytes, %.0f frames/s); %llu written during start-up\n",
                 static_cast<unsigned long long>(r.framesSent), static_cast<unsigned long long>(r.framesReceived),
@@ -40,8 +40,8 @@ int main(int argc, char **argv) {
     std::printf("reader thread CPU %.3f s over %.1f s: %.2f %% of one core (process, simulator included: %.2f %%)\n",
                 r.readerCpuSeconds, r.seconds, r.seconds > 0 ? 100.0 * r.readerCpuSeconds / r.seconds : 0.0,
                 r.seconds > 0 ? 100.0 * r.processCpuSeconds / r.seconds : 0.0);
-    std::printf("latency write -> oData: median %.0f us, p99 %.0f us, max %.0f us\n", r.latencyMedianUs,
-                r.latencyP99Us, r.latencyMaxUs);
+    std::printf("latency write -> oData: median %.0f us, p99 %.0f us, max %.0f us\n", r.latencyMedianUs, r.latencyP99Us,
+                r.latencyMaxUs);
     if (!r.failure.empty()) {
         std::printf("FAILED: %s\n", r.failure.c_str());
         return 1;

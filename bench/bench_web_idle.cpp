@@ -22,8 +22,8 @@
 namespace {
 
 const std::vector<std::string> kReaderRates = {
-    "reader.pStatus=10 Hz",       "reader.pUtcTime=10 Hz",       "reader.pImuData=200 Hz",
-    "reader.pEkfEuler=200 Hz",    "reader.pEkfNav=200 Hz",       "reader.pGps1Vel=On New Data",
+    "reader.pStatus=10 Hz",        "reader.pUtcTime=10 Hz",       "reader.pImuData=200 Hz",
+    "reader.pEkfEuler=200 Hz",     "reader.pEkfNav=200 Hz",       "reader.pGps1Vel=On New Data",
     "reader.pGps1Pos=On New Data", "reader.pLinkStatistics=true",
 };
 const std::vector<std::string> kDecoderKinds = {"pStatus", "pUtcTime", "pImuData", "pEkfEuler",

@@ -82,8 +82,8 @@ void BM_ZuvDecode_MillionImuFrames(benchmark::State &state) {
         state.SkipWithError("cannot write the recording");
         return;
     }
-    const std::string command = "'" + tool + "' decode '" + dir + "/imu.zrec' -p pImuData=Enabled --jsonl '" + dir +
-                                "/imu.jsonl' 2>/dev/null";
+    const std::string command =
+        "'" + tool + "' decode '" + dir + "/imu.zrec' -p pImuData=Enabled --jsonl '" + dir + "/imu.jsonl' 2>/dev/null";
     // Each iteration times the tool and the Core back to back, so a load
     // that comes and goes on the machine weighs on both alike.
     double toolSeconds = 0;

@@ -101,7 +101,8 @@ bool DeviceClockMap::fit() {
         while (hullSize >= 2) {
             const Point &a = hull_[static_cast<size_t>(hullSize - 2)];
             const Point &b = hull_[static_cast<size_t>(hullSize - 1)];
-            const double cross = (b.device - a.device) * (p.offset - a.offset) - (b.offset - a.offset) * (p.device - a.device);
+            const double cross =
+                (b.device - a.device) * (p.offset - a.offset) - (b.offset - a.offset) * (p.device - a.device);
             if (cross > 0.0) {
                 break;
             }
@@ -127,7 +128,8 @@ bool DeviceClockMap::fit() {
         slope = std::clamp(slope, -kMaxSlope, kMaxSlope);
         intercept = hull_[0].offset - slope * hull_[0].device;
         for (int i = 1; i < hullSize; ++i) {
-            intercept = std::min(intercept, hull_[static_cast<size_t>(i)].offset - slope * hull_[static_cast<size_t>(i)].device);
+            intercept = std::min(intercept,
+                                 hull_[static_cast<size_t>(i)].offset - slope * hull_[static_cast<size_t>(i)].device);
         }
     }
     slope_ = slope;

@@ -33,9 +33,9 @@
 namespace zuv::clocksync {
 
 struct MappedStamp {
-    int64_t hostUs = 0;           // the device time on the host clock
-    int64_t deviceUs = 0;         // the unwrapped device time of this clock
-    bool clockJump = false;       // this sample started a new clock estimate
+    int64_t hostUs = 0;      // the device time on the host clock
+    int64_t deviceUs = 0;    // the unwrapped device time of this clock
+    bool clockJump = false;  // this sample started a new clock estimate
 };
 
 class DeviceClockMap {
@@ -70,7 +70,7 @@ private:
 
     void startClock(uint32_t deviceStamp);
     bool addToWindow(int64_t deviceUs, int64_t offsetUs);  // true when it completed a bucket
-    bool fit();  // false when the window holds too few minima
+    bool fit();                                            // false when the window holds too few minima
     double offsetAt(int64_t deviceUs) const { return intercept_ + slope_ * static_cast<double>(deviceUs); }
 
     bool started_ = false;
@@ -86,7 +86,7 @@ private:
     };
     std::array<Point, kBuckets> points_{};
     std::array<Point, kBuckets> hull_{};
-    bool fitted_ = false;  // the drift comes from a fit of this clock
+    bool fitted_ = false;      // the drift comes from a fit of this clock
     bool thinWindow_ = false;  // the last fit found too few minima: the line is kept
     bool recovering_ = false;  // a silence emptied the window: refit once it holds 32 s again
     bool haveOffset_ = false;

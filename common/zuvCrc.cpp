@@ -57,8 +57,8 @@ uint16_t crc16Tables(uint16_t crc, const uint8_t *p, size_t n) {
     const auto &t = kCrc16.t;
     while (n >= 8) {
         const unsigned x = crc ^ (static_cast<unsigned>(p[0]) | (static_cast<unsigned>(p[1]) << 8));
-        crc = static_cast<uint16_t>(t[7][x & 0xFFu] ^ t[6][x >> 8] ^ t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^
-                                    t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]]);
+        crc = static_cast<uint16_t>(t[7][x & 0xFFu] ^ t[6][x >> 8] ^ t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^
+                                    t[1][p[6]] ^ t[0][p[7]]);
         p += 8;
         n -= 8;
     }

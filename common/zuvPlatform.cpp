@@ -97,20 +97,16 @@ void zuvPlatformDebugLogMsg(const char *pFileName, const char *pFunctionName, ui
     const char *function = pFunctionName != nullptr ? pFunctionName : "";
     switch (logType) {
         case ZUV_LOG_ERROR:
-            std::fprintf(stderr, "*ERR * %s(%u): %s - %s\n\r", function, line, zuvErrorCodeToString(errorCode), message);
+            std::fprintf(stderr, "*ERR * %s(%u): %s - %s\n\r", function, line, zuvErrorCodeToString(errorCode),
+                         message);
             break;
         case ZUV_LOG_WARNING:
-            std::fprintf(stderr, "*WARN* %s(%u): %s - %s\n\r", function, line, zuvErrorCodeToString(errorCode), message);
+            std::fprintf(stderr, "*WARN* %s(%u): %s - %s\n\r", function, line, zuvErrorCodeToString(errorCode),
+                         message);
             break;
-        case ZUV_LOG_INFO:
-            std::fprintf(stderr, "*INFO* %s(%u): %s\n\r", function, line, message);
-            break;
-        case ZUV_LOG_VERBOSE:
-            std::fprintf(stderr, "*DBG * %s(%u): %s\n\r", function, line, message);
-            break;
-        default:
-            std::fprintf(stderr, "*UKNW* %s(%u): %s\n\r", function, line, message);
-            break;
+        case ZUV_LOG_INFO: std::fprintf(stderr, "*INFO* %s(%u): %s\n\r", function, line, message); break;
+        case ZUV_LOG_VERBOSE: std::fprintf(stderr, "*DBG * %s(%u): %s\n\r", function, line, message); break;
+        default: std::fprintf(stderr, "*UKNW* %s(%u): %s\n\r", function, line, message); break;
     }
 }
 

@@ -27,8 +27,8 @@ typedef enum _ZuvDebugLogType {
 } ZuvDebugLogType;
 
 typedef void (*ZuvCommonLibLogFunc)(const char *pFileName, const char *pFunctionName, uint32_t line,
-                                     const char *pCategory, ZuvDebugLogType logType, ZuvErrorCode errorCode,
-                                     const char *pMessage);
+                                    const char *pCategory, ZuvDebugLogType logType, ZuvErrorCode errorCode,
+                                    const char *pMessage);
 
 // Milliseconds of the realtime clock, truncated to 32 bits: compare differences only.
 ZUV_COMMON_API uint32_t zuvGetTime(void);
@@ -39,9 +39,8 @@ ZUV_COMMON_API void zuvCommonLibSetLogCallback(ZuvCommonLibLogFunc logCallback);
 // Formats into 1024 bytes (longer text is cut), then calls the callback or, with
 // none installed, writes one line to stderr.
 ZUV_COMMON_API void zuvPlatformDebugLogMsg(const char *pFileName, const char *pFunctionName, uint32_t line,
-                                           const char *pCategory, ZuvDebugLogType logType,
-                                           ZuvErrorCode errorCode, const char *pFormat, ...)
-    __attribute__((format(printf, 7, 8)));
+                                           const char *pCategory, ZuvDebugLogType logType, ZuvErrorCode errorCode,
+                                           const char *pFormat, ...) __attribute__((format(printf, 7, 8)));
 
 // Name of an error code; "ZUV_UNKNOWN_ERROR" outside 0..20. Not exported by the package.
 const char *zuvErrorCodeToString(ZuvErrorCode errorCode);

@@ -2,20 +2,28 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <type_traits>
 #include <utility>
-#include <cstring>
 
 #include "ZuvWriteSample.h"
 #include "zuvEComLogCatalogue.h"
 
 namespace {
 
-void Fill(MAPSIOElt &element, int index, double value) { element.Float64(index) = value; }
-void Fill(MAPSIOElt &element, int index, MAPSInt64 value) { element.Integer64(index) = value; }
+void Fill(MAPSIOElt &element, int index, double value) {
+    element.Float64(index) = value;
+}
+void Fill(MAPSIOElt &element, int index, MAPSInt64 value) {
+    element.Integer64(index) = value;
+}
 
-constexpr MAPSElementType TypeOf(double) { return MAPSType_Float64; }
-constexpr MAPSElementType TypeOf(MAPSInt64) { return MAPSType_Integer64; }
+constexpr MAPSElementType TypeOf(double) {
+    return MAPSType_Float64;
+}
+constexpr MAPSElementType TypeOf(MAPSInt64) {
+    return MAPSType_Integer64;
+}
 
 // One sample: the fixed values, then the appended value when it is 0 or more.
 // An output that cannot take them all is refused with a report (ZuvWriteSample.h);
@@ -50,15 +58,15 @@ constexpr bool FitsItsOutput() {
 }
 
 template <Record R, typename T, size_t N>
-void Publish(MAPSComponent *component, const char *output, const std::array<T, N> &values,
-             const MAPSInt64 &timestamp, MAPSInt32 appended) {
+void Publish(MAPSComponent *component, const char *output, const std::array<T, N> &values, const MAPSInt64 &timestamp,
+             MAPSInt32 appended) {
     static_assert(FitsItsOutput<R, T, N>(), "the values and the framerate fill the declared output");
     Publish(component, output, values.data(), static_cast<int>(N), timestamp, appended);
 }
 
 template <typename T, size_t N>
-void Publish(MAPSComponent *component, const char *output, const std::array<T, N> &values,
-             const MAPSInt64 &timestamp, MAPSInt32 appended) {
+void Publish(MAPSComponent *component, const char *output, const std::array<T, N> &values, const MAPSInt64 &timestamp,
+             MAPSInt32 appended) {
     Publish(component, output, values.data(), static_cast<int>(N), timestamp, appended);
 }
 
@@ -72,22 +80,23 @@ void PublishTwin(MAPSComponent *component, const char *twinOutput, uint32_t devi
     Publish(component, twinOutput, &value, 1, timestamp, -1);
 }
 
-double F(float value) { return static_cast<double>(value); }
+double F(float value) {
+    return static_cast<double>(value);
+}
 
 }  // namespace
 
 void WriteStatusData(MAPSComponent *component, const ZuvLogStatusData &log, const MAPSInt64 &timestamp,
                      MAPSInt32 appended) {
-    const std::array<MAPSInt64, 7> values{log.timeStamp,    log.generalStatus, log.comStatus, log.aidingStatus,
-                                          log.clockStatus,  log.reserved2,     log.reserved3};
+    const std::array<MAPSInt64, 7> values{log.timeStamp,   log.generalStatus, log.comStatus, log.aidingStatus,
+                                          log.clockStatus, log.reserved2,     log.reserved3};
     Publish<Record::Status>(component, "oStatus", values, timestamp, appended);
 }
 
 void WriteUtcData(MAPSComponent *component, const ZuvLogUtcData &log, const MAPSInt64 &timestamp,
                   bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<MAPSInt64, 10> values{log.year,   log.month,      log.day,           log.hour,
-                                           log.minute, log.second,     log.nanoSecond,    log.gpsTimeOfWeek,
-                                           log.timeStamp, log.status};
+    const std::array<MAPSInt64, 10> values{log.year,   log.month,      log.day,           log.hour,      log.minute,
+                                           log.second, log.nanoSecond, log.gpsTimeOfWeek, log.timeStamp, log.status};
     Publish<Record::Utc>(component, "oUtcTime", values, timestamp, appended);
     PublishTwin(component, "oUtcTimeInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
@@ -95,10 +104,9 @@ void WriteUtcData(MAPSComponent *component, const ZuvLogUtcData &log, const MAPS
 void WriteImuData(MAPSComponent *component, const ZuvLogImuData &log, const MAPSInt64 &timestamp,
                   bool internalTimestamp, MAPSInt32 appended) {
     const std::array<double, 14> values{
-        F(log.accelerometers[0]), F(log.accelerometers[1]), F(log.accelerometers[2]),
-        F(log.gyroscopes[0]),     F(log.gyroscopes[1]),     F(log.gyroscopes[2]),
-        F(log.deltaVelocity[0]),  F(log.deltaVelocity[1]),  F(log.deltaVelocity[2]),
-        F(log.deltaAngle[0]),     F(log.deltaAngle[1]),     F(log.deltaAngle[2]),
+        F(log.accelerometers[0]), F(log.accelerometers[1]),       F(log.accelerometers[2]), F(log.gyroscopes[0]),
+        F(log.gyroscopes[1]),     F(log.gyroscopes[2]),           F(log.deltaVelocity[0]),  F(log.deltaVelocity[1]),
+        F(log.deltaVelocity[2]),  F(log.deltaAngle[0]),           F(log.deltaAngle[1]),     F(log.deltaAngle[2]),
         F(log.temperature),       static_cast<double>(log.status)};
     Publish<Record::Imu>(component, "oImu", values, timestamp, appended);
     PublishTwin(component, "oImuInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
@@ -106,9 +114,9 @@ void WriteImuData(MAPSComponent *component, const ZuvLogImuData &log, const MAPS
 
 void WriteMagData(MAPSComponent *component, const ZuvLogMag &log, const MAPSInt64 &timestamp, bool internalTimestamp,
                   MAPSInt32 appended) {
-    const std::array<double, 7> values{F(log.magnetometers[0]),  F(log.magnetometers[1]),  F(log.magnetometers[2]),
-                                       F(log.accelerometers[0]), F(log.accelerometers[1]), F(log.accelerometers[2]),
-                                       static_cast<double>(log.status)};
+    const std::array<double, 7> values{
+        F(log.magnetometers[0]),  F(log.magnetometers[1]),  F(log.magnetometers[2]),        F(log.accelerometers[0]),
+        F(log.accelerometers[1]), F(log.accelerometers[2]), static_cast<double>(log.status)};
     Publish<Record::Mag>(component, "oMag", values, timestamp, appended);
     PublishTwin(component, "oMagInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
@@ -126,8 +134,12 @@ void WriteMagCalibData(MAPSComponent *component, const ZuvLogMagCalib &log, cons
 
 void WriteEkfEuler(MAPSComponent *component, const ZuvLogEkfEulerData &log, const MAPSInt64 &timestamp,
                    bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 7> values{F(log.euler[0]),       F(log.euler[1]),       F(log.euler[2]),
-                                       F(log.eulerStdDev[0]), F(log.eulerStdDev[1]), F(log.eulerStdDev[2]),
+    const std::array<double, 7> values{F(log.euler[0]),
+                                       F(log.euler[1]),
+                                       F(log.euler[2]),
+                                       F(log.eulerStdDev[0]),
+                                       F(log.eulerStdDev[1]),
+                                       F(log.eulerStdDev[2]),
                                        static_cast<double>(log.solutionStatus)};
     Publish<Record::EkfEuler>(component, "oEkfEuler", values, timestamp, appended);
     PublishTwin(component, "oEkfEulerInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
@@ -135,21 +147,29 @@ void WriteEkfEuler(MAPSComponent *component, const ZuvLogEkfEulerData &log, cons
 
 void WriteEkfQuat(MAPSComponent *component, const ZuvLogEkfQuatData &log, const MAPSInt64 &timestamp,
                   bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 8> values{F(log.quaternion[0]),  F(log.quaternion[1]),  F(log.quaternion[2]),
-                                       F(log.quaternion[3]),  F(log.eulerStdDev[0]), F(log.eulerStdDev[1]),
-                                       F(log.eulerStdDev[2]), static_cast<double>(log.solutionStatus)};
+    const std::array<double, 8> values{
+        F(log.quaternion[0]),  F(log.quaternion[1]),  F(log.quaternion[2]),  F(log.quaternion[3]),
+        F(log.eulerStdDev[0]), F(log.eulerStdDev[1]), F(log.eulerStdDev[2]), static_cast<double>(log.solutionStatus)};
     Publish<Record::EkfQuat>(component, "oEkfQuat", values, timestamp, appended);
     PublishTwin(component, "oEkfQuatInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
 void WriteEkfNav(MAPSComponent *component, const ZuvLogEkfNavData &log, const MAPSInt64 &timestamp,
                  bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 14> values{
-        F(log.velocity[0]),       F(log.velocity[1]),       F(log.velocity[2]),
-        F(log.velocityStdDev[0]), F(log.velocityStdDev[1]), F(log.velocityStdDev[2]),
-        log.latitude,             log.longitude,            log.altitude,
-        F(log.undulation),        F(log.positionStdDev[0]), F(log.positionStdDev[1]),
-        F(log.positionStdDev[2]), static_cast<double>(log.solutionStatus)};
+    const std::array<double, 14> values{F(log.velocity[0]),
+                                        F(log.velocity[1]),
+                                        F(log.velocity[2]),
+                                        F(log.velocityStdDev[0]),
+                                        F(log.velocityStdDev[1]),
+                                        F(log.velocityStdDev[2]),
+                                        log.latitude,
+                                        log.longitude,
+                                        log.altitude,
+                                        F(log.undulation),
+                                        F(log.positionStdDev[0]),
+                                        F(log.positionStdDev[1]),
+                                        F(log.positionStdDev[2]),
+                                        static_cast<double>(log.solutionStatus)};
     Publish<Record::EkfNav>(component, "oEkfNav", values, timestamp, appended);
     PublishTwin(component, "oEkfNavInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
@@ -157,19 +177,32 @@ void WriteEkfNav(MAPSComponent *component, const ZuvLogEkfNavData &log, const MA
 void WriteShipMotion(MAPSComponent *component, const ZuvLogShipMotionData &log, const MAPSString &output,
                      const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
                      MAPSInt32 appended) {
-    const std::array<double, 11> values{F(log.shipMotion[0]), F(log.shipMotion[1]), F(log.shipMotion[2]),
-                                        F(log.shipAccel[0]),  F(log.shipAccel[1]),  F(log.shipAccel[2]),
-                                        F(log.shipVel[0]),    F(log.shipVel[1]),    F(log.shipVel[2]),
-                                        F(log.mainHeavePeriod), static_cast<double>(log.status)};
+    const std::array<double, 11> values{F(log.shipMotion[0]),
+                                        F(log.shipMotion[1]),
+                                        F(log.shipMotion[2]),
+                                        F(log.shipAccel[0]),
+                                        F(log.shipAccel[1]),
+                                        F(log.shipAccel[2]),
+                                        F(log.shipVel[0]),
+                                        F(log.shipVel[1]),
+                                        F(log.shipVel[2]),
+                                        F(log.mainHeavePeriod),
+                                        static_cast<double>(log.status)};
     Publish(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
 }
 
 void WriteGPSVel(MAPSComponent *component, const ZuvLogGpsVel &log, const MAPSString &output,
                  const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 10> values{F(log.velocity[0]),    F(log.velocity[1]),    F(log.velocity[2]),
-                                        F(log.velocityAcc[0]), F(log.velocityAcc[1]), F(log.velocityAcc[2]),
-                                        F(log.course),         F(log.courseAcc),      static_cast<double>(log.status),
+    const std::array<double, 10> values{F(log.velocity[0]),
+                                        F(log.velocity[1]),
+                                        F(log.velocity[2]),
+                                        F(log.velocityAcc[0]),
+                                        F(log.velocityAcc[1]),
+                                        F(log.velocityAcc[2]),
+                                        F(log.course),
+                                        F(log.courseAcc),
+                                        static_cast<double>(log.status),
                                         static_cast<double>(log.timeOfWeek)};
     Publish<Record::GpsVel>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
@@ -195,8 +228,12 @@ void WriteGPSPos(MAPSComponent *component, const ZuvLogGpsPos &log, const MAPSSt
 
 void WriteGPSHdt(MAPSComponent *component, const ZuvLogGpsHdt &log, const MAPSString &output,
                  const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 7> values{F(log.heading),  F(log.headingAccuracy),         F(log.pitch),
-                                       F(log.pitchAccuracy), F(log.baseline), static_cast<double>(log.status),
+    const std::array<double, 7> values{F(log.heading),
+                                       F(log.headingAccuracy),
+                                       F(log.pitch),
+                                       F(log.pitchAccuracy),
+                                       F(log.baseline),
+                                       static_cast<double>(log.status),
                                        static_cast<double>(log.timeOfWeek)};
     Publish<Record::GpsHdt>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
@@ -204,8 +241,9 @@ void WriteGPSHdt(MAPSComponent *component, const ZuvLogGpsHdt &log, const MAPSSt
 
 void WriteGPSRaw(MAPSComponent *component, const ZuvLogGpsRaw &log, const MAPSString &output,
                  const MAPSInt64 &timestamp) {
-    static_assert(ZUV_ECOM_MAX_PAYLOAD_SIZE <= static_cast<size_t>(zuv::catalogue::layoutOf(Record::GpsRaw).elementCount),
-                  "the raw outputs take the largest raw payload whole");
+    static_assert(
+        ZUV_ECOM_MAX_PAYLOAD_SIZE <= static_cast<size_t>(zuv::catalogue::layoutOf(Record::GpsRaw).elementCount),
+        "the raw outputs take the largest raw payload whole");
     // The count comes with the record: never read past its buffer.
     const size_t count = std::min<size_t>(log.bufferSize, sizeof(log.rawBuffer));
     zuv::WriteSample(*component, output.c_str(), MAPSType_Stream8, static_cast<long long>(count),
@@ -223,8 +261,8 @@ void WriteOdo(MAPSComponent *component, const ZuvLogOdometerData &log, const MAP
     PublishTwin(component, "oOdoVelInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
-void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSString &output,
-                const MAPSInt64 &timestamp, MAPSInt32 appended) {
+void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSString &output, const MAPSInt64 &timestamp,
+                MAPSInt32 appended) {
     const uint16_t offsets[4] = {log.timeOffset0, log.timeOffset1, log.timeOffset2, log.timeOffset3};
     std::array<MAPSInt64, 5> times{};
     static_assert(FitsItsOutput<Record::Event, MAPSInt64, 5>(), "every time and the framerate fit the marker output");
@@ -241,8 +279,12 @@ void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSStri
 
 void WriteDvl(MAPSComponent *component, const ZuvLogDvlData &log, const MAPSString &output,
               const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 7> values{F(log.velocity[0]),        F(log.velocity[1]),        F(log.velocity[2]),
-                                       F(log.velocityQuality[0]), F(log.velocityQuality[1]), F(log.velocityQuality[2]),
+    const std::array<double, 7> values{F(log.velocity[0]),
+                                       F(log.velocity[1]),
+                                       F(log.velocity[2]),
+                                       F(log.velocityQuality[0]),
+                                       F(log.velocityQuality[1]),
+                                       F(log.velocityQuality[2]),
                                        static_cast<double>(log.status)};
     Publish<Record::Dvl>(component, output.c_str(), values, timestamp, appended);
     PublishTwin(component, twinOutput.c_str(), log.timeStamp, internalTimestamp, timestamp);
@@ -256,8 +298,8 @@ void WriteAirData(MAPSComponent *component, const ZuvLogAirData &log, const MAPS
     PublishTwin(component, "oPressureInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
 }
 
-void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSInt64 &timestamp,
-               bool internalTimestamp, MAPSInt32 appended) {
+void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSInt64 &timestamp, bool internalTimestamp,
+               MAPSInt32 appended) {
     const std::array<double, 7> values{log.latitude,
                                        log.longitude,
                                        F(log.depth),
@@ -277,13 +319,14 @@ struct ValueSink {
     std::array<T, N> *values;
     size_t next = 0;
     template <class V>
-    void operator()(const char *, const V &value) { (*values)[next++] = static_cast<T>(value); }
+    void operator()(const char *, const V &value) {
+        (*values)[next++] = static_cast<T>(value);
+    }
 };
 
 template <Record R>
-void WriteValues(MAPSComponent *component, const typename zuv::catalogue::RecordType<R>::Type &log,
-                 const char *output, const char *twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
-                 MAPSInt32 appended) {
+void WriteValues(MAPSComponent *component, const typename zuv::catalogue::RecordType<R>::Type &log, const char *output,
+                 const char *twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
     constexpr zuv::catalogue::Element element = zuv::catalogue::layoutOf(R).element;
     using T = std::conditional_t<element == zuv::catalogue::Element::Float64, double, MAPSInt64>;
     std::array<T, static_cast<size_t>(zuv::catalogue::valueCount<R>())> values{};
@@ -303,24 +346,42 @@ void WriteKind(MAPSComponent *c, const ZuvBinaryLogData &data, const MAPSString 
                const MAPSInt64 &t, bool twin, MAPSInt32 appended) {
     constexpr Record R = zuv::catalogue::kLogKinds[I].record;
     const auto &log = data.*zuv::catalogue::RecordType<R>::kMember;
-    if constexpr (R == Record::Status) WriteStatusData(c, log, t, appended);
-    else if constexpr (R == Record::Utc) WriteUtcData(c, log, t, twin, appended);
-    else if constexpr (R == Record::Imu) WriteImuData(c, log, t, twin, appended);
-    else if constexpr (R == Record::Mag) WriteMagData(c, log, t, twin, appended);
-    else if constexpr (R == Record::MagCalib) WriteMagCalibData(c, log, t, appended);
-    else if constexpr (R == Record::EkfEuler) WriteEkfEuler(c, log, t, twin, appended);
-    else if constexpr (R == Record::EkfQuat) WriteEkfQuat(c, log, t, twin, appended);
-    else if constexpr (R == Record::EkfNav) WriteEkfNav(c, log, t, twin, appended);
-    else if constexpr (R == Record::GpsVel) WriteGPSVel(c, log, output, twinOutput, t, twin, appended);
-    else if constexpr (R == Record::GpsPos) WriteGPSPos(c, log, output, twinOutput, t, twin, appended);
-    else if constexpr (R == Record::GpsHdt) WriteGPSHdt(c, log, output, twinOutput, t, twin, appended);
-    else if constexpr (R == Record::GpsRaw) WriteGPSRaw(c, log, output, t);
-    else if constexpr (R == Record::Odometer) WriteOdo(c, log, t, twin, appended);
-    else if constexpr (R == Record::Event) WriteEvent(c, log, output, t, appended);
-    else if constexpr (R == Record::Dvl) WriteDvl(c, log, output, twinOutput, t, twin, appended);
-    else if constexpr (R == Record::AirData) WriteAirData(c, log, t, twin, appended);
-    else if constexpr (R == Record::Usbl) WriteUsbl(c, log, t, twin, appended);
-    else WriteValues<R>(c, log, output.c_str(), twinOutput.c_str(), t, twin, appended);
+    if constexpr (R == Record::Status)
+        WriteStatusData(c, log, t, appended);
+    else if constexpr (R == Record::Utc)
+        WriteUtcData(c, log, t, twin, appended);
+    else if constexpr (R == Record::Imu)
+        WriteImuData(c, log, t, twin, appended);
+    else if constexpr (R == Record::Mag)
+        WriteMagData(c, log, t, twin, appended);
+    else if constexpr (R == Record::MagCalib)
+        WriteMagCalibData(c, log, t, appended);
+    else if constexpr (R == Record::EkfEuler)
+        WriteEkfEuler(c, log, t, twin, appended);
+    else if constexpr (R == Record::EkfQuat)
+        WriteEkfQuat(c, log, t, twin, appended);
+    else if constexpr (R == Record::EkfNav)
+        WriteEkfNav(c, log, t, twin, appended);
+    else if constexpr (R == Record::GpsVel)
+        WriteGPSVel(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::GpsPos)
+        WriteGPSPos(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::GpsHdt)
+        WriteGPSHdt(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::GpsRaw)
+        WriteGPSRaw(c, log, output, t);
+    else if constexpr (R == Record::Odometer)
+        WriteOdo(c, log, t, twin, appended);
+    else if constexpr (R == Record::Event)
+        WriteEvent(c, log, output, t, appended);
+    else if constexpr (R == Record::Dvl)
+        WriteDvl(c, log, output, twinOutput, t, twin, appended);
+    else if constexpr (R == Record::AirData)
+        WriteAirData(c, log, t, twin, appended);
+    else if constexpr (R == Record::Usbl)
+        WriteUsbl(c, log, t, twin, appended);
+    else
+        WriteValues<R>(c, log, output.c_str(), twinOutput.c_str(), t, twin, appended);
 }
 
 template <size_t... I>

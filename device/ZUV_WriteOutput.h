@@ -55,19 +55,18 @@ void WriteGPSRaw(MAPSComponent *component, const ZuvLogGpsRaw &log, const MAPSSt
                  const MAPSInt64 &timestamp);
 void WriteOdo(MAPSComponent *component, const ZuvLogOdometerData &log, const MAPSInt64 &timestamp,
               bool internalTimestamp, MAPSInt32 appended);
-void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSString &output,
-                const MAPSInt64 &timestamp, MAPSInt32 appended);
+void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSString &output, const MAPSInt64 &timestamp,
+                MAPSInt32 appended);
 void WriteDvl(MAPSComponent *component, const ZuvLogDvlData &log, const MAPSString &output,
               const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended);
 void WriteAirData(MAPSComponent *component, const ZuvLogAirData &log, const MAPSInt64 &timestamp,
                   bool internalTimestamp, MAPSInt32 appended);
-void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSInt64 &timestamp,
-               bool internalTimestamp, MAPSInt32 appended);
+void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSInt64 &timestamp, bool internalTimestamp,
+               MAPSInt32 appended);
 
 // Any log kind of the catalogue, by its index there: the kind's writer above,
 // or, for a record that the catalogue lays out with a values list, the
 // generic writer, on the kind's outputs (the names are the catalogue's).
 // An index past the catalogue writes nothing.
 void WriteLogKind(MAPSComponent *component, size_t kindIndex, const ZuvBinaryLogData &log, const MAPSString &output,
-                  const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp,
-                  MAPSInt32 appended);
+                  const MAPSString &twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended);

@@ -16,7 +16,9 @@ constexpr uint32_t kProbeRates[] = {921600, 460800, 230400, 115200, 38400, 38400
 constexpr char kScanPrefix[] = "/dev/ttyUSB";
 constexpr int kScanLastIndex = 255;
 
-bool inScanFamily(const std::string &device) { return device.rfind(kScanPrefix, 0) == 0; }
+bool inScanFamily(const std::string &device) {
+    return device.rfind(kScanPrefix, 0) == 0;
+}
 
 }  // namespace
 
@@ -24,7 +26,9 @@ CZuvCommunication::CZuvCommunication() : CZuvCommunication(ZuvLibraryLinkCalls()
 
 CZuvCommunication::CZuvCommunication(const ZuvLinkCalls &calls) : calls_(calls) {}
 
-CZuvCommunication::~CZuvCommunication() { closeLink(); }
+CZuvCommunication::~CZuvCommunication() {
+    closeLink();
+}
 
 void CZuvCommunication::closeLink() {
     if (connectionKind_ == kNotConnected) {
@@ -62,10 +66,11 @@ ZuvErrorCode CZuvCommunication::initHandle() {
     return rc;
 }
 
-bool CZuvCommunication::abandoned() const { return abortCheck_ != nullptr && abortCheck_(abortArg_) != 0; }
+bool CZuvCommunication::abandoned() const {
+    return abortCheck_ != nullptr && abortCheck_(abortArg_) != 0;
+}
 
-ZuvErrorCode CZuvCommunication::CreateSerialInterface(const std::string &device, uint32_t baudRate,
-                                                      bool skipQuery) {
+ZuvErrorCode CZuvCommunication::CreateSerialInterface(const std::string &device, uint32_t baudRate, bool skipQuery) {
     ZuvErrorCode rc = calls_.serialCreate(&interface_, device.c_str(), baudRate);
     if (rc != ZUV_NO_ERROR) {
         return rc;
@@ -111,8 +116,7 @@ ZuvErrorCode CZuvCommunication::Connect(const std::string &device, uint32_t baud
     return ZUV_NO_ERROR;
 }
 
-ZuvErrorCode CZuvCommunication::Connect(const std::string &remoteAddress, uint32_t remotePort,
-                                        uint32_t localPort) {
+ZuvErrorCode CZuvCommunication::Connect(const std::string &remoteAddress, uint32_t remotePort, uint32_t localPort) {
     closeLink();
     const uint32_t address = zuvNetworkIpFromString(remoteAddress.c_str());
     // The converter answers 0 for bad text; only "0.0.0.0" itself may mean 0.
@@ -205,7 +209,9 @@ ZuvErrorCode CZuvCommunication::ChangeBaudrate(uint32_t baudRate) {
     return zuvEComCmdInterfaceSetUartConf(&handle_, ZUV_ECOM_IF_COM_A, &configuration);
 }
 
-ZuvEComProtocol *CZuvCommunication::GetHandle() { return &handle_.protocolHandle; }
+ZuvEComProtocol *CZuvCommunication::GetHandle() {
+    return &handle_.protocolHandle;
+}
 
 ZuvErrorCode CZuvCommunication::ConnectAux(const std::string &, uint32_t) {
     auxInterface_ = nullptr;
@@ -232,4 +238,6 @@ ZuvErrorCode CZuvCommunication::AutoConnectAux(std::string &device, uint32_t &ba
     return ZUV_DEVICE_NOT_FOUND;
 }
 
-ZuvErrorCode CZuvCommunication::DisconnectAux() { return ZUV_DEVICE_NOT_FOUND; }
+ZuvErrorCode CZuvCommunication::DisconnectAux() {
+    return ZUV_DEVICE_NOT_FOUND;
+}

@@ -123,8 +123,8 @@ public:
 
     ZuvErrorCode GetSensorConfiguration(ZuvEComSensorAlignmentInfo &alignment, float leverArm[3]);
     ZuvErrorCode SetSensorConfiguration(const ZuvEComSensorAlignmentInfo &alignment, const float leverArm[3]);
-    ZuvErrorCode GetSensorConfiguration(float &leverArmX, float &leverArmY, float &leverArmZ, float &roll,
-                                        float &pitch, float &yaw, ZuvEComAxisDirection &axisDirectionX,
+    ZuvErrorCode GetSensorConfiguration(float &leverArmX, float &leverArmY, float &leverArmZ, float &roll, float &pitch,
+                                        float &yaw, ZuvEComAxisDirection &axisDirectionX,
                                         ZuvEComAxisDirection &axisDirectionY);
     ZuvErrorCode SetSensorConfiguration(float leverArmX, float leverArmY, float leverArmZ, float roll, float pitch,
                                         float yaw, ZuvEComAxisDirection axisDirectionX,

@@ -45,9 +45,8 @@ ZuvErrorCode CZuvCommunication::GetSensorConfiguration(float &leverArmX, float &
     return rc;
 }
 
-ZuvErrorCode CZuvCommunication::SetSensorConfiguration(float leverArmX, float leverArmY, float leverArmZ,
-                                                       float roll, float pitch, float yaw,
-                                                       ZuvEComAxisDirection axisDirectionX,
+ZuvErrorCode CZuvCommunication::SetSensorConfiguration(float leverArmX, float leverArmY, float leverArmZ, float roll,
+                                                       float pitch, float yaw, ZuvEComAxisDirection axisDirectionX,
                                                        ZuvEComAxisDirection axisDirectionY) {
     ZuvEComSensorAlignmentInfo alignment{};
     alignment.axisDirectionX = axisDirectionX;
@@ -248,8 +247,7 @@ ZuvErrorCode CZuvCommunication::GetGNSS1LeverArmSecondary(float &x, float &y, fl
     return rc;
 }
 
-ZuvErrorCode CZuvCommunication::SetGNSS1LeverArmSecondary(float x, float y, float z,
-                                                          ZuvEComGnssInstallationMode mode) {
+ZuvErrorCode CZuvCommunication::SetGNSS1LeverArmSecondary(float x, float y, float z, ZuvEComGnssInstallationMode mode) {
     ZuvEComGnssInstallation installation{};
     const ZuvErrorCode rc = GetGNSS1Installation(installation);
     if (rc != ZUV_NO_ERROR) {
@@ -272,7 +270,9 @@ ZuvErrorCode CZuvCommunication::SetGNSS1RejectionConf(const ZuvEComGnssRejection
 
 // ---- Odometer.
 
-ZuvErrorCode CZuvCommunication::GetOdometerConf(ZuvEComOdoConf &conf) { return zuvEComCmdOdoGetConf(&handle_, &conf); }
+ZuvErrorCode CZuvCommunication::GetOdometerConf(ZuvEComOdoConf &conf) {
+    return zuvEComCmdOdoGetConf(&handle_, &conf);
+}
 
 ZuvErrorCode CZuvCommunication::SetOdometerConf(const ZuvEComOdoConf &conf) {
     return zuvEComCmdOdoSetConf(&handle_, &conf);

@@ -2,9 +2,15 @@
 
 const ZuvLinkCalls &ZuvLibraryLinkCalls() {
     static const ZuvLinkCalls calls = {
-        zuvInterfaceSerialCreate, zuvInterfaceSerialDestroy, zuvInterfaceUdpCreate, zuvInterfaceUdpDestroy,
-        zuvEComInit,              zuvEComClose,              zuvEComSetReceiveLogCallback,
-        zuvEComCmdGetInfo,        zuvEComHandle,
+        zuvInterfaceSerialCreate,
+        zuvInterfaceSerialDestroy,
+        zuvInterfaceUdpCreate,
+        zuvInterfaceUdpDestroy,
+        zuvEComInit,
+        zuvEComClose,
+        zuvEComSetReceiveLogCallback,
+        zuvEComCmdGetInfo,
+        zuvEComHandle,
     };
     return calls;
 }

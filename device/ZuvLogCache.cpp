@@ -93,7 +93,8 @@ template <uint8_t Id, auto *Cached, bool *Flag>
 constexpr Slot slot() {
     constexpr Record R = zuv::catalogue::kindOf(Id)->record;
     using Type = typename RecordType<R>::Type;
-    static_assert(std::is_same<std::remove_pointer_t<decltype(Cached)>, Type>::value, "the cache holds the kind's record");
+    static_assert(std::is_same<std::remove_pointer_t<decltype(Cached)>, Type>::value,
+                  "the cache holds the kind's record");
     return {Id, R, Flag,
             [](const ZuvBinaryLogData &log) {
                 *Cached = log.*RecordType<R>::kMember;

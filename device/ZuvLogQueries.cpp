@@ -10,7 +10,9 @@ namespace {
 constexpr int kWaitAttempts = 2001;
 constexpr uint32_t kWaitPauseMs = 1;
 
-ZuvErrorCode nothingNew(ZuvErrorCode lastPump) { return lastPump != ZUV_NO_ERROR ? lastPump : ZUV_ERROR; }
+ZuvErrorCode nothingNew(ZuvErrorCode lastPump) {
+    return lastPump != ZUV_NO_ERROR ? lastPump : ZUV_ERROR;
+}
 
 }  // namespace
 
@@ -22,7 +24,9 @@ ZuvErrorCode CZuvCommunication::_onLogReceived(ZuvEComHandle *, ZuvEComClass msg
     return ZUV_NO_ERROR;
 }
 
-void CZuvCommunication::ResetDataReceived() { ZuvLogCacheClearFlags(); }
+void CZuvCommunication::ResetDataReceived() {
+    ZuvLogCacheClearFlags();
+}
 
 // The flag is tested after each pump, so a record that came before the call
 // and was never read is handed out at once.

@@ -11,9 +11,13 @@ constexpr size_t kLastPayloadIndex = 82;
 
 }  // namespace
 
-ZuvErrorCode CZuvCommunication::ReadAuxFrames() { return ZUV_DEVICE_NOT_FOUND; }
+ZuvErrorCode CZuvCommunication::ReadAuxFrames() {
+    return ZUV_DEVICE_NOT_FOUND;
+}
 
-ZuvErrorCode CZuvCommunication::ReadAuxFrame() { return ZUV_DEVICE_NOT_FOUND; }
+ZuvErrorCode CZuvCommunication::ReadAuxFrame() {
+    return ZUV_DEVICE_NOT_FOUND;
+}
 
 std::list<std::string> CZuvCommunication::PopNMEASentences() {
     std::list<std::string> sentences;

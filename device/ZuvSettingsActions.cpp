@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kSettingsImageCapacity = 100000;  // the device's largest settings image
 constexpr uint32_t kSaveQuietMs = 2000;            // logs must flow this long after a save
 constexpr uint32_t kSavePauseMs = 10;
-constexpr int kSaveMaxSilentPauses = 3001;         // about 30 s of a silent device
+constexpr int kSaveMaxSilentPauses = 3001;  // about 30 s of a silent device
 
 std::unique_ptr<uint8_t[]> settingsBuffer() {
     return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[kSettingsImageCapacity]);
@@ -20,7 +20,9 @@ std::unique_ptr<uint8_t[]> settingsBuffer() {
 
 }  // namespace
 
-ZuvErrorCode CZuvCommunication::Reboot() { return zuvEComCmdSettingsAction(&handle_, ZUV_ECOM_REBOOT_ONLY); }
+ZuvErrorCode CZuvCommunication::Reboot() {
+    return zuvEComCmdSettingsAction(&handle_, ZUV_ECOM_REBOOT_ONLY);
+}
 
 ZuvErrorCode CZuvCommunication::RestoreDefaultSettings() {
     return zuvEComCmdSettingsAction(&handle_, ZUV_ECOM_RESTORE_DEFAULT_SETTINGS);

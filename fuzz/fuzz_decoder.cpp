@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "ZUV_WriteOutput.h"
-#include "zuvLinkedPackage.h"
 #include "zuvEComLogCatalogue.h"
+#include "zuvLinkedPackage.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ const char *const kMessages[] = {"Input data size too small.",
                                  "CRC not correct.",
                                  "Binary data can't be parsed."};
 
-const int64_t kFramerates[16] = {2, 1, 3, 5, 7, 10, 50, 100, 200, 1000, 750000, 750001, 0, -1, -1000000,
-                                 std::numeric_limits<int32_t>::max()};
+const int64_t kFramerates[16] = {2,   1,    3,      5,      7, 10, 50,       100,
+                                 200, 1000, 750000, 750001, 0, -1, -1000000, std::numeric_limits<int32_t>::max()};
 
 int64_t gExpectedTimestamp = 0;
 
@@ -93,11 +93,14 @@ int64_t nextTimestamp(int64_t now, uint8_t step) {
         return __builtin_add_overflow(now, step * 1000LL, &next) ? std::numeric_limits<int64_t>::max() : next;
     }
     if (step < 250) {
-        return __builtin_sub_overflow(now, (step - 199) * 100000LL, &next) ? std::numeric_limits<int64_t>::min()
-                                                                             : next;
+        return __builtin_sub_overflow(now, (step - 199) * 100000LL, &next) ? std::numeric_limits<int64_t>::min() : next;
     }
-    static const int64_t kExtremes[6] = {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min(), 0,
-                                         -1, std::numeric_limits<int64_t>::max() - 999999, 1000001};
+    static const int64_t kExtremes[6] = {std::numeric_limits<int64_t>::max(),
+                                         std::numeric_limits<int64_t>::min(),
+                                         0,
+                                         -1,
+                                         std::numeric_limits<int64_t>::max() - 999999,
+                                         1000001};
     return kExtremes[step - 250];
 }
 

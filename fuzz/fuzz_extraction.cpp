@@ -58,7 +58,10 @@ std::vector<Outcome> run(const Bytes &stream, const std::vector<Bytes> &chunks, 
                                       &size, settings.maxSize, o.crc);
         if (link.protocol()->rxBufferSize > ZUV_ECOM_MAX_BUFFER_SIZE) fail("more than 4096 bytes held");
         switch (o.result) {
-            case ZUV_NO_ERROR: case ZUV_NULL_POINTER: case ZUV_INVALID_CRC: case ZUV_BUFFER_OVERFLOW:
+            case ZUV_NO_ERROR:
+            case ZUV_NULL_POINTER:
+            case ZUV_INVALID_CRC:
+            case ZUV_BUFFER_OVERFLOW:
             case ZUV_NOT_READY: break;
             default: fail("unexpected result");
         }

@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const zuv::tool::ListenAddress address = zuv::tool::parseListenAddress(text);
         (void)zuv::tool::isLoopbackHost(address.host);
         (void)zuv::tool::hostAllowed(text, address);
-    } catch (const zuv::tool::ToolError &) {
-    }
+    } catch (const zuv::tool::ToolError &) {}
     (void)zuv::tool::originAllowed(text, text);
     const std::string event = zuv::tool::sseEvent(text, text);
     // One blank line, at the end: a line break in the data cannot end the event early.

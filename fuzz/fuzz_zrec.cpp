@@ -82,8 +82,8 @@ Expected walk(const uint8_t *file, size_t size, uint32_t limit) {
             ++e.oversized;
         } else {
             const uint8_t *bytes = file + at + rec::kRecordHeaderSize;
-            e.records.push_back({static_cast<int64_t>(rec::loadLe64(file + at)),
-                                 std::vector<uint8_t>(bytes, bytes + length)});
+            e.records.push_back(
+                {static_cast<int64_t>(rec::loadLe64(file + at)), std::vector<uint8_t>(bytes, bytes + length)});
         }
         at += rec::kRecordHeaderSize + length;
     }

@@ -43,15 +43,14 @@ bool writeDecoderSeeds(const std::string &dir) {
     using zuv::test::logFrame;
     const Bytes imu = logFrame(3, records::imu());
     Bytes everyKind;
-    for (const Bytes &frame : {logFrame(1, records::status()), logFrame(2, records::utc()), imu,
-                               logFrame(4, records::mag()), logFrame(5, records::magCalib()),
-                               logFrame(6, records::ekfEuler()), logFrame(7, records::ekfQuat()),
-                               logFrame(8, records::ekfNav()), logFrame(9, records::shipMotion()),
-                               logFrame(13, records::gpsVel()), logFrame(14, records::gpsPos()),
-                               logFrame(15, records::gpsHdt()), logFrame(18, records::gpsHdt()),
-                               logFrame(19, records::odometer()), logFrame(24, records::event(4294967290u, 0x1E, 10, 5, 65535, 6)),
-                               logFrame(29, records::dvl()), logFrame(31, records::raw({1, 2, 3})),
-                               logFrame(36, records::airData()), logFrame(37, records::usbl())}) {
+    for (const Bytes &frame :
+         {logFrame(1, records::status()), logFrame(2, records::utc()), imu, logFrame(4, records::mag()),
+          logFrame(5, records::magCalib()), logFrame(6, records::ekfEuler()), logFrame(7, records::ekfQuat()),
+          logFrame(8, records::ekfNav()), logFrame(9, records::shipMotion()), logFrame(13, records::gpsVel()),
+          logFrame(14, records::gpsPos()), logFrame(15, records::gpsHdt()), logFrame(18, records::gpsHdt()),
+          logFrame(19, records::odometer()), logFrame(24, records::event(4294967290u, 0x1E, 10, 5, 65535, 6)),
+          logFrame(29, records::dvl()), logFrame(31, records::raw({1, 2, 3})), logFrame(36, records::airData()),
+          logFrame(37, records::usbl())}) {
         everyKind = everyKind + frame;
     }
     Bytes tenHertz;

@@ -273,8 +273,8 @@ struct DecodeOutcome {
     bool addsFramerate = false;
 };
 
-void runDecode(const std::string &recording, const std::vector<std::string> &properties,
-               const std::string &package, DecodeOutcome &outcome) {
+void runDecode(const std::string &recording, const std::vector<std::string> &properties, const std::string &package,
+               DecodeOutcome &outcome) {
     char *buffer = nullptr;
     size_t size = 0;
     std::FILE *errors = open_memstream(&buffer, &size);
@@ -328,8 +328,7 @@ void runDecode(const std::string &recording, const std::vector<std::string> &pro
     outcome.outputs = std::move(collector.outputs());
 }
 
-py::dict decode(const std::string &recording, const std::vector<std::string> &properties,
-                const std::string &package) {
+py::dict decode(const std::string &recording, const std::vector<std::string> &properties, const std::string &package) {
     DecodeOutcome outcome;
     {
         py::gil_scoped_release release;

@@ -69,10 +69,21 @@ const MAPSActionDefinition kActions[] = {
 };
 
 MAPSComponentDefinition decoderDefinition = {
-    "ZUV_FrameDecoder", "1.0", &MAPSZUV_FrameDecoder::Instantiate, 128, MAPS::Threaded,
-    MAPS_TABLE(kInputs), kOutputs.data(), static_cast<int>(kOutputs.size()), kProperties.data(),
-    static_cast<int>(kProperties.size()), MAPS_TABLE(kActions),
-    1, 0, kLeadingPropertyCount, -1,
+    "ZUV_FrameDecoder",
+    "1.0",
+    &MAPSZUV_FrameDecoder::Instantiate,
+    128,
+    MAPS::Threaded,
+    MAPS_TABLE(kInputs),
+    kOutputs.data(),
+    static_cast<int>(kOutputs.size()),
+    kProperties.data(),
+    static_cast<int>(kProperties.size()),
+    MAPS_TABLE(kActions),
+    1,
+    0,
+    kLeadingPropertyCount,
+    -1,
 };
 
 static_assert(catalogue::kLogKindCount == MAPSZUV_FrameDecoder::kLogKindCount, "one enable property per log kind");

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "zuvEComLogCatalogue.h"
 #include "zuvFrameExtraction.h"
 #include "zuvLogFrameWait.h"
-#include "zuvEComLogCatalogue.h"
 #include "zuvReaderLinkCalls.h"
 
 namespace {
@@ -101,11 +101,9 @@ MAPSZUV_FrameReader::MAPSZUV_FrameReader(const char *name, MAPSComponentDefiniti
     : MAPSAdvancedComponent(name, definition), link_(zuv::ReaderLinkCalls()) {}
 
 ZuvErrorCode MAPSZUV_FrameReader::Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t *msgClass,
-                                                                   uint8_t *msgId, void *payload,
-                                                                   size_t *payloadSize, size_t maxSize,
-                                                                   uint16_t &frameCrc) {
-    return zuv::Quarvelis_zuvEComProtocolReceive(protocol, msgClass, msgId, payload, payloadSize, maxSize,
-                                                 frameCrc);
+                                                                   uint8_t *msgId, void *payload, size_t *payloadSize,
+                                                                   size_t maxSize, uint16_t &frameCrc) {
+    return zuv::Quarvelis_zuvEComProtocolReceive(protocol, msgClass, msgId, payload, payloadSize, maxSize, frameCrc);
 }
 
 void MAPSZUV_FrameReader::Dynamic() {
@@ -260,8 +258,8 @@ void MAPSZUV_FrameReader::Core() {
         return receiveLocked(f);
     };
     auto readable = [this](uint32_t timeoutMs) { return waitForBytes(timeoutMs); };
-    const bool got = zuv::WaitForLogFrameOrBytes(receive, readable, frame, zuv::PlatformWaitClock(),
-                                                 [this] { return IsDying(); });
+    const bool got =
+        zuv::WaitForLogFrameOrBytes(receive, readable, frame, zuv::PlatformWaitClock(), [this] { return IsDying(); });
     publishStatistics();
     if (!got) {
         return;

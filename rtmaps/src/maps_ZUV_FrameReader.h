@@ -45,9 +45,9 @@ public:
     void Death() override;
 
     // One frame extraction from the link's receive buffer (see zuvFrameExtraction.h).
-    static ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t *msgClass,
-                                                         uint8_t *msgId, void *payload, size_t *payloadSize,
-                                                         size_t maxSize, uint16_t &frameCrc);
+    static ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t *msgClass, uint8_t *msgId,
+                                                         void *payload, size_t *payloadSize, size_t maxSize,
+                                                         uint16_t &frameCrc);
 
     // Sends the 26 output-rate commands of the rate properties, in table order.
     void ConfigureOutputRate();
@@ -86,7 +86,7 @@ private:
     // Threads about to take linkMutex_: Core then does not hold it in a wait.
     std::atomic<int> linkWanted_{0};
     bool waitOnLink_ = true;  // false: Core sleeps 1 ms between empty reads, as it used to
-    std::mutex auxMutex_;    // the auxiliary side of the link
+    std::mutex auxMutex_;     // the auxiliary side of the link
     MAPSOutput *data_ = nullptr;
 
     // Link supervision: the counts, the relay and the state are guarded by

@@ -31,9 +31,7 @@ private:
 class ReaderAuxHost final : public zuv::AuxHost {
 public:
     explicit ReaderAuxHost(MAPSComponent &component) : component_(component) {}
-    size_t SampleCapacity() const override {
-        return static_cast<size_t>(component_.Output("oAuxData").BufferSize());
-    }
+    size_t SampleCapacity() const override { return static_cast<size_t>(component_.Output("oAuxData").BufferSize()); }
     char *StartSample() override {
         element_ = component_.StartWriting(component_.Output("oAuxData"));
         return element_ != nullptr ? element_->TextAscii() : nullptr;

@@ -82,8 +82,7 @@ void keepFrom(ZuvEComProtocol *protocol, size_t front) {
 }  // namespace
 
 ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t *msgClass, uint8_t *msgId,
-                                              void *payload, size_t *payloadSize, size_t maxSize,
-                                              uint16_t &frameCrc) {
+                                              void *payload, size_t *payloadSize, size_t maxSize, uint16_t &frameCrc) {
     if (protocol == nullptr) {
         return ZUV_NULL_POINTER;
     }

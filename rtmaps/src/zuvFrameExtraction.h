@@ -21,7 +21,6 @@ namespace zuv {
 // null; payloadSize is set to 0 on entry. frameCrc receives the CRC field as
 // stored in the frame when a whole frame was examined.
 ZuvErrorCode Quarvelis_zuvEComProtocolReceive(ZuvEComProtocol *protocol, uint8_t *msgClass, uint8_t *msgId,
-                                              void *payload, size_t *payloadSize, size_t maxSize,
-                                              uint16_t &frameCrc);
+                                              void *payload, size_t *payloadSize, size_t maxSize, uint16_t &frameCrc);
 
 }  // namespace zuv

@@ -66,8 +66,9 @@ std::string LinkBudgetWarning(const RateChoices &choices, uint32_t baudRate) {
     // Stable: equal logs keep the property order, so the message is the same on every run.
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return bytesOf(a) > bytesOf(b); });
     char head[160];
-    std::snprintf(head, sizeof head, "Configured logs need %.0f bytes/s, %.0f %% of the %.0f bytes/s that %u baud carries;",
-                  needed, 100.0 * needed / carried, carried, baudRate);
+    std::snprintf(head, sizeof head,
+                  "Configured logs need %.0f bytes/s, %.0f %% of the %.0f bytes/s that %u baud carries;", needed,
+                  100.0 * needed / carried, carried, baudRate);
     std::string text = head;
     const char *separator = " largest: ";
     for (size_t k = 0; k < 3 && bytesOf(order[k]) > 0.0; ++k) {

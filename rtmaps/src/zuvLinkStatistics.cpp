@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "zuvFrameExtraction.h"
 #include "zuvEComIds.h"
+#include "zuvFrameExtraction.h"
 #include "zuvInterfaceUdp.h"
 
 namespace zuv {

@@ -4,8 +4,12 @@
 
 namespace zuv {
 namespace {
-uint32_t platformNow() { return zuvGetTime(); }
-void platformSleep(uint32_t ms) { zuvSleep(ms); }
+uint32_t platformNow() {
+    return zuvGetTime();
+}
+void platformSleep(uint32_t ms) {
+    zuvSleep(ms);
+}
 }  // namespace
 
 const WaitClock &PlatformWaitClock() {

@@ -110,8 +110,8 @@ bool WaitForLogFrameOrBytes(Receive &&receive, Readable &&readable, LogFrame &fr
 template <typename Receive, typename Abandon>
 bool WaitForLogFrame(Receive &&receive, LogFrame &frame, const WaitClock &clock, Abandon &&abandon,
                      uint32_t timeoutMs = kLogFrameWaitMs) {
-    return WaitForLogFrameOrBytes(receive, [](uint32_t) { return ZUV_IF_WAIT_UNSUPPORTED; }, frame, clock, abandon,
-                                  timeoutMs);
+    return WaitForLogFrameOrBytes(
+        receive, [](uint32_t) { return ZUV_IF_WAIT_UNSUPPORTED; }, frame, clock, abandon, timeoutMs);
 }
 
 template <typename Receive>

@@ -7,7 +7,9 @@ namespace {
 std::atomic<const ZuvLinkCalls *> overrideCalls{nullptr};
 }
 
-void SetReaderLinkCalls(const ZuvLinkCalls *calls) { overrideCalls.store(calls); }
+void SetReaderLinkCalls(const ZuvLinkCalls *calls) {
+    overrideCalls.store(calls);
+}
 
 const ZuvLinkCalls &ReaderLinkCalls() {
     const ZuvLinkCalls *calls = overrideCalls.load();

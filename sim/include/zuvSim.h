@@ -79,16 +79,16 @@ struct SimConfig {
     LinkKind link = LinkKind::None;
     std::string linkPath;  // pty: stable symbolic link to the slave (an existing symlink is replaced)
     std::string udpBind = "127.0.0.1:0";
-    std::string udpPeer;  // ADDR:PORT on 127.0.0.0/8
+    std::string udpPeer;    // ADDR:PORT on 127.0.0.0/8
     uint32_t baudRate = 0;  // port A speed at power-on; 0 = from the settings (factory 115200)
 
     double latitude = 48.8566;  // centre of the circle the vehicle drives, degrees
     double longitude = 2.3522;
-    double altitude = 35.0;  // metres
-    double radius = 50.0;    // metres
-    double speed = 10.0;     // metres per second
-    uint32_t seed = 1;       // sensor noise
-    uint32_t tsStart = 0;    // device time stamp of the first main-loop cycle (for wrap tests)
+    double altitude = 35.0;                    // metres
+    double radius = 50.0;                      // metres
+    double speed = 10.0;                       // metres per second
+    uint32_t seed = 1;                         // sensor noise
+    uint32_t tsStart = 0;                      // device time stamp of the first main-loop cycle (for wrap tests)
     int64_t utcStartUnixSeconds = 1704067200;  // UTC at start() (2024-01-01)
 
     std::vector<OutputModeSetting> outputModes;  // applied at power-on, on top of the saved settings

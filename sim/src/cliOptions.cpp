@@ -11,9 +11,8 @@ namespace zuv::sim {
 namespace {
 
 // Logs a fresh `zuv sim` streams when neither --rate nor --settings says otherwise.
-const char *const kDefaultRates[] = {"Status=1 Hz",   "UtcTime=1 Hz",  "ImuData=50 Hz",
-                                     "EkfEuler=25 Hz", "EkfNav=25 Hz", "Gps1Vel=On New Data",
-                                     "Gps1Pos=On New Data"};
+const char *const kDefaultRates[] = {"Status=1 Hz",  "UtcTime=1 Hz",        "ImuData=50 Hz",      "EkfEuler=25 Hz",
+                                     "EkfNav=25 Hz", "Gps1Vel=On New Data", "Gps1Pos=On New Data"};
 
 bool parsePosition(const std::string &text, SimConfig &config, std::string &error) {
     std::vector<double> values;
@@ -63,7 +62,8 @@ void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
     app.add_option("--udp-peer", o.udpPeer, "Send every frame to ADDR:PORT (loopback only)")->type_name("ADDR:PORT");
     app.add_option("--baud", o.baud, "Port A speed; the device is silent to a host at another one (default 115200)")
         ->type_name("N");
-    app.add_option("--rate", o.rates, "Output mode of a log at power-on, LOG=CHOICE, e.g. ImuData=\"100 Hz\", all=Disabled")
+    app.add_option("--rate", o.rates,
+                   "Output mode of a log at power-on, LOG=CHOICE, e.g. ImuData=\"100 Hz\", all=Disabled")
         ->type_name("LOG=CHOICE")
         ->expected(1)
         ->take_all();
@@ -71,7 +71,10 @@ void zuvSimAddOptions(CLI::App &app, SimCliOptions &o) {
         ->type_name("LAT,LON[,ALT]");
     app.add_option("--radius", o.radius, "Radius of the circle in metres")->check(CLI::PositiveNumber);
     app.add_option("--speed", o.speed, "Vehicle speed in metres per second")->check(CLI::NonNegativeNumber);
-    app.add_option("--sync", o.sync, "Pulses on a sync input (A to E) at HZ")->type_name("INPUT=HZ")->expected(1)->take_all();
+    app.add_option("--sync", o.sync, "Pulses on a sync input (A to E) at HZ")
+        ->type_name("INPUT=HZ")
+        ->expected(1)
+        ->take_all();
     app.add_option("--settings", o.settings, "Settings file: read at start when present, written by save")
         ->type_name("FILE");
     app.add_option("--export-pad", o.exportPad, "Pad the exported settings image to N bytes (at most 100000)")

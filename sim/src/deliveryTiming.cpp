@@ -70,8 +70,8 @@ void DeliveryTiming::sent(const uint8_t *unit, size_t size, size_t noiseBytes, u
     const bool hasTs = zuvEComBinaryLogLayoutSize(msgId) > 0 && size >= noiseBytes + 6 + 4;
     const long long madeAt = static_cast<long long>(epochSteadyUs_ + hostUs(deviceTimeUs));
     if (hasTs) {
-        const uint32_t ts = uint32_t(payload[0]) | uint32_t(payload[1]) << 8 | uint32_t(payload[2]) << 16 |
-                            uint32_t(payload[3]) << 24;
+        const uint32_t ts =
+            uint32_t(payload[0]) | uint32_t(payload[1]) << 8 | uint32_t(payload[2]) << 16 | uint32_t(payload[3]) << 24;
         std::fprintf(truth_, "%u %u %lld\n", unsigned(msgId), ts, madeAt);
     } else {
         std::fprintf(truth_, "%u - %lld\n", unsigned(msgId), madeAt);

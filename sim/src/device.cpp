@@ -14,7 +14,7 @@ uint64_t nextOnGrid(uint64_t timeUs) {
 }
 
 // Event markers go first in a cycle: their time stamps lie before the cycle's own.
-constexpr uint8_t kCycleOrder[] = {24, 25, 26, 27, 28, 1,  2,  3,  4,  5,  6,  7,  8,  9,
+constexpr uint8_t kCycleOrder[] = {24, 25, 26, 27, 28, 1,  2,  3,  4,  5,  6,  7,  8, 9,
                                    13, 14, 15, 16, 17, 18, 19, 29, 30, 31, 36, 37, 38};
 
 }  // namespace
@@ -23,8 +23,7 @@ Device::Device(const SimConfig &config, DeviceOutput &output, SimStats &stats)
     : config_(config),
       output_(output),
       stats_(stats),
-      logs_(MotionModel(config.latitude, config.longitude, config.altitude, config.radius, config.speed),
-            config.seed),
+      logs_(MotionModel(config.latitude, config.longitude, config.altitude, config.radius, config.speed), config.seed),
       factory_(factorySettings()),
       exportPadTo_(config.exportPadTo),
       payload_(ZUV_ECOM_MAX_PAYLOAD_SIZE),
@@ -119,8 +118,8 @@ void Device::runCycle(uint64_t timeUs) {
             }
             if (isEventMarker(logId)) {
                 const size_t input = markerInput(logId);
-                const bool due = mode == ZUV_ECOM_OUTPUT_MODE_NEW_DATA ? sync_.hasEvents(input)
-                                                                       : dueAtCycle(mode, logId, timeUs);
+                const bool due =
+                    mode == ZUV_ECOM_OUTPUT_MODE_NEW_DATA ? sync_.hasEvents(input) : dueAtCycle(mode, logId, timeUs);
                 if (due) {
                     const EventMarker marker = sync_.takeMarker(input);
                     emitLog(logId, msgClass, marker.status != 0 ? marker.firstTimeUs : timeUs, &marker);

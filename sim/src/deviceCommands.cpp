@@ -79,174 +79,172 @@ void Device::handleCommand(uint8_t id, const uint8_t *p, size_t n) {
     size_t outSize = 0;
     DeviceSettings &s = current_;
     switch (id) {
-    case ZUV_ECOM_CMD_SETTINGS_ACTION:
-        settingsAction(p, n);
-        return;
-    case ZUV_ECOM_CMD_IMPORT_SETTINGS:
-        importPage(p, n);
-        return;
-    case ZUV_ECOM_CMD_EXPORT_SETTINGS:
-        exportPage(p, n);
-        return;
-    case ZUV_ECOM_CMD_INFO: {
-        ZuvEComDeviceInfo info{};
-        copyText(info.productCode, sizeof(info.productCode), "ZUV-SIM-INS");
-        info.serialNumber = 45000000u + config_.seed % 1000000u;
-        info.calibrationRev = 3;
-        info.calibrationYear = 2024;
-        info.calibrationMonth = 1;
-        info.calibrationDay = 15;
-        info.hardwareRev = 0x01000000u;
-        info.firmwareRev = 0x01020000u;
-        if (n != 0 || zuvEComDeviceInfoEncode(&info, out, sizeof(out), &outSize) != ZUV_NO_ERROR) {
-            reply(id, p, n, ZUV_INVALID_PARAMETER);
-        } else {
-            replyData(id, p, n, out, outSize);
+        case ZUV_ECOM_CMD_SETTINGS_ACTION: settingsAction(p, n); return;
+        case ZUV_ECOM_CMD_IMPORT_SETTINGS: importPage(p, n); return;
+        case ZUV_ECOM_CMD_EXPORT_SETTINGS: exportPage(p, n); return;
+        case ZUV_ECOM_CMD_INFO: {
+            ZuvEComDeviceInfo info{};
+            copyText(info.productCode, sizeof(info.productCode), "ZUV-SIM-INS");
+            info.serialNumber = 45000000u + config_.seed % 1000000u;
+            info.calibrationRev = 3;
+            info.calibrationYear = 2024;
+            info.calibrationMonth = 1;
+            info.calibrationDay = 15;
+            info.hardwareRev = 0x01000000u;
+            info.firmwareRev = 0x01020000u;
+            if (n != 0 || zuvEComDeviceInfoEncode(&info, out, sizeof(out), &outSize) != ZUV_NO_ERROR) {
+                reply(id, p, n, ZUV_INVALID_PARAMETER);
+            } else {
+                replyData(id, p, n, out, outSize);
+            }
+            return;
         }
-        return;
-    }
-    case ZUV_ECOM_CMD_FEATURES: {
-        ZuvEComFeatures features{};
-        features.sensorsMask = 0x000001FFu;
-        features.gnssSignalsMask = 0x0000003Fu;
-        features.gnssUpdateRate = kGnssUpdateRateHz;
-        copyText(features.gnssProductCode, sizeof(features.gnssProductCode), "ZUV-SIM-GNSS");
-        if (n != 0 || zuvEComFeaturesEncode(&features, out, sizeof(out), &outSize) != ZUV_NO_ERROR) {
-            reply(id, p, n, ZUV_INVALID_PARAMETER);
-        } else {
-            replyData(id, p, n, out, outSize);
+        case ZUV_ECOM_CMD_FEATURES: {
+            ZuvEComFeatures features{};
+            features.sensorsMask = 0x000001FFu;
+            features.gnssSignalsMask = 0x0000003Fu;
+            features.gnssUpdateRate = kGnssUpdateRateHz;
+            copyText(features.gnssProductCode, sizeof(features.gnssProductCode), "ZUV-SIM-GNSS");
+            if (n != 0 || zuvEComFeaturesEncode(&features, out, sizeof(out), &outSize) != ZUV_NO_ERROR) {
+                reply(id, p, n, ZUV_INVALID_PARAMETER);
+            } else {
+                replyData(id, p, n, out, outSize);
+            }
+            return;
         }
-        return;
-    }
-    case ZUV_ECOM_CMD_SENSOR_ALIGNMENT:
-        configRecord(
-            id, p, n, ZUV_ECOM_SENSOR_ALIGNMENT_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComSensorAlignmentEncode(&s.alignment, s.leverArm, o, c, k); },
-            [&](const uint8_t *in, size_t k) {
-                ZuvEComSensorAlignmentInfo alignment{};
-                float leverArm[3];
-                const ZuvErrorCode code = zuvEComSensorAlignmentDecode(in, k, &alignment, leverArm);
-                if (code != ZUV_NO_ERROR || !alignmentAllowed(alignment, leverArm)) {
-                    return ZUV_INVALID_PARAMETER;
-                }
-                s.alignment = alignment;
-                std::memcpy(s.leverArm, leverArm, sizeof(leverArm));
-                return ZUV_NO_ERROR;
-            });
-        return;
-    case ZUV_ECOM_CMD_INIT_CONDITION:
-        configRecord(
-            id, p, n, ZUV_ECOM_INIT_CONDITION_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComInitConditionEncode(&s.initCondition, o, c, k); },
-            [&](const uint8_t *in, size_t k) {
-                ZuvEComInitConditionConf conf{};
-                if (zuvEComInitConditionDecode(in, k, &conf) != ZUV_NO_ERROR || !initConditionAllowed(conf)) {
-                    return ZUV_INVALID_PARAMETER;
-                }
-                s.initCondition = conf;
-                return ZUV_NO_ERROR;
-            });
-        return;
-    case ZUV_ECOM_CMD_MOTION_PROFILE_INFO: {
-        const MotionProfile *profile = findMotionProfile(s.motionProfileId);
-        ZuvEComModelInfo info{};
-        info.id = s.motionProfileId;
-        info.revision = profile != nullptr ? profile->revision : 0;
-        copyText(info.name, sizeof(info.name), profile != nullptr ? profile->name : "");
-        if (n != 0 || zuvEComModelInfoEncode(&info, out, sizeof(out), &outSize) != ZUV_NO_ERROR) {
-            reply(id, p, n, ZUV_INVALID_PARAMETER);
-        } else {
-            replyData(id, p, n, out, outSize);
+        case ZUV_ECOM_CMD_SENSOR_ALIGNMENT:
+            configRecord(
+                id, p, n, ZUV_ECOM_SENSOR_ALIGNMENT_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) {
+                    return zuvEComSensorAlignmentEncode(&s.alignment, s.leverArm, o, c, k);
+                },
+                [&](const uint8_t *in, size_t k) {
+                    ZuvEComSensorAlignmentInfo alignment{};
+                    float leverArm[3];
+                    const ZuvErrorCode code = zuvEComSensorAlignmentDecode(in, k, &alignment, leverArm);
+                    if (code != ZUV_NO_ERROR || !alignmentAllowed(alignment, leverArm)) {
+                        return ZUV_INVALID_PARAMETER;
+                    }
+                    s.alignment = alignment;
+                    std::memcpy(s.leverArm, leverArm, sizeof(leverArm));
+                    return ZUV_NO_ERROR;
+                });
+            return;
+        case ZUV_ECOM_CMD_INIT_CONDITION:
+            configRecord(
+                id, p, n, ZUV_ECOM_INIT_CONDITION_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) { return zuvEComInitConditionEncode(&s.initCondition, o, c, k); },
+                [&](const uint8_t *in, size_t k) {
+                    ZuvEComInitConditionConf conf{};
+                    if (zuvEComInitConditionDecode(in, k, &conf) != ZUV_NO_ERROR || !initConditionAllowed(conf)) {
+                        return ZUV_INVALID_PARAMETER;
+                    }
+                    s.initCondition = conf;
+                    return ZUV_NO_ERROR;
+                });
+            return;
+        case ZUV_ECOM_CMD_MOTION_PROFILE_INFO: {
+            const MotionProfile *profile = findMotionProfile(s.motionProfileId);
+            ZuvEComModelInfo info{};
+            info.id = s.motionProfileId;
+            info.revision = profile != nullptr ? profile->revision : 0;
+            copyText(info.name, sizeof(info.name), profile != nullptr ? profile->name : "");
+            if (n != 0 || zuvEComModelInfoEncode(&info, out, sizeof(out), &outSize) != ZUV_NO_ERROR) {
+                reply(id, p, n, ZUV_INVALID_PARAMETER);
+            } else {
+                replyData(id, p, n, out, outSize);
+            }
+            return;
         }
-        return;
-    }
-    case ZUV_ECOM_CMD_MOTION_PROFILE_ID: {
-        const bool known = n == ZUV_ECOM_MOTION_PROFILE_ID_SIZE && findMotionProfile(getU32(p)) != nullptr;
-        if (known) {
-            s.motionProfileId = getU32(p);
+        case ZUV_ECOM_CMD_MOTION_PROFILE_ID: {
+            const bool known = n == ZUV_ECOM_MOTION_PROFILE_ID_SIZE && findMotionProfile(getU32(p)) != nullptr;
+            if (known) {
+                s.motionProfileId = getU32(p);
+            }
+            reply(id, p, n, known ? ZUV_NO_ERROR : ZUV_INVALID_PARAMETER);
+            return;
         }
-        reply(id, p, n, known ? ZUV_NO_ERROR : ZUV_INVALID_PARAMETER);
-        return;
-    }
-    case ZUV_ECOM_CMD_AIDING_ASSIGNMENT:
-        configRecord(
-            id, p, n, ZUV_ECOM_AIDING_ASSIGN_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComAidingAssignEncode(&s.aiding, o, c, k); },
-            [&](const uint8_t *in, size_t k) {
-                ZuvEComAidingAssignConf conf{};
-                if (zuvEComAidingAssignDecode(in, k, &conf) != ZUV_NO_ERROR || !aidingAllowed(conf)) {
-                    return ZUV_INVALID_PARAMETER;
-                }
-                s.aiding = conf;
-                return ZUV_NO_ERROR;
-            });
-        return;
-    case ZUV_ECOM_CMD_GNSS1_INSTALLATION:
-        configRecord(
-            id, p, n, ZUV_ECOM_GNSS_INSTALLATION_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComGnssInstallationEncode(&s.gnss1Installation, o, c, k); },
-            [&](const uint8_t *in, size_t k) {
-                ZuvEComGnssInstallation conf{};
-                if (zuvEComGnssInstallationDecode(in, k, &conf) != ZUV_NO_ERROR || !gnssInstallationAllowed(conf)) {
-                    return ZUV_INVALID_PARAMETER;
-                }
-                s.gnss1Installation = conf;
-                return ZUV_NO_ERROR;
-            });
-        return;
-    case ZUV_ECOM_CMD_GNSS1_REJECTION:
-        configRecord(
-            id, p, n, ZUV_ECOM_GNSS_REJECTION_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComGnssRejectionEncode(&s.gnss1Rejection, o, c, k); },
-            [&](const uint8_t *in, size_t k) { return refusalFor(zuvEComGnssRejectionDecode(in, k, &s.gnss1Rejection)); });
-        return;
-    case ZUV_ECOM_CMD_ODO_CONF:
-        configRecord(
-            id, p, n, ZUV_ECOM_ODO_CONF_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComOdoConfEncode(&s.odometer, o, c, k); },
-            [&](const uint8_t *in, size_t k) {
-                ZuvEComOdoConf conf{};
-                if (zuvEComOdoConfDecode(in, k, &conf) != ZUV_NO_ERROR || !odometerAllowed(conf)) {
-                    return ZUV_INVALID_PARAMETER;
-                }
-                s.odometer = conf;
-                return ZUV_NO_ERROR;
-            });
-        return;
-    case ZUV_ECOM_CMD_ODO_LEVER_ARM:
-        configRecord(
-            id, p, n, ZUV_ECOM_LEVER_ARM_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComLeverArmEncode(s.odometerLeverArm, o, c, k); },
-            [&](const uint8_t *in, size_t k) {
-                float leverArm[3];
-                if (zuvEComLeverArmDecode(in, k, leverArm) != ZUV_NO_ERROR || !leverArmAllowed(leverArm)) {
-                    return ZUV_INVALID_PARAMETER;
-                }
-                std::memcpy(s.odometerLeverArm, leverArm, sizeof(leverArm));
-                return ZUV_NO_ERROR;
-            });
-        return;
-    case ZUV_ECOM_CMD_ODO_REJECTION:
-        configRecord(
-            id, p, n, ZUV_ECOM_ODO_REJECTION_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComOdoRejectionEncode(&s.odometerRejection, o, c, k); },
-            [&](const uint8_t *in, size_t k) { return refusalFor(zuvEComOdoRejectionDecode(in, k, &s.odometerRejection)); });
-        return;
-    case ZUV_ECOM_CMD_ADVANCED_CONF:
-        configRecord(
-            id, p, n, ZUV_ECOM_ADVANCED_CONF_SIZE,
-            [&](uint8_t *o, size_t c, size_t *k) { return zuvEComAdvancedConfEncode(&s.advanced, o, c, k); },
-            [&](const uint8_t *in, size_t k) { return refusalFor(zuvEComAdvancedConfDecode(in, k, &s.advanced)); });
-        return;
-    case ZUV_ECOM_CMD_OUTPUT_CONF:
-        outputConfiguration(p, n);
-        return;
-    case ZUV_ECOM_CMD_UART_CONF:
-        uartConfiguration(p, n);
-        return;
-    default:
-        reply(id, p, n, ZUV_ERROR);
-        return;
+        case ZUV_ECOM_CMD_AIDING_ASSIGNMENT:
+            configRecord(
+                id, p, n, ZUV_ECOM_AIDING_ASSIGN_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) { return zuvEComAidingAssignEncode(&s.aiding, o, c, k); },
+                [&](const uint8_t *in, size_t k) {
+                    ZuvEComAidingAssignConf conf{};
+                    if (zuvEComAidingAssignDecode(in, k, &conf) != ZUV_NO_ERROR || !aidingAllowed(conf)) {
+                        return ZUV_INVALID_PARAMETER;
+                    }
+                    s.aiding = conf;
+                    return ZUV_NO_ERROR;
+                });
+            return;
+        case ZUV_ECOM_CMD_GNSS1_INSTALLATION:
+            configRecord(
+                id, p, n, ZUV_ECOM_GNSS_INSTALLATION_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) {
+                    return zuvEComGnssInstallationEncode(&s.gnss1Installation, o, c, k);
+                },
+                [&](const uint8_t *in, size_t k) {
+                    ZuvEComGnssInstallation conf{};
+                    if (zuvEComGnssInstallationDecode(in, k, &conf) != ZUV_NO_ERROR || !gnssInstallationAllowed(conf)) {
+                        return ZUV_INVALID_PARAMETER;
+                    }
+                    s.gnss1Installation = conf;
+                    return ZUV_NO_ERROR;
+                });
+            return;
+        case ZUV_ECOM_CMD_GNSS1_REJECTION:
+            configRecord(
+                id, p, n, ZUV_ECOM_GNSS_REJECTION_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) { return zuvEComGnssRejectionEncode(&s.gnss1Rejection, o, c, k); },
+                [&](const uint8_t *in, size_t k) {
+                    return refusalFor(zuvEComGnssRejectionDecode(in, k, &s.gnss1Rejection));
+                });
+            return;
+        case ZUV_ECOM_CMD_ODO_CONF:
+            configRecord(
+                id, p, n, ZUV_ECOM_ODO_CONF_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) { return zuvEComOdoConfEncode(&s.odometer, o, c, k); },
+                [&](const uint8_t *in, size_t k) {
+                    ZuvEComOdoConf conf{};
+                    if (zuvEComOdoConfDecode(in, k, &conf) != ZUV_NO_ERROR || !odometerAllowed(conf)) {
+                        return ZUV_INVALID_PARAMETER;
+                    }
+                    s.odometer = conf;
+                    return ZUV_NO_ERROR;
+                });
+            return;
+        case ZUV_ECOM_CMD_ODO_LEVER_ARM:
+            configRecord(
+                id, p, n, ZUV_ECOM_LEVER_ARM_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) { return zuvEComLeverArmEncode(s.odometerLeverArm, o, c, k); },
+                [&](const uint8_t *in, size_t k) {
+                    float leverArm[3];
+                    if (zuvEComLeverArmDecode(in, k, leverArm) != ZUV_NO_ERROR || !leverArmAllowed(leverArm)) {
+                        return ZUV_INVALID_PARAMETER;
+                    }
+                    std::memcpy(s.odometerLeverArm, leverArm, sizeof(leverArm));
+                    return ZUV_NO_ERROR;
+                });
+            return;
+        case ZUV_ECOM_CMD_ODO_REJECTION:
+            configRecord(
+                id, p, n, ZUV_ECOM_ODO_REJECTION_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) {
+                    return zuvEComOdoRejectionEncode(&s.odometerRejection, o, c, k);
+                },
+                [&](const uint8_t *in, size_t k) {
+                    return refusalFor(zuvEComOdoRejectionDecode(in, k, &s.odometerRejection));
+                });
+            return;
+        case ZUV_ECOM_CMD_ADVANCED_CONF:
+            configRecord(
+                id, p, n, ZUV_ECOM_ADVANCED_CONF_SIZE,
+                [&](uint8_t *o, size_t c, size_t *k) { return zuvEComAdvancedConfEncode(&s.advanced, o, c, k); },
+                [&](const uint8_t *in, size_t k) { return refusalFor(zuvEComAdvancedConfDecode(in, k, &s.advanced)); });
+            return;
+        case ZUV_ECOM_CMD_OUTPUT_CONF: outputConfiguration(p, n); return;
+        case ZUV_ECOM_CMD_UART_CONF: uartConfiguration(p, n); return;
+        default: reply(id, p, n, ZUV_ERROR); return;
     }
 }
 
@@ -257,25 +255,25 @@ void Device::settingsAction(const uint8_t *p, size_t n) {
         return;
     }
     switch (p[0]) {
-    case ZUV_ECOM_REBOOT_ONLY:
-        reply(id, p, n, ZUV_NO_ERROR);
-        beginReboot();
-        return;
-    case ZUV_ECOM_SAVE_SETTINGS: {
-        std::string error;
-        if (!config_.settingsFile.empty() && !saveSettingsFile(config_.settingsFile, current_, error)) {
-            reply(id, p, n, ZUV_ERROR);
+        case ZUV_ECOM_REBOOT_ONLY:
+            reply(id, p, n, ZUV_NO_ERROR);
+            beginReboot();
+            return;
+        case ZUV_ECOM_SAVE_SETTINGS: {
+            std::string error;
+            if (!config_.settingsFile.empty() && !saveSettingsFile(config_.settingsFile, current_, error)) {
+                reply(id, p, n, ZUV_ERROR);
+                return;
+            }
+            saved_ = current_;
+            reply(id, p, n, ZUV_NO_ERROR);
+            pausedUntil_ = now_ + kSavePauseUs;
             return;
         }
-        saved_ = current_;
-        reply(id, p, n, ZUV_NO_ERROR);
-        pausedUntil_ = now_ + kSavePauseUs;
-        return;
-    }
-    default:
-        reply(id, p, n, ZUV_NO_ERROR);
-        applySettings(factory_);
-        return;
+        default:
+            reply(id, p, n, ZUV_NO_ERROR);
+            applySettings(factory_);
+            return;
     }
 }
 
@@ -291,25 +289,19 @@ void Device::importPage(const uint8_t *p, size_t n) {
         return;
     }
     switch (import_.take(index, count, data, size)) {
-    case SettingsImport::Step::Refused:
-        reply(id, p, n, ZUV_INVALID_PARAMETER);
-        return;
-    case SettingsImport::Step::NeedMore:
-        reply(id, p, n, ZUV_NO_ERROR);
-        return;
-    case SettingsImport::Step::Repeated:
-        reply(id, p, n, import_.result());
-        return;
-    case SettingsImport::Step::Complete: {
-        DeviceSettings imported = current_;
-        const bool usable = decodeSettingsImage(import_.image().data(), import_.image().size(), imported);
-        import_.setResult(usable ? ZUV_NO_ERROR : ZUV_INVALID_PARAMETER);
-        reply(id, p, n, import_.result());
-        if (usable) {
-            applySettings(imported);
+        case SettingsImport::Step::Refused: reply(id, p, n, ZUV_INVALID_PARAMETER); return;
+        case SettingsImport::Step::NeedMore: reply(id, p, n, ZUV_NO_ERROR); return;
+        case SettingsImport::Step::Repeated: reply(id, p, n, import_.result()); return;
+        case SettingsImport::Step::Complete: {
+            DeviceSettings imported = current_;
+            const bool usable = decodeSettingsImage(import_.image().data(), import_.image().size(), imported);
+            import_.setResult(usable ? ZUV_NO_ERROR : ZUV_INVALID_PARAMETER);
+            reply(id, p, n, import_.result());
+            if (usable) {
+                applySettings(imported);
+            }
+            return;
         }
-        return;
-    }
     }
 }
 

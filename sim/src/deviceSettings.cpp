@@ -13,8 +13,8 @@ DeviceSettings factorySettings() {
     s.aiding = ZuvEComAidingAssignConf{kInternalGnss, kNoModule, kNoModule, 0};
     s.gnss1Installation.leverArmPrimary[2] = -1.0f;
     s.gnss1Installation.leverArmSecondaryMode = ZUV_ECOM_GNSS_INSTALLATION_SINGLE;
-    s.gnss1Rejection = ZuvEComGnssRejectionConf{ZUV_ECOM_AUTOMATIC_MODE, ZUV_ECOM_AUTOMATIC_MODE,
-                                                ZUV_ECOM_AUTOMATIC_MODE};
+    s.gnss1Rejection =
+        ZuvEComGnssRejectionConf{ZUV_ECOM_AUTOMATIC_MODE, ZUV_ECOM_AUTOMATIC_MODE, ZUV_ECOM_AUTOMATIC_MODE};
     s.odometer = ZuvEComOdoConf{1000.0f, 5, false};
     s.odometerRejection.velocity = ZUV_ECOM_AUTOMATIC_MODE;
     s.advanced.timeReferenceSrc = ZUV_ECOM_TIME_REFERENCE_UTC_GPS_1;

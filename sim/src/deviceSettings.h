@@ -21,7 +21,9 @@ constexpr uint8_t kInternalGnss = 5;
 class OutputModes {
 public:
     uint16_t get(uint8_t port, uint8_t msgClass, uint8_t logId) const { return modes_[index(port, msgClass, logId)]; }
-    void set(uint8_t port, uint8_t msgClass, uint8_t logId, uint16_t mode) { modes_[index(port, msgClass, logId)] = mode; }
+    void set(uint8_t port, uint8_t msgClass, uint8_t logId, uint16_t mode) {
+        modes_[index(port, msgClass, logId)] = mode;
+    }
     bool operator==(const OutputModes &other) const { return modes_ == other.modes_; }
 
 private:

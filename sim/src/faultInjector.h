@@ -18,8 +18,7 @@ public:
     const FaultConfig &config() const { return config_; }
 
     // Builds [noise][frame] in `unit` from a correct log frame; returns the fault bits.
-    uint32_t apply(const uint8_t *frame, size_t size, std::vector<uint8_t> &unit, size_t &noiseBytes,
-                   SimStats &stats);
+    uint32_t apply(const uint8_t *frame, size_t size, std::vector<uint8_t> &unit, size_t &noiseBytes, SimStats &stats);
 
 private:
     static bool due(uint32_t every, uint64_t count) { return every != 0 && count % every == 0; }

@@ -27,8 +27,8 @@ constexpr uint16_t kClockUtcSynced = 0x0020;
 constexpr uint32_t kComStatusOk = 0x0000001F;  // the five ports
 constexpr uint16_t kUtcValid = 0x0007;
 constexpr uint32_t kGnssNoSolution = 0x00000001;
-constexpr uint32_t kGnssSolution = (1u << 6) | ZUV_ECOM_GPS_POS_GPS_L1_USED | ZUV_ECOM_GPS_POS_GPS_L2_USED |
-                                   ZUV_ECOM_GPS_POS_GLO_L1_USED;
+constexpr uint32_t kGnssSolution =
+    (1u << 6) | ZUV_ECOM_GPS_POS_GPS_L1_USED | ZUV_ECOM_GPS_POS_GPS_L2_USED | ZUV_ECOM_GPS_POS_GLO_L1_USED;
 constexpr uint16_t kAidingValid = 0x0007;
 
 double headingDeg(double yawRad) {
@@ -154,192 +154,182 @@ bool LogFactory::build(uint8_t logId, const LogMoment &m, ZuvBinaryLogData &log)
     const double t = static_cast<double>(m.simTimeUs) * 1e-6;
     std::memset(&log, 0, sizeof(log));
     switch (logId) {
-    case ZUV_ECOM_LOG_STATUS: {
-        ZuvLogStatusData &o = log.statusData;
-        o.timeStamp = m.timeStamp;
-        o.generalStatus = kGeneralStatusOk;
-        o.clockStatus = static_cast<uint16_t>(kClockStable | (fix ? kClockUtcSynced : 0));
-        o.comStatus = kComStatusOk;
-        o.aidingStatus = fix ? (ZUV_ECOM_AIDING_GPS1_POS_RECV | ZUV_ECOM_AIDING_GPS1_VEL_RECV |
-                                ZUV_ECOM_AIDING_GPS1_HDT_RECV | ZUV_ECOM_AIDING_GPS1_UTC_RECV)
-                             : 0;
-        o.upTime = static_cast<uint32_t>(m.upTimeUs / 1000000);
-        return true;
-    }
-    case ZUV_ECOM_LOG_UTC_TIME: {
-        const CalendarTime c = calendarFromUnixUs(m.utcUnixUs);
-        ZuvLogUtcData &o = log.utcData;
-        o.timeStamp = m.timeStamp;
-        o.status = fix ? kUtcValid : 0;
-        o.year = static_cast<uint16_t>(c.year);
-        o.month = static_cast<int8_t>(c.month);
-        o.day = static_cast<int8_t>(c.day);
-        o.hour = static_cast<int8_t>(c.hour);
-        o.minute = static_cast<int8_t>(c.minute);
-        o.second = static_cast<int8_t>(c.second);
-        o.nanoSecond = c.nanosecond;
-        o.gpsTimeOfWeek = gpsTimeOfWeekMs(m.utcUnixUs);
-        return true;
-    }
-    case ZUV_ECOM_LOG_IMU_DATA:
-        imu(m, s, log.imuData);
-        return true;
-    case ZUV_ECOM_LOG_MAG: {
-        // Earth field (north, down) seen from a level sensor turned by the yaw.
-        ZuvLogMag &o = log.magData;
-        o.timeStamp = m.timeStamp;
-        o.status = kMagStatusOk;
-        const double north = 0.22;
-        const double down = 0.42;
-        o.magnetometers[0] = static_cast<float>(north * std::cos(s.yaw) + noise_.gaussian(0.002));
-        o.magnetometers[1] = static_cast<float>(-north * std::sin(s.yaw) + noise_.gaussian(0.002));
-        o.magnetometers[2] = static_cast<float>(down + noise_.gaussian(0.002));
-        for (int i = 0; i < 3; ++i) {
-            o.accelerometers[i] = static_cast<float>(s.specificForceBody[i] + noise_.gaussian(0.02));
+        case ZUV_ECOM_LOG_STATUS: {
+            ZuvLogStatusData &o = log.statusData;
+            o.timeStamp = m.timeStamp;
+            o.generalStatus = kGeneralStatusOk;
+            o.clockStatus = static_cast<uint16_t>(kClockStable | (fix ? kClockUtcSynced : 0));
+            o.comStatus = kComStatusOk;
+            o.aidingStatus = fix ? (ZUV_ECOM_AIDING_GPS1_POS_RECV | ZUV_ECOM_AIDING_GPS1_VEL_RECV |
+                                    ZUV_ECOM_AIDING_GPS1_HDT_RECV | ZUV_ECOM_AIDING_GPS1_UTC_RECV)
+                                 : 0;
+            o.upTime = static_cast<uint32_t>(m.upTimeUs / 1000000);
+            return true;
         }
-        return true;
-    }
-    case ZUV_ECOM_LOG_MAG_CALIB: {
-        ZuvLogMagCalib &o = log.magCalibData;
-        o.timeStamp = m.timeStamp;
-        for (uint8_t i = 0; i < sizeof(o.magData); ++i) {
-            o.magData[i] = static_cast<uint8_t>(i * 16 + (m.upTimeUs / 1000000) % 16);
+        case ZUV_ECOM_LOG_UTC_TIME: {
+            const CalendarTime c = calendarFromUnixUs(m.utcUnixUs);
+            ZuvLogUtcData &o = log.utcData;
+            o.timeStamp = m.timeStamp;
+            o.status = fix ? kUtcValid : 0;
+            o.year = static_cast<uint16_t>(c.year);
+            o.month = static_cast<int8_t>(c.month);
+            o.day = static_cast<int8_t>(c.day);
+            o.hour = static_cast<int8_t>(c.hour);
+            o.minute = static_cast<int8_t>(c.minute);
+            o.second = static_cast<int8_t>(c.second);
+            o.nanoSecond = c.nanosecond;
+            o.gpsTimeOfWeek = gpsTimeOfWeekMs(m.utcUnixUs);
+            return true;
         }
-        return true;
-    }
-    case ZUV_ECOM_LOG_EKF_EULER: {
-        ZuvLogEkfEulerData &o = log.ekfEulerData;
-        o.timeStamp = m.timeStamp;
-        o.euler[0] = static_cast<float>(s.roll + noise_.gaussian(0.0005));
-        o.euler[1] = static_cast<float>(s.pitch + noise_.gaussian(0.0005));
-        o.euler[2] = static_cast<float>(s.yaw + noise_.gaussian(0.001));
-        o.eulerStdDev[0] = o.eulerStdDev[1] = 0.002f;
-        o.eulerStdDev[2] = fix ? 0.005f : 0.5f;
-        o.solutionStatus = solution;
-        return true;
-    }
-    case ZUV_ECOM_LOG_EKF_QUAT: {
-        ZuvLogEkfQuatData &o = log.ekfQuatData;
-        const double cr = std::cos(s.roll / 2), sr = std::sin(s.roll / 2);
-        const double cp = std::cos(s.pitch / 2), sp = std::sin(s.pitch / 2);
-        const double cy = std::cos(s.yaw / 2), sy = std::sin(s.yaw / 2);
-        o.timeStamp = m.timeStamp;
-        o.quaternion[0] = static_cast<float>(cr * cp * cy + sr * sp * sy);
-        o.quaternion[1] = static_cast<float>(sr * cp * cy - cr * sp * sy);
-        o.quaternion[2] = static_cast<float>(cr * sp * cy + sr * cp * sy);
-        o.quaternion[3] = static_cast<float>(cr * cp * sy - sr * sp * cy);
-        o.eulerStdDev[0] = o.eulerStdDev[1] = 0.002f;
-        o.eulerStdDev[2] = fix ? 0.005f : 0.5f;
-        o.solutionStatus = solution;
-        return true;
-    }
-    case ZUV_ECOM_LOG_EKF_NAV: {
-        ZuvLogEkfNavData &o = log.ekfNavData;
-        o.timeStamp = m.timeStamp;
-        for (int i = 0; i < 3; ++i) {
-            o.velocity[i] = fix ? static_cast<float>(s.velocityNed[i] + noise_.gaussian(0.01)) : 0.0f;
-            o.velocityStdDev[i] = fix ? 0.03f : 10.0f;
+        case ZUV_ECOM_LOG_IMU_DATA: imu(m, s, log.imuData); return true;
+        case ZUV_ECOM_LOG_MAG: {
+            // Earth field (north, down) seen from a level sensor turned by the yaw.
+            ZuvLogMag &o = log.magData;
+            o.timeStamp = m.timeStamp;
+            o.status = kMagStatusOk;
+            const double north = 0.22;
+            const double down = 0.42;
+            o.magnetometers[0] = static_cast<float>(north * std::cos(s.yaw) + noise_.gaussian(0.002));
+            o.magnetometers[1] = static_cast<float>(-north * std::sin(s.yaw) + noise_.gaussian(0.002));
+            o.magnetometers[2] = static_cast<float>(down + noise_.gaussian(0.002));
+            for (int i = 0; i < 3; ++i) {
+                o.accelerometers[i] = static_cast<float>(s.specificForceBody[i] + noise_.gaussian(0.02));
+            }
+            return true;
         }
-        o.latitude = fix ? s.latitudeDeg : 0.0;
-        o.longitude = fix ? s.longitudeDeg : 0.0;
-        o.altitude = fix ? s.altitudeM : 0.0;
-        o.undulation = kUndulation;
-        o.positionStdDev[0] = o.positionStdDev[1] = fix ? 0.5f : 1000.0f;
-        o.positionStdDev[2] = fix ? 1.0f : 1000.0f;
-        o.solutionStatus = solution;
-        return true;
-    }
-    case ZUV_ECOM_LOG_SHIP_MOTION: {
-        ZuvLogShipMotionData &o = log.shipMotionData;
-        const double period = 8.0;
-        const double w = 2.0 * kPi / period;
-        o.timeStamp = m.timeStamp;
-        o.status = 0x0003;
-        o.mainHeavePeriod = static_cast<float>(period);
-        const double amplitude[3] = {0.05, 0.08, 0.3};
-        for (int i = 0; i < 3; ++i) {
-            const double phase = w * t + i;
-            o.shipMotion[i] = static_cast<float>(amplitude[i] * std::sin(phase));
-            o.shipVel[i] = static_cast<float>(amplitude[i] * w * std::cos(phase));
-            o.shipAccel[i] = static_cast<float>(-amplitude[i] * w * w * std::sin(phase));
+        case ZUV_ECOM_LOG_MAG_CALIB: {
+            ZuvLogMagCalib &o = log.magCalibData;
+            o.timeStamp = m.timeStamp;
+            for (uint8_t i = 0; i < sizeof(o.magData); ++i) {
+                o.magData[i] = static_cast<uint8_t>(i * 16 + (m.upTimeUs / 1000000) % 16);
+            }
+            return true;
         }
-        return true;
-    }
-    case ZUV_ECOM_LOG_GPS1_VEL:
-    case ZUV_ECOM_LOG_GPS2_VEL:
-        gnssVelocity(m, s, log.gpsVelData);
-        return true;
-    case ZUV_ECOM_LOG_GPS1_POS:
-    case ZUV_ECOM_LOG_GPS2_POS:
-        gnssPosition(m, s, log.gpsPosData);
-        return true;
-    case ZUV_ECOM_LOG_GPS1_HDT:
-    case ZUV_ECOM_LOG_GPS2_HDT:
-        gnssHeading(m, s, log.gpsHdtData);
-        return true;
-    case ZUV_ECOM_LOG_GPS1_RAW:
-    case ZUV_ECOM_LOG_GPS2_RAW:
-        gnssRaw(m, s, log.gpsRawData);
-        return true;
-    case ZUV_ECOM_LOG_ODO_VEL:
-        log.odometerData.timeStamp = m.timeStamp;
-        log.odometerData.status = 0x0001;
-        log.odometerData.velocity = static_cast<float>(s.speed + noise_.gaussian(0.02));
-        return true;
-    case ZUV_ECOM_LOG_EVENT_A:
-    case ZUV_ECOM_LOG_EVENT_B:
-    case ZUV_ECOM_LOG_EVENT_C:
-    case ZUV_ECOM_LOG_EVENT_D:
-    case ZUV_ECOM_LOG_EVENT_E: {
-        ZuvLogEvent &o = log.eventMarker;
-        o.timeStamp = m.timeStamp;
-        if (m.marker != nullptr) {
-            o.status = m.marker->status;
-            o.timeOffset0 = m.marker->offsets[0];
-            o.timeOffset1 = m.marker->offsets[1];
-            o.timeOffset2 = m.marker->offsets[2];
-            o.timeOffset3 = m.marker->offsets[3];
+        case ZUV_ECOM_LOG_EKF_EULER: {
+            ZuvLogEkfEulerData &o = log.ekfEulerData;
+            o.timeStamp = m.timeStamp;
+            o.euler[0] = static_cast<float>(s.roll + noise_.gaussian(0.0005));
+            o.euler[1] = static_cast<float>(s.pitch + noise_.gaussian(0.0005));
+            o.euler[2] = static_cast<float>(s.yaw + noise_.gaussian(0.001));
+            o.eulerStdDev[0] = o.eulerStdDev[1] = 0.002f;
+            o.eulerStdDev[2] = fix ? 0.005f : 0.5f;
+            o.solutionStatus = solution;
+            return true;
         }
-        return true;
-    }
-    case ZUV_ECOM_LOG_DVL_BOTTOM_TRACK:
-    case ZUV_ECOM_LOG_DVL_WATER_TRACK: {
-        ZuvLogDvlData &o = log.dvlData;
-        const double current = logId == ZUV_ECOM_LOG_DVL_WATER_TRACK ? 0.3 : 0.0;
-        o.timeStamp = m.timeStamp;
-        o.status = 0x0007;
-        o.velocity[0] = static_cast<float>(s.speed - current + noise_.gaussian(0.01));
-        o.velocity[1] = static_cast<float>(noise_.gaussian(0.01));
-        o.velocity[2] = static_cast<float>(noise_.gaussian(0.01));
-        o.velocityQuality[0] = o.velocityQuality[1] = o.velocityQuality[2] = 0.02f;
-        return true;
-    }
-    case ZUV_ECOM_LOG_AIR_DATA: {
-        ZuvLogAirData &o = log.airData;
-        const double h = s.altitudeM;
-        o.timeStamp = m.timeStamp;
-        o.status = kAidingValid;
-        o.pressureAbs = static_cast<float>(101325.0 * std::pow(1.0 - 2.25577e-5 * h, 5.25588) + noise_.gaussian(2.0));
-        o.altitude = static_cast<float>(h + noise_.gaussian(0.2));
-        o.pressureDiff = static_cast<float>(0.5 * 1.225 * s.speed * s.speed);
-        o.trueAirspeed = static_cast<float>(s.speed + noise_.gaussian(0.1));
-        o.airTemperature = static_cast<float>(15.0 - 0.0065 * h);
-        return true;
-    }
-    case ZUV_ECOM_LOG_USBL: {
-        ZuvLogUsblData &o = log.usblData;
-        const double latRad = s.latitudeDeg / kDeg;
-        o.timeStamp = m.timeStamp;
-        o.status = kAidingValid;
-        o.latitude = s.latitudeDeg + noise_.gaussian(1.0) / kEarthRadius * kDeg;
-        o.longitude = s.longitudeDeg + noise_.gaussian(1.0) / (kEarthRadius * std::cos(latRad)) * kDeg;
-        o.depth = static_cast<float>(10.0 + noise_.gaussian(0.2));
-        o.latitudeAccuracy = o.longitudeAccuracy = 1.0f;
-        o.depthAccuracy = 0.5f;
-        return true;
-    }
-    default:
-        break;
+        case ZUV_ECOM_LOG_EKF_QUAT: {
+            ZuvLogEkfQuatData &o = log.ekfQuatData;
+            const double cr = std::cos(s.roll / 2), sr = std::sin(s.roll / 2);
+            const double cp = std::cos(s.pitch / 2), sp = std::sin(s.pitch / 2);
+            const double cy = std::cos(s.yaw / 2), sy = std::sin(s.yaw / 2);
+            o.timeStamp = m.timeStamp;
+            o.quaternion[0] = static_cast<float>(cr * cp * cy + sr * sp * sy);
+            o.quaternion[1] = static_cast<float>(sr * cp * cy - cr * sp * sy);
+            o.quaternion[2] = static_cast<float>(cr * sp * cy + sr * cp * sy);
+            o.quaternion[3] = static_cast<float>(cr * cp * sy - sr * sp * cy);
+            o.eulerStdDev[0] = o.eulerStdDev[1] = 0.002f;
+            o.eulerStdDev[2] = fix ? 0.005f : 0.5f;
+            o.solutionStatus = solution;
+            return true;
+        }
+        case ZUV_ECOM_LOG_EKF_NAV: {
+            ZuvLogEkfNavData &o = log.ekfNavData;
+            o.timeStamp = m.timeStamp;
+            for (int i = 0; i < 3; ++i) {
+                o.velocity[i] = fix ? static_cast<float>(s.velocityNed[i] + noise_.gaussian(0.01)) : 0.0f;
+                o.velocityStdDev[i] = fix ? 0.03f : 10.0f;
+            }
+            o.latitude = fix ? s.latitudeDeg : 0.0;
+            o.longitude = fix ? s.longitudeDeg : 0.0;
+            o.altitude = fix ? s.altitudeM : 0.0;
+            o.undulation = kUndulation;
+            o.positionStdDev[0] = o.positionStdDev[1] = fix ? 0.5f : 1000.0f;
+            o.positionStdDev[2] = fix ? 1.0f : 1000.0f;
+            o.solutionStatus = solution;
+            return true;
+        }
+        case ZUV_ECOM_LOG_SHIP_MOTION: {
+            ZuvLogShipMotionData &o = log.shipMotionData;
+            const double period = 8.0;
+            const double w = 2.0 * kPi / period;
+            o.timeStamp = m.timeStamp;
+            o.status = 0x0003;
+            o.mainHeavePeriod = static_cast<float>(period);
+            const double amplitude[3] = {0.05, 0.08, 0.3};
+            for (int i = 0; i < 3; ++i) {
+                const double phase = w * t + i;
+                o.shipMotion[i] = static_cast<float>(amplitude[i] * std::sin(phase));
+                o.shipVel[i] = static_cast<float>(amplitude[i] * w * std::cos(phase));
+                o.shipAccel[i] = static_cast<float>(-amplitude[i] * w * w * std::sin(phase));
+            }
+            return true;
+        }
+        case ZUV_ECOM_LOG_GPS1_VEL:
+        case ZUV_ECOM_LOG_GPS2_VEL: gnssVelocity(m, s, log.gpsVelData); return true;
+        case ZUV_ECOM_LOG_GPS1_POS:
+        case ZUV_ECOM_LOG_GPS2_POS: gnssPosition(m, s, log.gpsPosData); return true;
+        case ZUV_ECOM_LOG_GPS1_HDT:
+        case ZUV_ECOM_LOG_GPS2_HDT: gnssHeading(m, s, log.gpsHdtData); return true;
+        case ZUV_ECOM_LOG_GPS1_RAW:
+        case ZUV_ECOM_LOG_GPS2_RAW: gnssRaw(m, s, log.gpsRawData); return true;
+        case ZUV_ECOM_LOG_ODO_VEL:
+            log.odometerData.timeStamp = m.timeStamp;
+            log.odometerData.status = 0x0001;
+            log.odometerData.velocity = static_cast<float>(s.speed + noise_.gaussian(0.02));
+            return true;
+        case ZUV_ECOM_LOG_EVENT_A:
+        case ZUV_ECOM_LOG_EVENT_B:
+        case ZUV_ECOM_LOG_EVENT_C:
+        case ZUV_ECOM_LOG_EVENT_D:
+        case ZUV_ECOM_LOG_EVENT_E: {
+            ZuvLogEvent &o = log.eventMarker;
+            o.timeStamp = m.timeStamp;
+            if (m.marker != nullptr) {
+                o.status = m.marker->status;
+                o.timeOffset0 = m.marker->offsets[0];
+                o.timeOffset1 = m.marker->offsets[1];
+                o.timeOffset2 = m.marker->offsets[2];
+                o.timeOffset3 = m.marker->offsets[3];
+            }
+            return true;
+        }
+        case ZUV_ECOM_LOG_DVL_BOTTOM_TRACK:
+        case ZUV_ECOM_LOG_DVL_WATER_TRACK: {
+            ZuvLogDvlData &o = log.dvlData;
+            const double current = logId == ZUV_ECOM_LOG_DVL_WATER_TRACK ? 0.3 : 0.0;
+            o.timeStamp = m.timeStamp;
+            o.status = 0x0007;
+            o.velocity[0] = static_cast<float>(s.speed - current + noise_.gaussian(0.01));
+            o.velocity[1] = static_cast<float>(noise_.gaussian(0.01));
+            o.velocity[2] = static_cast<float>(noise_.gaussian(0.01));
+            o.velocityQuality[0] = o.velocityQuality[1] = o.velocityQuality[2] = 0.02f;
+            return true;
+        }
+        case ZUV_ECOM_LOG_AIR_DATA: {
+            ZuvLogAirData &o = log.airData;
+            const double h = s.altitudeM;
+            o.timeStamp = m.timeStamp;
+            o.status = kAidingValid;
+            o.pressureAbs =
+                static_cast<float>(101325.0 * std::pow(1.0 - 2.25577e-5 * h, 5.25588) + noise_.gaussian(2.0));
+            o.altitude = static_cast<float>(h + noise_.gaussian(0.2));
+            o.pressureDiff = static_cast<float>(0.5 * 1.225 * s.speed * s.speed);
+            o.trueAirspeed = static_cast<float>(s.speed + noise_.gaussian(0.1));
+            o.airTemperature = static_cast<float>(15.0 - 0.0065 * h);
+            return true;
+        }
+        case ZUV_ECOM_LOG_USBL: {
+            ZuvLogUsblData &o = log.usblData;
+            const double latRad = s.latitudeDeg / kDeg;
+            o.timeStamp = m.timeStamp;
+            o.status = kAidingValid;
+            o.latitude = s.latitudeDeg + noise_.gaussian(1.0) / kEarthRadius * kDeg;
+            o.longitude = s.longitudeDeg + noise_.gaussian(1.0) / (kEarthRadius * std::cos(latRad)) * kDeg;
+            o.depth = static_cast<float>(10.0 + noise_.gaussian(0.2));
+            o.latitudeAccuracy = o.longitudeAccuracy = 1.0f;
+            o.depthAccuracy = 0.5f;
+            return true;
+        }
+        default: break;
     }
     // A kind without values of its own above: its time stamp, every other field 0.
     const catalogue::LogKind *kind = catalogue::kindOf(logId);

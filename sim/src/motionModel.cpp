@@ -52,7 +52,9 @@ uint64_t Noise::next() {
     return z ^ (z >> 31);
 }
 
-double Noise::uniform() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
+double Noise::uniform() {
+    return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0);
+}
 
 double Noise::gaussian(double sigma) {
     // Box-Muller; 1 - u keeps the logarithm finite.

@@ -10,9 +10,9 @@ namespace zuv::sim {
 struct MotionState {
     double northM = 0, eastM = 0;  // from the centre
     double latitudeDeg = 0, longitudeDeg = 0, altitudeM = 0;
-    double velocityNed[3] = {0, 0, 0};  // m/s
-    double roll = 0, pitch = 0, yaw = 0;  // rad, yaw from north, clockwise
-    double yawRate = 0;                   // rad/s
+    double velocityNed[3] = {0, 0, 0};        // m/s
+    double roll = 0, pitch = 0, yaw = 0;      // rad, yaw from north, clockwise
+    double yawRate = 0;                       // rad/s
     double specificForceBody[3] = {0, 0, 0};  // what accelerometers read, m/s^2 (x fwd, y right, z down)
     double speed = 0;
 };

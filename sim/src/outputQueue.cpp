@@ -22,7 +22,9 @@ void OutputQueue::pushSpeedChange(uint32_t speed) {
     units_.push_back(marker);
 }
 
-void OutputQueue::consumeFront(size_t written) { frontWritten_ += written; }
+void OutputQueue::consumeFront(size_t written) {
+    frontWritten_ += written;
+}
 
 void OutputQueue::popFront() {
     begin_ += units_.front().size;

@@ -12,7 +12,7 @@
 namespace zuv::sim {
 
 struct QueuedUnit {
-    size_t size = 0;        // bytes of the unit; 0 for a speed change
+    size_t size = 0;  // bytes of the unit; 0 for a speed change
     size_t noiseBytes = 0;
     uint8_t msgClass = 0;
     uint8_t msgId = 0;

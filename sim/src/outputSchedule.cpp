@@ -6,11 +6,17 @@
 
 namespace zuv::sim {
 
-uint32_t newDataRateHz(uint8_t logId) { return zuvEComLogNewDataRateHz(logId); }
+uint32_t newDataRateHz(uint8_t logId) {
+    return zuvEComLogNewDataRateHz(logId);
+}
 
-bool isEventMarker(uint8_t logId) { return logId >= ZUV_ECOM_LOG_EVENT_A && logId <= ZUV_ECOM_LOG_EVENT_E; }
+bool isEventMarker(uint8_t logId) {
+    return logId >= ZUV_ECOM_LOG_EVENT_A && logId <= ZUV_ECOM_LOG_EVENT_E;
+}
 
-size_t markerInput(uint8_t logId) { return static_cast<size_t>(logId - ZUV_ECOM_LOG_EVENT_A); }
+size_t markerInput(uint8_t logId) {
+    return static_cast<size_t>(logId - ZUV_ECOM_LOG_EVENT_A);
+}
 
 int syncInputOfMode(uint16_t mode) {
     return (mode >= ZUV_ECOM_OUTPUT_MODE_SYNC_A && mode <= ZUV_ECOM_OUTPUT_MODE_SYNC_D)

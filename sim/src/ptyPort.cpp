@@ -66,7 +66,9 @@ bool speedFromBaud(uint32_t baud, unsigned *pSpeed) {
     return false;
 }
 
-PtyPort::~PtyPort() { close(); }
+PtyPort::~PtyPort() {
+    close();
+}
 
 ZuvErrorCode PtyPort::open(const std::string &linkPath, std::string &error) {
     close();

@@ -80,19 +80,23 @@ std::vector<uint8_t> encodeBody(const DeviceSettings &s) {
     appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) {
         return zuvEComSensorAlignmentEncode(&s.alignment, s.leverArm, o, c, n);
     });
-    appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComInitConditionEncode(&s.initCondition, o, c, n); });
+    appendRecord(
+        body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComInitConditionEncode(&s.initCondition, o, c, n); });
     putU32(body, s.motionProfileId);
     appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComAidingAssignEncode(&s.aiding, o, c, n); });
     appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) {
         return zuvEComGnssInstallationEncode(&s.gnss1Installation, o, c, n);
     });
-    appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComGnssRejectionEncode(&s.gnss1Rejection, o, c, n); });
+    appendRecord(
+        body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComGnssRejectionEncode(&s.gnss1Rejection, o, c, n); });
     appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComOdoConfEncode(&s.odometer, o, c, n); });
-    appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComLeverArmEncode(s.odometerLeverArm, o, c, n); });
+    appendRecord(body,
+                 [&](uint8_t *o, size_t c, size_t *n) { return zuvEComLeverArmEncode(s.odometerLeverArm, o, c, n); });
     appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) {
         return zuvEComOdoRejectionEncode(&s.odometerRejection, o, c, n);
     });
-    appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComAdvancedConfEncode(&s.advanced, o, c, n); });
+    appendRecord(body,
+                 [&](uint8_t *o, size_t c, size_t *n) { return zuvEComAdvancedConfEncode(&s.advanced, o, c, n); });
     for (uint8_t port = 0; port < kPortCount; ++port) {
         appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) {
             return zuvEComUartConfEncode(static_cast<ZuvEComPortId>(port), &s.uart[port], o, c, n);
@@ -113,7 +117,8 @@ std::vector<uint8_t> encodeBody(const DeviceSettings &s) {
     }
     putU16(body, static_cast<uint16_t>(entries.size()));
     for (const ZuvEComOutputConf &entry : entries) {
-        appendRecord(body, [&](uint8_t *o, size_t c, size_t *n) { return zuvEComOutputConfEncode(&entry, true, o, c, n); });
+        appendRecord(body,
+                     [&](uint8_t *o, size_t c, size_t *n) { return zuvEComOutputConfEncode(&entry, true, o, c, n); });
     }
     return body;
 }
@@ -123,19 +128,24 @@ bool decodeBody(const uint8_t *data, size_t size, DeviceSettings &s) {
     reader.record(ZUV_ECOM_SENSOR_ALIGNMENT_SIZE, [&](const uint8_t *p, size_t n) {
         return zuvEComSensorAlignmentDecode(p, n, &s.alignment, s.leverArm);
     });
-    reader.record(ZUV_ECOM_INIT_CONDITION_SIZE, [&](const uint8_t *p, size_t n) { return zuvEComInitConditionDecode(p, n, &s.initCondition); });
+    reader.record(ZUV_ECOM_INIT_CONDITION_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComInitConditionDecode(p, n, &s.initCondition); });
     reader.u32(s.motionProfileId);
-    reader.record(ZUV_ECOM_AIDING_ASSIGN_SIZE, [&](const uint8_t *p, size_t n) { return zuvEComAidingAssignDecode(p, n, &s.aiding); });
+    reader.record(ZUV_ECOM_AIDING_ASSIGN_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComAidingAssignDecode(p, n, &s.aiding); });
     reader.record(ZUV_ECOM_GNSS_INSTALLATION_SIZE, [&](const uint8_t *p, size_t n) {
         return zuvEComGnssInstallationDecode(p, n, &s.gnss1Installation);
     });
-    reader.record(ZUV_ECOM_GNSS_REJECTION_SIZE, [&](const uint8_t *p, size_t n) { return zuvEComGnssRejectionDecode(p, n, &s.gnss1Rejection); });
-    reader.record(ZUV_ECOM_ODO_CONF_SIZE, [&](const uint8_t *p, size_t n) { return zuvEComOdoConfDecode(p, n, &s.odometer); });
-    reader.record(ZUV_ECOM_LEVER_ARM_SIZE, [&](const uint8_t *p, size_t n) { return zuvEComLeverArmDecode(p, n, s.odometerLeverArm); });
-    reader.record(ZUV_ECOM_ODO_REJECTION_SIZE, [&](const uint8_t *p, size_t n) {
-        return zuvEComOdoRejectionDecode(p, n, &s.odometerRejection);
-    });
-    reader.record(ZUV_ECOM_ADVANCED_CONF_SIZE, [&](const uint8_t *p, size_t n) { return zuvEComAdvancedConfDecode(p, n, &s.advanced); });
+    reader.record(ZUV_ECOM_GNSS_REJECTION_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComGnssRejectionDecode(p, n, &s.gnss1Rejection); });
+    reader.record(ZUV_ECOM_ODO_CONF_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComOdoConfDecode(p, n, &s.odometer); });
+    reader.record(ZUV_ECOM_LEVER_ARM_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComLeverArmDecode(p, n, s.odometerLeverArm); });
+    reader.record(ZUV_ECOM_ODO_REJECTION_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComOdoRejectionDecode(p, n, &s.odometerRejection); });
+    reader.record(ZUV_ECOM_ADVANCED_CONF_SIZE,
+                  [&](const uint8_t *p, size_t n) { return zuvEComAdvancedConfDecode(p, n, &s.advanced); });
     for (uint8_t port = 0; port < kPortCount; ++port) {
         reader.record(ZUV_ECOM_UART_CONF_SIZE, [&](const uint8_t *p, size_t n) {
             ZuvEComPortId decodedPort{};

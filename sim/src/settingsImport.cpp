@@ -21,8 +21,7 @@ void SettingsImport::reset() {
 }
 
 SettingsImport::Step SettingsImport::take(uint16_t pageIndex, uint16_t pageCount, const uint8_t *data, size_t size) {
-    if (pageCount == 0 || pageCount > kMaxPages || pageIndex >= pageCount ||
-        size > ZUV_ECOM_SETTINGS_PAGE_DATA_SIZE) {
+    if (pageCount == 0 || pageCount > kMaxPages || pageIndex >= pageCount || size > ZUV_ECOM_SETTINGS_PAGE_DATA_SIZE) {
         reset();
         return Step::Refused;
     }
@@ -31,7 +30,8 @@ SettingsImport::Step SettingsImport::take(uint16_t pageIndex, uint16_t pageCount
     if (repeat && complete_) {
         // The same bytes again: a retry. Other bytes: a new image (page 0) or nonsense.
         const size_t start = pageStarts_.back();
-        if (image_.size() - start == size && std::equal(data, data + size, image_.begin() + static_cast<std::ptrdiff_t>(start))) {
+        if (image_.size() - start == size &&
+            std::equal(data, data + size, image_.begin() + static_cast<std::ptrdiff_t>(start))) {
             return Step::Repeated;
         }
         repeat = false;

@@ -9,10 +9,14 @@ namespace zuv::sim {
 
 namespace {
 
-bool finiteWithin(double value, double limit) { return std::isfinite(value) && std::fabs(value) <= limit; }
+bool finiteWithin(double value, double limit) {
+    return std::isfinite(value) && std::fabs(value) <= limit;
+}
 
 // Two axis directions on the same body axis (forward/backward, left/right, up/down) cannot both hold.
-bool sameAxis(ZuvEComAxisDirection a, ZuvEComAxisDirection b) { return a / 2 == b / 2; }
+bool sameAxis(ZuvEComAxisDirection a, ZuvEComAxisDirection b) {
+    return a / 2 == b / 2;
+}
 
 constexpr MotionProfile kMotionProfiles[] = {
     {1, 3, "GENERAL_PURPOSE"}, {2, 2, "AUTOMOTIVE"}, {3, 2, "MARINE"},
@@ -37,10 +41,9 @@ bool alignmentAllowed(const ZuvEComSensorAlignmentInfo &alignment, const float l
 }
 
 bool initConditionAllowed(const ZuvEComInitConditionConf &conf) {
-    return finiteWithin(conf.latitude, 90.0) && finiteWithin(conf.longitude, 180.0) &&
-           std::isfinite(conf.altitude) && conf.altitude >= -10000.0 && conf.altitude <= 100000.0 &&
-           conf.year >= 1980 && conf.year <= 2100 && conf.month >= 1 && conf.month <= 12 && conf.day >= 1 &&
-           conf.day <= 31;
+    return finiteWithin(conf.latitude, 90.0) && finiteWithin(conf.longitude, 180.0) && std::isfinite(conf.altitude) &&
+           conf.altitude >= -10000.0 && conf.altitude <= 100000.0 && conf.year >= 1980 && conf.year <= 2100 &&
+           conf.month >= 1 && conf.month <= 12 && conf.day >= 1 && conf.day <= 31;
 }
 
 bool aidingAllowed(const ZuvEComAidingAssignConf &conf) {
@@ -60,11 +63,16 @@ bool odometerAllowed(const ZuvEComOdoConf &conf) {
 
 bool baudRateSupported(uint32_t baudRate) {
     switch (baudRate) {
-    case 4800: case 9600: case 19200: case 38400: case 57600:
-    case 115200: case 230400: case 460800: case 921600:
-        return true;
-    default:
-        return false;
+        case 4800:
+        case 9600:
+        case 19200:
+        case 38400:
+        case 57600:
+        case 115200:
+        case 230400:
+        case 460800:
+        case 921600: return true;
+        default: return false;
     }
 }
 
@@ -79,7 +87,9 @@ bool logProduced(uint8_t logId) {
     return logId == ZUV_ECOM_LOG_SHIP_MOTION || catalogue::kindOf(logId) != nullptr;
 }
 
-bool outputModeAllowed(uint16_t mode) { return zuvEComOutputModeIsValid(mode) != 0; }
+bool outputModeAllowed(uint16_t mode) {
+    return zuvEComOutputModeIsValid(mode) != 0;
+}
 
 bool settingsAllowed(const DeviceSettings &s) {
     if (!alignmentAllowed(s.alignment, s.leverArm) || !initConditionAllowed(s.initCondition) ||

@@ -27,8 +27,7 @@ public:
     ~SignalWait() {
         // A signal that came in meanwhile is consumed, not left to kill the caller.
         const timespec none{0, 0};
-        while (sigtimedwait(&set_, nullptr, &none) > 0) {
-        }
+        while (sigtimedwait(&set_, nullptr, &none) > 0) {}
         pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
     }
     SignalWait(const SignalWait &) = delete;

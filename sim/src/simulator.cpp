@@ -32,7 +32,11 @@ constexpr size_t kReadChunk = 65536;
 
 struct Simulator::Impl final : DeviceOutput {
     explicit Impl(SimConfig cfg)
-        : config(std::move(cfg)), timing(config.timing), faults(config.seed), device(config, *this, stats), readBuffer(kReadChunk) {
+        : config(std::move(cfg)),
+          timing(config.timing),
+          faults(config.seed),
+          device(config, *this, stats),
+          readBuffer(kReadChunk) {
         faults.configure(config.faults);
     }
 
@@ -111,8 +115,7 @@ void Simulator::Impl::deliver(const QueuedUnit &u, const uint8_t *bytes) {
     }
 }
 
-void Simulator::Impl::deviceFrame(const uint8_t *frame, size_t size, uint8_t msgClass, uint8_t msgId,
-                                  uint64_t timeUs) {
+void Simulator::Impl::deviceFrame(const uint8_t *frame, size_t size, uint8_t msgClass, uint8_t msgId, uint64_t timeUs) {
     const bool unacknowledged =
         faults.config().neverAcknowledge && msgClass == ZUV_ECOM_CLASS_CMD_0 && msgId == ZUV_ECOM_CMD_ACK;
     if (faults.config().silent || unacknowledged || (msgClass <= 1 && timing.dropLog(msgId))) {
@@ -266,8 +269,7 @@ void Simulator::Impl::readInput() {
             }
             return;
         }
-        const bool heard = !faults.config().silent &&
-                           (config.link != LinkKind::Pty || pty.hostSpeed() == linkSpeed);
+        const bool heard = !faults.config().silent && (config.link != LinkKind::Pty || pty.hostSpeed() == linkSpeed);
         if (heard) {
             device.receive(readBuffer.data(), static_cast<size_t>(got));
         } else {
@@ -359,7 +361,9 @@ void Simulator::Impl::run() {
 
 Simulator::Simulator(SimConfig config) : impl_(std::make_unique<Impl>(std::move(config))) {}
 
-Simulator::~Simulator() { stop(); }
+Simulator::~Simulator() {
+    stop();
+}
 
 ZuvErrorCode Simulator::start() {
     std::lock_guard<std::mutex> lock(impl_->mutex);
@@ -453,8 +457,7 @@ uint32_t Simulator::timeStamp() const {
 
 bool Simulator::waitForOutput(int timeoutMs) {
     std::unique_lock<std::mutex> lock(impl_->mutex);
-    return impl_->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                   [this] { return impl_->queue.empty(); });
+    return impl_->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return impl_->queue.empty(); });
 }
 
 ZuvErrorCode Simulator::setOutputMode(uint8_t port, uint8_t msgClass, uint8_t logId, uint16_t mode) {

@@ -31,9 +31,13 @@ bool parseEndpoint(const std::string &text, sockaddr_in &out) {
     return true;
 }
 
-bool isLoopback(const sockaddr_in &address) { return (ntohl(address.sin_addr.s_addr) >> 24) == 127; }
+bool isLoopback(const sockaddr_in &address) {
+    return (ntohl(address.sin_addr.s_addr) >> 24) == 127;
+}
 
-UdpPort::~UdpPort() { close(); }
+UdpPort::~UdpPort() {
+    close();
+}
 
 ZuvErrorCode UdpPort::open(const std::string &bind, const std::string &peer, std::string &error) {
     close();
@@ -90,8 +94,7 @@ ssize_t UdpPort::receive(uint8_t *buffer, size_t size) {
 
 SendResult UdpPort::send(const uint8_t *data, size_t size) {
     for (;;) {
-        const ssize_t sent =
-            ::sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr *>(&peer_), sizeof(peer_));
+        const ssize_t sent = ::sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr *>(&peer_), sizeof(peer_));
         if (sent >= 0) {
             return SendResult::Sent;
         }
@@ -99,7 +102,7 @@ SendResult UdpPort::send(const uint8_t *data, size_t size) {
             continue;
         }
         return (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS) ? SendResult::WouldBlock
-                                                                              : SendResult::Lost;
+                                                                             : SendResult::Lost;
     }
 }
 

@@ -8,7 +8,9 @@ constexpr int64_t kGpsEpochUnixS = 315964800;  // 1980-01-06
 constexpr int64_t kLeapSeconds = 18;
 constexpr int64_t kMsPerWeek = 7LL * 86400 * 1000;
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 }  // namespace
 
 CalendarTime calendarFromUnixUs(int64_t unixUs) {

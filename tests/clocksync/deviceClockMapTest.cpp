@@ -116,7 +116,7 @@ TEST(DeviceClockMap, ADeviceRebootStartsANewEstimateWithOneJump) {
     before.driftPpm = 40.0;
     std::vector<Sample> samples = makeStream(before, 30.0);
     StreamShape after = before;
-    after.deviceStartUs = 0;  // the counter starts again
+    after.deviceStartUs = 0;                                  // the counter starts again
     after.hostStartUs = samples.back().trueHostUs + 1000000;  // after a 1 s boot
     after.driftPpm = -100.0;
     const std::vector<Sample> rebooted = makeStream(after, 40.0);

@@ -15,11 +15,11 @@ namespace zuv::test {
 
 struct StreamShape {
     double rateHz = 200.0;
-    double driftPpm = 0.0;           // the device clock runs this much fast
-    uint32_t deviceStartUs = 1000;   // device stamp of the first sample
-    int64_t hostStartUs = 5000000;   // host time of the first sample
-    int64_t burstUs = 16000;         // 0: each sample delivered at once
-    int64_t jitterUs = 60;           // extra delivery delay, 0 to this
+    double driftPpm = 0.0;          // the device clock runs this much fast
+    uint32_t deviceStartUs = 1000;  // device stamp of the first sample
+    int64_t hostStartUs = 5000000;  // host time of the first sample
+    int64_t burstUs = 16000;        // 0: each sample delivered at once
+    int64_t jitterUs = 60;          // extra delivery delay, 0 to this
     uint32_t seed = 7;
 };
 

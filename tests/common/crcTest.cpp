@@ -32,8 +32,12 @@ uint32_t crc32BitwiseInOrder(const std::vector<uint8_t> &bytes) {
     return crc;
 }
 
-uint32_t crc32Of(const std::string &text) { return zuvCrc32Compute(text.data(), text.size()); }
-uint16_t crc16Of(const std::string &text) { return zuvCrc16Compute(text.data(), text.size()); }
+uint32_t crc32Of(const std::string &text) {
+    return zuvCrc32Compute(text.data(), text.size());
+}
+uint16_t crc16Of(const std::string &text) {
+    return zuvCrc16Compute(text.data(), text.size());
+}
 
 }  // namespace
 

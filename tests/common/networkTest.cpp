@@ -12,7 +12,9 @@ struct IpText {
     const char *text;
     uint32_t address;  // 0: refused
 };
-void PrintTo(const IpText &c, std::ostream *os) { *os << '"' << c.text << '"'; }
+void PrintTo(const IpText &c, std::ostream *os) {
+    *os << '"' << c.text << '"';
+}
 
 class IpFromString : public ::testing::TestWithParam<IpText> {};
 
@@ -20,17 +22,16 @@ TEST_P(IpFromString, AcceptsOnlyCanonicalDottedQuads) {
     EXPECT_EQ(zuvNetworkIpFromString(GetParam().text), GetParam().address) << '"' << GetParam().text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, IpFromString,
-    ::testing::Values(IpText{"10.0.0.1", 0x0100000Au}, IpText{"127.0.0.1", 0x0100007Fu},
-                      IpText{"192.168.1.20", 0x1401A8C0u}, IpText{"255.255.255.255", 0xFFFFFFFFu},
-                      IpText{"1.2.3.4", 0x04030201u},
-                      // refused: leading zeros, blanks, signs, range, shape, trailing text
-                      IpText{"10.000.0.1", 0}, IpText{"010.0.0.1", 0}, IpText{" 10.0.0.1", 0},
-                      IpText{"10.0.0.1 ", 0}, IpText{"10.0.0.1x", 0}, IpText{"+10.0.0.1", 0},
-                      IpText{"256.0.0.1", 0}, IpText{"10.0.0.256", 0}, IpText{"-1.0.0.1", 0},
-                      IpText{"10.0.0", 0}, IpText{"10.0.0.1.5", 0}, IpText{"4294967297.0.0.1", 0},
-                      IpText{"", 0}, IpText{"localhost", 0}, IpText{"0.0.0.0", 0}));
+INSTANTIATE_TEST_SUITE_P(Texts, IpFromString,
+                         ::testing::Values(IpText{"10.0.0.1", 0x0100000Au}, IpText{"127.0.0.1", 0x0100007Fu},
+                                           IpText{"192.168.1.20", 0x1401A8C0u}, IpText{"255.255.255.255", 0xFFFFFFFFu},
+                                           IpText{"1.2.3.4", 0x04030201u},
+                                           // refused: leading zeros, blanks, signs, range, shape, trailing text
+                                           IpText{"10.000.0.1", 0}, IpText{"010.0.0.1", 0}, IpText{" 10.0.0.1", 0},
+                                           IpText{"10.0.0.1 ", 0}, IpText{"10.0.0.1x", 0}, IpText{"+10.0.0.1", 0},
+                                           IpText{"256.0.0.1", 0}, IpText{"10.0.0.256", 0}, IpText{"-1.0.0.1", 0},
+                                           IpText{"10.0.0", 0}, IpText{"10.0.0.1.5", 0}, IpText{"4294967297.0.0.1", 0},
+                                           IpText{"", 0}, IpText{"localhost", 0}, IpText{"0.0.0.0", 0}));
 
 TEST(IpFromString, NullTextIsRefused) {
     EXPECT_EQ(zuvNetworkIpFromString(nullptr), 0u);
@@ -67,7 +68,9 @@ struct Mask {
     uint32_t mask;  // first octet in the low byte
     bool valid;
 };
-void PrintTo(const Mask &c, std::ostream *os) { *os << std::hex << "0x" << c.mask; }
+void PrintTo(const Mask &c, std::ostream *os) {
+    *os << std::hex << "0x" << c.mask;
+}
 
 class NetMask : public ::testing::TestWithParam<Mask> {};
 
@@ -78,13 +81,13 @@ TEST_P(NetMask, ValidOnlyAsOneRunFromTheTop) {
 INSTANTIATE_TEST_SUITE_P(Masks, NetMask,
                          ::testing::Values(Mask{0, true}, Mask{0x00FFFFFFu, true},  // 255.255.255.0
                                            Mask{0xFFFFFFFFu, true}, Mask{0x000000FFu, true},
-                                           Mask{0x80FFFFFFu, true},                   // 255.255.255.128
-                                           Mask{0x000000FEu, true},                   // 254.0.0.0
-                                           Mask{0x00FF00FFu, false},                  // 255.0.255.0
-                                           Mask{0xFF000000u, false},                  // 0.0.0.255
-                                           Mask{0x0000007Fu, false},                  // 127.0.0.0
-                                           Mask{0x01FFFFFFu, false},                  // 255.255.255.1
-                                           Mask{0xFFFFFF00u, false}));                // 0.255.255.255
+                                           Mask{0x80FFFFFFu, true},     // 255.255.255.128
+                                           Mask{0x000000FEu, true},     // 254.0.0.0
+                                           Mask{0x00FF00FFu, false},    // 255.0.255.0
+                                           Mask{0xFF000000u, false},    // 0.0.0.255
+                                           Mask{0x0000007Fu, false},    // 127.0.0.0
+                                           Mask{0x01FFFFFFu, false},    // 255.255.255.1
+                                           Mask{0xFFFFFF00u, false}));  // 0.255.255.255
 
 TEST(NetMask, EveryPrefixLengthIsValidAndEveryHoleIsNot) {
     for (int prefix = 0; prefix <= 32; ++prefix) {

@@ -34,8 +34,8 @@ TEST(Sleep, LastsAtLeastTheRequestedTime) {
 void onAlarm(int) {}
 
 TEST(Sleep, SleepsOnAfterASignal) {
-    struct sigaction action{};
-    struct sigaction previous{};
+    struct sigaction action {};
+    struct sigaction previous {};
     action.sa_handler = onAlarm;  // no SA_RESTART: nanosleep returns EINTR
     sigemptyset(&action.sa_mask);
     ASSERT_EQ(sigaction(SIGALRM, &action, &previous), 0);
@@ -80,29 +80,29 @@ struct LogCase {
     int code;
     const char *expected;
 };
-void PrintTo(const LogCase &c, std::ostream *os) { *os << "type " << c.type << ", code " << c.code; }
+void PrintTo(const LogCase &c, std::ostream *os) {
+    *os << "type " << c.type << ", code " << c.code;
+}
 
 class LogToStderr : public ::testing::TestWithParam<LogCase> {};
 
 TEST_P(LogToStderr, WritesOneLinePerType) {
     const LogCase &c = GetParam();
-    EXPECT_EQ(logLine(static_cast<ZuvDebugLogType>(c.type), static_cast<ZuvErrorCode>(c.code), "it broke"),
-              c.expected);
+    EXPECT_EQ(logLine(static_cast<ZuvDebugLogType>(c.type), static_cast<ZuvErrorCode>(c.code), "it broke"), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, LogToStderr,
-    ::testing::Values(LogCase{0, 3, "*ERR * myFunction(42): ZUV_INVALID_CRC - it broke\n\r"},
-                      LogCase{1, 10, "*WARN* myFunction(42): ZUV_NOT_READY - it broke\n\r"},
-                      LogCase{2, 3, "*INFO* myFunction(42): it broke\n\r"},
-                      LogCase{3, 3, "*DBG * myFunction(42): it broke\n\r"},
-                      LogCase{4, 3, "*UKNW* myFunction(42): it broke\n\r"},
-                      LogCase{-1, 3, "*UKNW* myFunction(42): it broke\n\r"},
-                      LogCase{1000, 3, "*UKNW* myFunction(42): it broke\n\r"},
-                      // codes the table does not name still print a name, read from nowhere else
-                      LogCase{0, 21, "*ERR * myFunction(42): ZUV_UNKNOWN_ERROR - it broke\n\r"},
-                      LogCase{1, 65535, "*WARN* myFunction(42): ZUV_UNKNOWN_ERROR - it broke\n\r"},
-                      LogCase{0, -1, "*ERR * myFunction(42): ZUV_UNKNOWN_ERROR - it broke\n\r"}));
+INSTANTIATE_TEST_SUITE_P(Types, LogToStderr,
+                         ::testing::Values(LogCase{0, 3, "*ERR * myFunction(42): ZUV_INVALID_CRC - it broke\n\r"},
+                                           LogCase{1, 10, "*WARN* myFunction(42): ZUV_NOT_READY - it broke\n\r"},
+                                           LogCase{2, 3, "*INFO* myFunction(42): it broke\n\r"},
+                                           LogCase{3, 3, "*DBG * myFunction(42): it broke\n\r"},
+                                           LogCase{4, 3, "*UKNW* myFunction(42): it broke\n\r"},
+                                           LogCase{-1, 3, "*UKNW* myFunction(42): it broke\n\r"},
+                                           LogCase{1000, 3, "*UKNW* myFunction(42): it broke\n\r"},
+                                           // codes the table does not name still print a name, read from nowhere else
+                                           LogCase{0, 21, "*ERR * myFunction(42): ZUV_UNKNOWN_ERROR - it broke\n\r"},
+                                           LogCase{1, 65535, "*WARN* myFunction(42): ZUV_UNKNOWN_ERROR - it broke\n\r"},
+                                           LogCase{0, -1, "*ERR * myFunction(42): ZUV_UNKNOWN_ERROR - it broke\n\r"}));
 
 TEST(LogToStderr, NamesEveryErrorCode) {
     const char *const names[] = {"ZUV_NO_ERROR",

@@ -17,8 +17,7 @@ namespace {
 std::atomic<int> gLogged{0};
 std::atomic<int> gBadMessages{0};
 
-void countLog(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode,
-              const char *message) {
+void countLog(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode, const char *message) {
     if (std::strncmp(message, "worker ", 7) != 0) {
         ++gBadMessages;
     }

@@ -87,7 +87,9 @@ struct BigCase {
     std::vector<std::string> properties;  // after every kind is enabled
 };
 
-void PrintTo(const BigCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BigCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class BatchedDecode : public ::testing::TestWithParam<BigCase> {};
 
@@ -118,8 +120,7 @@ TEST_P(BatchedDecode, GivesTheLinesOfTheOneByOneReplayByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, BatchedDecode,
     ::testing::Values(BigCase{"twins", {}}, BigCase{"framerates", {"pAddOriginalFramerate=true"}},
-                      BigCase{"down_sampled",
-                              {"pAddOriginalFramerate=true", "pDownSampling=true", "pNewFramerate=5"}}),
+                      BigCase{"down_sampled", {"pAddOriginalFramerate=true", "pDownSampling=true", "pNewFramerate=5"}}),
     [](const ::testing::TestParamInfo<BigCase> &param) { return param.param.name; });
 
 TEST(BatchedSink, HandingSamplesToTheWriterThreadAllocatesNothing) {

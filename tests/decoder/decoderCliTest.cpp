@@ -37,10 +37,10 @@ std::vector<std::string> namesOf(const json &list) {
 }
 
 const std::vector<std::string> kEnableProperties = {
-    "pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",        "pEkfNav",
-    "pGps1Vel", "pGps1Pos", "pGps1Hdt", "pGps1Raw", "pGps2Vel",  "pGps2Pos",  "pGps2Hdt",        "pGps2Raw",
-    "pOdoVel",  "pEventA",  "pEventB",  "pEventC",  "pEventD",   "pEventE",   "pDvlBottomTrack", "pDvlWaterTrack",
-    "pAirData", "pUsbl"};
+    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
 
 TEST(Describe, DefaultsHaveTheInputTheFirstThirtyPropertiesAndNoOutput) {
     const json d = describe({});
@@ -76,7 +76,9 @@ struct ShapeCase {
     std::vector<std::string> outputs;
 };
 
-void PrintTo(const ShapeCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ShapeCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class Shape : public ::testing::TestWithParam<ShapeCase> {};
 
@@ -86,18 +88,17 @@ TEST_P(Shape, OutputsFollowTheProperties) {
 
 INSTANTIATE_TEST_SUITE_P(
     Decoder, Shape,
-    ::testing::Values(
-        ShapeCase{"ImuWithTwin", {"pImuData=Enabled"}, {"oImu", "oImuInternalTimestamp"}},
-        ShapeCase{"ImuWithoutTwin", {"pInternalTimestamp=false", "pImuData=Enabled"}, {"oImu"}},
-        ShapeCase{"ImuTwinDroppedLater", {"pImuData=Enabled", "pInternalTimestamp=false"}, {"oImu"}},
-        ShapeCase{"MagCalibAlone", {"pMagCalib=Enabled"}, {"oMagCalib"}},
-        ShapeCase{"Gps1RawAlone", {"pGps1Raw=1"}, {"oGps1Raw"}},
-        ShapeCase{"EventCAlone", {"pEventC=Enabled", "pInternalTimestamp=true"}, {"oEventMarkerC"}},
-        ShapeCase{"AirDataIsPressure", {"pAirData=Enabled"}, {"oPressure", "oPressureInternalTimestamp"}},
-        ShapeCase{"DisabledAgain", {"pUsbl=Enabled", "pUsbl=Disabled"}, {}},
-        ShapeCase{"TableOrderWhateverTheCommandLineOrder",
-                  {"pUsbl=Enabled", "pStatus=Enabled", "pGps2Raw=Enabled", "pGps1Raw=Enabled"},
-                  {"oStatus", "oGps1Raw", "oGps2Raw", "oUsbl", "oUsblInternalTimestamp"}}),
+    ::testing::Values(ShapeCase{"ImuWithTwin", {"pImuData=Enabled"}, {"oImu", "oImuInternalTimestamp"}},
+                      ShapeCase{"ImuWithoutTwin", {"pInternalTimestamp=false", "pImuData=Enabled"}, {"oImu"}},
+                      ShapeCase{"ImuTwinDroppedLater", {"pImuData=Enabled", "pInternalTimestamp=false"}, {"oImu"}},
+                      ShapeCase{"MagCalibAlone", {"pMagCalib=Enabled"}, {"oMagCalib"}},
+                      ShapeCase{"Gps1RawAlone", {"pGps1Raw=1"}, {"oGps1Raw"}},
+                      ShapeCase{"EventCAlone", {"pEventC=Enabled", "pInternalTimestamp=true"}, {"oEventMarkerC"}},
+                      ShapeCase{"AirDataIsPressure", {"pAirData=Enabled"}, {"oPressure", "oPressureInternalTimestamp"}},
+                      ShapeCase{"DisabledAgain", {"pUsbl=Enabled", "pUsbl=Disabled"}, {}},
+                      ShapeCase{"TableOrderWhateverTheCommandLineOrder",
+                                {"pUsbl=Enabled", "pStatus=Enabled", "pGps2Raw=Enabled", "pGps1Raw=Enabled"},
+                                {"oStatus", "oGps1Raw", "oGps2Raw", "oUsbl", "oUsblInternalTimestamp"}}),
     [](const ::testing::TestParamInfo<ShapeCase> &param) { return param.param.name; });
 
 TEST(Describe, EveryKindEnabledGivesTheWholeOutputTable) {
@@ -179,17 +180,27 @@ std::vector<FrameBytes> mixedSamples(std::vector<int64_t> &timestamps) {
         FrameBytes sample = logFrame(3, records::imu());
         if (k % 10 == 0) sample = concat({sample, logFrame(1, records::status()), logFrame(8, records::ekfNav())});
         if (k % 50 == 0) {
-            sample = concat({sample, logFrame(2, records::utc()), logFrame(4, records::mag()),
-                             logFrame(5, records::magCalib()), logFrame(6, records::ekfEuler()),
-                             logFrame(7, records::ekfQuat()), logFrame(13, records::gpsVel()),
-                             logFrame(14, records::gpsPos()), logFrame(15, records::gpsHdt()),
-                             logFrame(16, records::gpsVel()), logFrame(17, records::gpsPos()),
-                             logFrame(18, records::gpsHdt()), logFrame(19, records::odometer()),
+            sample = concat({sample,
+                             logFrame(2, records::utc()),
+                             logFrame(4, records::mag()),
+                             logFrame(5, records::magCalib()),
+                             logFrame(6, records::ekfEuler()),
+                             logFrame(7, records::ekfQuat()),
+                             logFrame(13, records::gpsVel()),
+                             logFrame(14, records::gpsPos()),
+                             logFrame(15, records::gpsHdt()),
+                             logFrame(16, records::gpsVel()),
+                             logFrame(17, records::gpsPos()),
+                             logFrame(18, records::gpsHdt()),
+                             logFrame(19, records::odometer()),
                              logFrame(24, records::event(1000, 0x1E, 1, 2, 3, 4)),
                              logFrame(28, records::event(4294967295u, 0x02, 1, 0, 0, 0)),
-                             logFrame(29, records::dvl()), logFrame(30, records::dvl()),
-                             logFrame(31, records::raw({9, 8, 7})), logFrame(36, records::airData()),
-                             logFrame(37, records::usbl()), logFrame(38, records::raw({1})),
+                             logFrame(29, records::dvl()),
+                             logFrame(30, records::dvl()),
+                             logFrame(31, records::raw({9, 8, 7})),
+                             logFrame(36, records::airData()),
+                             logFrame(37, records::usbl()),
+                             logFrame(38, records::raw({1})),
                              logFrame(9, records::shipMotion())});
         }
         if (k == 123) sample[sample.size() - 3] ^= 0xFF;  // CRC broken
@@ -256,13 +267,15 @@ TEST_F(Decode, TwiceGivesByteIdenticalLinesEqualToTheDecoderDrivenDirectly) {
 }
 
 TEST_F(Decode, DownSampledReplayMatchesTheDecoderDrivenDirectly) {
-    const ToolResult result = decode(
-        {"pImuData=Enabled", "pEkfNav=Enabled", "pDownSampling=true", "pNewFramerate=5", "pInternalTimestamp=0"},
-        "down.jsonl");
+    const ToolResult result =
+        decode({"pImuData=Enabled", "pEkfNav=Enabled", "pDownSampling=true", "pNewFramerate=5", "pInternalTimestamp=0"},
+               "down.jsonl");
     EXPECT_EQ(result.status, 0) << result.err;
     const std::string lines = readFile(dir_.file("down.jsonl"));
-    EXPECT_EQ(lines, direct({{"pImuData", 1}, {"pEkfNav", 1}, {"pDownSampling", 1}, {"pNewFramerate", 5},
-                             {"pInternalTimestamp", 0}}));
+    EXPECT_EQ(
+        lines,
+        direct(
+            {{"pImuData", 1}, {"pEkfNav", 1}, {"pDownSampling", 1}, {"pNewFramerate", 5}, {"pInternalTimestamp", 0}}));
     // IMU every 15th of its 10 ms frames, navigation every 2nd of its 100 ms frames.
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 20 + 15);
 }

@@ -114,7 +114,7 @@ TEST(DeviceClockTimestamps, ADeviceRebootIsOneWarning) {
     DecoderRun run;
     run.enable("pImuData").set("pDeviceClockTimestamps", 1);
     run.start();
-    feedBursts(run, bursts(200, 50000000));           // 3 s of a device up for 50 s
+    feedBursts(run, bursts(200, 50000000));              // 3 s of a device up for 50 s
     feedBursts(run, bursts(100, 0, 7000000 + 4000000));  // 1 s later ts starts again
     const std::vector<std::string> texts = run.reportTexts();
     ASSERT_EQ(texts.size(), 1u);

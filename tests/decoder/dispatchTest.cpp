@@ -12,8 +12,12 @@
 namespace zuv::test {
 namespace {
 
-FrameBytes imuFrame() { return logFrame(3, records::imu()); }
-FrameBytes statusFrame() { return logFrame(1, records::status()); }
+FrameBytes imuFrame() {
+    return logFrame(3, records::imu());
+}
+FrameBytes statusFrame() {
+    return logFrame(1, records::status());
+}
 
 std::vector<std::string> outputsOf(const std::vector<StepSample> &samples) {
     std::vector<std::string> names;
@@ -45,7 +49,7 @@ TEST(Dispatch, SecondReceiverAndRawRouting) {
     run.decode(1500000, concat({logFrame(31, records::raw({1, 2, 3})), logFrame(17, records::gpsPos())}));
     const auto &samples = run.decoder.Samples();
     EXPECT_EQ(outputsOf(samples), (std::vector<std::string>{"oGps2Pos", "oGps2PosInternalTimestamp", "oGps1Raw",
-                                                           "oGps2Pos", "oGps2PosInternalTimestamp"}));
+                                                            "oGps2Pos", "oGps2PosInternalTimestamp"}));
     // The window closed on the raw frame: the raw sample still carries only its bytes.
     EXPECT_EQ(samples[2].vectorSize, 3);
     EXPECT_EQ(samples[3].vectorSize, 13);
@@ -53,11 +57,11 @@ TEST(Dispatch, SecondReceiverAndRawRouting) {
 }
 
 TEST(Dispatch, IdsWithoutAWriterWriteNothing) {
-    static const char *const kAll[] = {"pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib",       "pEkfEuler",
-                                       "pEkfQuat", "pEkfNav",  "pGps1Vel", "pGps1Pos", "pGps1Hdt",        "pGps1Raw",
-                                       "pGps2Vel", "pGps2Pos", "pGps2Hdt", "pGps2Raw", "pOdoVel",         "pEventA",
-                                       "pEventB",  "pEventC",  "pEventD",  "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack",
-                                       "pAirData", "pUsbl"};
+    static const char *const kAll[] = {
+        "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+        "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+        "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+        "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
     DecoderRun run;
     for (const char *property : kAll) run.enable(property);
     run.start();
@@ -161,7 +165,9 @@ struct PeriodCase {
 };
 
 // The numeric case names alone would make ctest list the struct's bytes.
-void PrintTo(const PeriodCase &c, std::ostream *os) { *os << "framerate" << c.framerate; }
+void PrintTo(const PeriodCase &c, std::ostream *os) {
+    *os << "framerate" << c.framerate;
+}
 
 class MinimumPeriod : public ::testing::TestWithParam<PeriodCase> {};
 
@@ -218,10 +224,10 @@ TEST(DownSampling, ExtremeTimestampsDoNotOverflow) {
     run.enable("pImuData").start(0);
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
     constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
-    run.decode(400000, imuFrame());   // written
+    run.decode(400000, imuFrame());     // written
     run.decode(kMin + 10, imuFrame());  // far in the past: dropped, not wrapped into the future
-    run.decode(kMax, imuFrame());     // written, and closes the window
-    run.decode(kMin, imuFrame());     // dropped; the window stays open
+    run.decode(kMax, imuFrame());       // written, and closes the window
+    run.decode(kMin, imuFrame());       // dropped; the window stays open
     std::vector<int64_t> written;
     for (const auto &sample : run.decoder.Samples()) written.push_back(sample.timestamp);
     EXPECT_EQ(written, (std::vector<int64_t>{400000, kMax}));

@@ -21,7 +21,9 @@ extern "C" ZuvErrorCode zuvEComBinaryLogParse(ZuvEComClass msgClass, uint8_t msg
 namespace zuv::test {
 namespace {
 
-FrameBytes unknownFrame(int id) { return buildFrame(static_cast<uint8_t>(id), 0, std::vector<uint8_t>{1, 2, 3, 4}); }
+FrameBytes unknownFrame(int id) {
+    return buildFrame(static_cast<uint8_t>(id), 0, std::vector<uint8_t>{1, 2, 3, 4});
+}
 
 TEST(FutureIds, AreNotCountedIntoOtherIdsFramerates) {
     DecoderRun run;

@@ -11,11 +11,11 @@
 namespace zuv::test {
 namespace {
 
-const char *const kEveryKind[] = {"pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib", "pEkfEuler",
-                                  "pEkfQuat", "pEkfNav",  "pGps1Vel", "pGps1Pos", "pGps1Hdt",  "pGps1Raw",
-                                  "pGps2Vel", "pGps2Pos", "pGps2Hdt", "pGps2Raw", "pOdoVel",   "pEventA",
-                                  "pEventB",  "pEventC",  "pEventD",  "pEventE",  "pDvlBottomTrack",
-                                  "pDvlWaterTrack", "pAirData", "pUsbl"};
+const char *const kEveryKind[] = {"pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib",       "pEkfEuler",
+                                  "pEkfQuat", "pEkfNav",  "pGps1Vel", "pGps1Pos", "pGps1Hdt",        "pGps1Raw",
+                                  "pGps2Vel", "pGps2Pos", "pGps2Hdt", "pGps2Raw", "pOdoVel",         "pEventA",
+                                  "pEventB",  "pEventC",  "pEventD",  "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack",
+                                  "pAirData", "pUsbl"};
 
 // Every record with a layout starts with its ts: one device time for the whole sample.
 ZuvBinaryLogData at(ZuvBinaryLogData log, uint32_t ts) {
@@ -26,18 +26,34 @@ ZuvBinaryLogData at(ZuvBinaryLogData log, uint32_t ts) {
 // One sample with a frame of every kind and a few ids without a writer.
 FrameBytes everyKindSample(uint32_t ts) {
     const auto T = [ts](ZuvBinaryLogData log) { return at(log, ts); };
-    return concat({logFrame(1, T(records::status())), logFrame(2, T(records::utc())), logFrame(3, T(records::imu())),
-                   logFrame(4, T(records::mag())), logFrame(5, T(records::magCalib())), logFrame(6, T(records::ekfEuler())),
-                   logFrame(7, T(records::ekfQuat())), logFrame(8, T(records::ekfNav())),
-                   logFrame(9, T(records::shipMotion())), logFrame(13, T(records::gpsVel())),
-                   logFrame(14, T(records::gpsPos())), logFrame(15, T(records::gpsHdt())), logFrame(16, T(records::gpsVel())),
-                   logFrame(17, T(records::gpsPos())), logFrame(18, T(records::gpsHdt())),
-                   logFrame(19, T(records::odometer())), logFrame(24, T(records::event(1, 0x1E, 1, 2, 3, 4))),
-                   logFrame(25, T(records::event(1, 0x02, 1, 2, 3, 4))), logFrame(26, T(records::event(1, 0, 0, 0, 0, 0))),
-                   logFrame(27, T(records::event(1, 0x10, 1, 2, 3, 4))), logFrame(28, T(records::event(1, 4, 1, 2, 3, 4))),
-                   logFrame(29, T(records::dvl())), logFrame(30, T(records::dvl())), logFrame(31, records::raw({1, 2, 3})),
-                   logFrame(36, T(records::airData())), logFrame(37, T(records::usbl())),
-                   logFrame(38, records::raw({4, 5})), buildFrame(20, 1, std::vector<uint8_t>{1, 2})});
+    return concat({logFrame(1, T(records::status())),
+                   logFrame(2, T(records::utc())),
+                   logFrame(3, T(records::imu())),
+                   logFrame(4, T(records::mag())),
+                   logFrame(5, T(records::magCalib())),
+                   logFrame(6, T(records::ekfEuler())),
+                   logFrame(7, T(records::ekfQuat())),
+                   logFrame(8, T(records::ekfNav())),
+                   logFrame(9, T(records::shipMotion())),
+                   logFrame(13, T(records::gpsVel())),
+                   logFrame(14, T(records::gpsPos())),
+                   logFrame(15, T(records::gpsHdt())),
+                   logFrame(16, T(records::gpsVel())),
+                   logFrame(17, T(records::gpsPos())),
+                   logFrame(18, T(records::gpsHdt())),
+                   logFrame(19, T(records::odometer())),
+                   logFrame(24, T(records::event(1, 0x1E, 1, 2, 3, 4))),
+                   logFrame(25, T(records::event(1, 0x02, 1, 2, 3, 4))),
+                   logFrame(26, T(records::event(1, 0, 0, 0, 0, 0))),
+                   logFrame(27, T(records::event(1, 0x10, 1, 2, 3, 4))),
+                   logFrame(28, T(records::event(1, 4, 1, 2, 3, 4))),
+                   logFrame(29, T(records::dvl())),
+                   logFrame(30, T(records::dvl())),
+                   logFrame(31, records::raw({1, 2, 3})),
+                   logFrame(36, T(records::airData())),
+                   logFrame(37, T(records::usbl())),
+                   logFrame(38, records::raw({4, 5})),
+                   buildFrame(20, 1, std::vector<uint8_t>{1, 2})});
 }
 
 struct Options {
@@ -48,7 +64,9 @@ struct Options {
     bool deviceClock = false;
 };
 
-void PrintTo(const Options &options, std::ostream *os) { *os << options.name; }
+void PrintTo(const Options &options, std::ostream *os) {
+    *os << options.name;
+}
 
 class NoAllocation : public ::testing::TestWithParam<Options> {};
 

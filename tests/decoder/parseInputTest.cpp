@@ -11,7 +11,9 @@
 namespace zuv::test {
 namespace {
 
-FrameBytes imuFrame() { return logFrame(3, records::imu()); }
+FrameBytes imuFrame() {
+    return logFrame(3, records::imu());
+}
 
 // A frame whose header claims `length` payload bytes, with `available` bytes after the header.
 FrameBytes frameClaiming(int length, size_t available) {
@@ -54,7 +56,9 @@ FrameBytes followedBy(FrameBytes frame, size_t strayCount) {
     return frame;
 }
 
-FrameBytes payloadOf(uint8_t id, size_t size) { return buildFrame(id, 0, std::vector<uint8_t>(size, 0x5A)); }
+FrameBytes payloadOf(uint8_t id, size_t size) {
+    return buildFrame(id, 0, std::vector<uint8_t>(size, 0x5A));
+}
 
 struct ParseCase {
     const char *name;
@@ -63,7 +67,9 @@ struct ParseCase {
     size_t written;  // oImu samples (no twin) or raw samples
 };
 
-void PrintTo(const ParseCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ParseCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 const char *const kTooSmall = "Input data size too small.";
 const char *const kNoSync1 = "Sync. word 0xFF not found.";

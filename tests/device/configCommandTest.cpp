@@ -98,7 +98,7 @@ TEST_F(ConfigCommand, RebootAndRestoreAreSent) {
 
 TEST_F(ConfigCommand, FileProblemsAreNamedAndCostNoDeviceTraffic) {
     ToolRun run = runZuv("config export " + ::testing::TempDir() + "no_such_folder_" + std::to_string(::getpid()) +
-                     "/s.bin" + port);
+                         "/s.bin" + port);
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.output, HasSubstr("cannot write"));
 

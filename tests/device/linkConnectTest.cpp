@@ -14,7 +14,9 @@ namespace {
 
 constexpr ZuvErrorCode kInjected = ZUV_READ_ERROR;  // a code the class never makes up
 
-std::vector<std::string> serialCreates(const LinkCallsDouble &d) { return d.callsNamed("serialCreate"); }
+std::vector<std::string> serialCreates(const LinkCallsDouble &d) {
+    return d.callsNamed("serialCreate");
+}
 
 class LinkConnect : public ::testing::Test {
 protected:
@@ -55,7 +57,9 @@ struct FailingStep {
     std::vector<std::string> expected;
 };
 
-void PrintTo(const FailingStep &step, std::ostream *os) { *os << step.call << " fails"; }
+void PrintTo(const FailingStep &step, std::ostream *os) {
+    *os << step.call << " fails";
+}
 
 class SerialConnectFailure : public ::testing::TestWithParam<FailingStep> {};
 
@@ -98,13 +102,12 @@ TEST_P(UdpConnectFailure, ReturnsTheCodeAndClosesWhatWasOpened) {
 // 127.0.0.1 with the first octet in the least significant byte.
 const std::string kLoopbackCreate = "udpCreate " + std::to_string(0x0100007Fu) + " 5000 6000";
 
-INSTANTIATE_TEST_SUITE_P(EachStep, UdpConnectFailure,
-                         ::testing::Values(FailingStep{"udpCreate", {kLoopbackCreate}},
-                                           FailingStep{"init", {kLoopbackCreate, "init", "close", "udpDestroy"}},
-                                           FailingStep{"setCallback",
-                                                       {kLoopbackCreate, "init", "setCallback", "close",
-                                                        "udpDestroy"}}),
-                         [](const auto &param) { return std::string(param.param.call); });
+INSTANTIATE_TEST_SUITE_P(
+    EachStep, UdpConnectFailure,
+    ::testing::Values(FailingStep{"udpCreate", {kLoopbackCreate}},
+                      FailingStep{"init", {kLoopbackCreate, "init", "close", "udpDestroy"}},
+                      FailingStep{"setCallback", {kLoopbackCreate, "init", "setCallback", "close", "udpDestroy"}}),
+    [](const auto &param) { return std::string(param.param.call); });
 
 TEST_F(LinkConnect, UdpConnectHasNoPresenceCheck) {
     ASSERT_EQ(link.Connect("127.0.0.1", 5000u, 6000u), ZUV_NO_ERROR);
@@ -194,11 +197,10 @@ TEST_F(LinkConnect, TestHandleTriesSevenRatesBeforeADeviceAt9600) {
     d.addPort("/dev/ttyUSB7", {9600});
     std::string device = "/dev/ttyUSB7";
     EXPECT_EQ(link.TestHandle(device, false), 9600u);
-    EXPECT_THAT(serialCreates(d),
-                ElementsAre("serialCreate /dev/ttyUSB7 921600", "serialCreate /dev/ttyUSB7 460800",
-                            "serialCreate /dev/ttyUSB7 230400", "serialCreate /dev/ttyUSB7 115200",
-                            "serialCreate /dev/ttyUSB7 38400", "serialCreate /dev/ttyUSB7 38400",
-                            "serialCreate /dev/ttyUSB7 19200", "serialCreate /dev/ttyUSB7 9600"));
+    EXPECT_THAT(serialCreates(d), ElementsAre("serialCreate /dev/ttyUSB7 921600", "serialCreate /dev/ttyUSB7 460800",
+                                              "serialCreate /dev/ttyUSB7 230400", "serialCreate /dev/ttyUSB7 115200",
+                                              "serialCreate /dev/ttyUSB7 38400", "serialCreate /dev/ttyUSB7 38400",
+                                              "serialCreate /dev/ttyUSB7 19200", "serialCreate /dev/ttyUSB7 9600"));
     EXPECT_EQ(d.callsNamed("serialDestroy").size(), 7u);
     EXPECT_EQ(d.callsNamed("getInfo").size(), 8u);
     // The rate found is left open, without callback, for the caller to finish.

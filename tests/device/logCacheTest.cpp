@@ -33,17 +33,20 @@ struct NamedFlag {
     bool *flag;
 };
 
-#define NAMED(flag) NamedFlag{#flag, &flag}
+#define NAMED(flag)  \
+    NamedFlag {      \
+#flag, &flag \
+    }
 const NamedFlag kKindFlags[] = {
-    NAMED(gNewStatusDataReceived),   NAMED(gNewUtcDataReceived),          NAMED(gNewImuDataReceived),
-    NAMED(gNewMagDataReceived),      NAMED(gNewMagCalibDataReceived),     NAMED(gNewEkfEulerDataReceived),
-    NAMED(gNewEkfQuatDataReceived),  NAMED(gNewEkfNavDataReceived),       NAMED(gNewGps1VelDataReceived),
-    NAMED(gNewGps1PosDataReceived),  NAMED(gNewGps1HdtDataReceived),      NAMED(gNewGps2VelDataReceived),
-    NAMED(gNewGps2PosDataReceived),  NAMED(gNewGps2HdtDataReceived),      NAMED(gNewOdometerDataReceived),
-    NAMED(gNewEventMarkerAReceived), NAMED(gNewEventMarkerBReceived),     NAMED(gNewEventMarkerCReceived),
-    NAMED(gNewEventMarkerDReceived), NAMED(gNewEventMarkerEReceived),     NAMED(gNewDvlBottomTrackDataReceived),
-    NAMED(gNewDvlWaterTrackDataReceived), NAMED(gNewGps1RawDataReceived), NAMED(gNewPressureDataReceived),
-    NAMED(gNewUsblDataReceived),     NAMED(gNewGps2RawDataReceived),
+    NAMED(gNewStatusDataReceived),        NAMED(gNewUtcDataReceived),      NAMED(gNewImuDataReceived),
+    NAMED(gNewMagDataReceived),           NAMED(gNewMagCalibDataReceived), NAMED(gNewEkfEulerDataReceived),
+    NAMED(gNewEkfQuatDataReceived),       NAMED(gNewEkfNavDataReceived),   NAMED(gNewGps1VelDataReceived),
+    NAMED(gNewGps1PosDataReceived),       NAMED(gNewGps1HdtDataReceived),  NAMED(gNewGps2VelDataReceived),
+    NAMED(gNewGps2PosDataReceived),       NAMED(gNewGps2HdtDataReceived),  NAMED(gNewOdometerDataReceived),
+    NAMED(gNewEventMarkerAReceived),      NAMED(gNewEventMarkerBReceived), NAMED(gNewEventMarkerCReceived),
+    NAMED(gNewEventMarkerDReceived),      NAMED(gNewEventMarkerEReceived), NAMED(gNewDvlBottomTrackDataReceived),
+    NAMED(gNewDvlWaterTrackDataReceived), NAMED(gNewGps1RawDataReceived),  NAMED(gNewPressureDataReceived),
+    NAMED(gNewUsblDataReceived),          NAMED(gNewGps2RawDataReceived),
 };
 const NamedFlag kSharedFlags[] = {NAMED(gNewEkfStatusReceived), NAMED(gNewDataReceived)};
 #undef NAMED
@@ -69,8 +72,8 @@ public:
         config.outputModes = std::move(modes);
         sim_ = std::make_unique<zuv::sim::Simulator>(config);
         sim_->setFrameTap([this](const zuv::sim::SentFrame &sent) {
-            frames_.push_back(Frame{sent.msgClass, sent.msgId, std::vector<uint8_t>(sent.bytes + sent.noiseBytes,
-                                                                                  sent.bytes + sent.size)});
+            frames_.push_back(Frame{sent.msgClass, sent.msgId,
+                                    std::vector<uint8_t>(sent.bytes + sent.noiseBytes, sent.bytes + sent.size)});
         });
         started_ = sim_->start() == ZUV_NO_ERROR;
     }
@@ -164,9 +167,9 @@ TEST_F(LogCache, LogsOfOtherClassesLeaveTheCacheAlone) {
     const std::vector<uint8_t> payload = frames.front().payload();
     std::vector<uint8_t> frame(payload.size() + 9);
     size_t size = 0;
-    ASSERT_EQ(zuvEComFrameBuild(ZUV_ECOM_LOG_STATUS, 2, payload.data(), payload.size(), frame.data(), frame.size(),
-                                &size),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(
+        zuvEComFrameBuild(ZUV_ECOM_LOG_STATUS, 2, payload.data(), payload.size(), frame.data(), frame.size(), &size),
+        ZUV_NO_ERROR);
     MemoryLinkPush(frame);
     ZuvLogStatusData status{};
     EXPECT_EQ(link.GetStatus(status, false), ZUV_ERROR);
@@ -174,9 +177,9 @@ TEST_F(LogCache, LogsOfOtherClassesLeaveTheCacheAlone) {
 
     // The callback's own guard, should a library hand such a log over.
     ZuvBinaryLogData log{};
-    EXPECT_EQ(CZuvCommunication::_onLogReceived(nullptr, static_cast<ZuvEComClass>(2), ZUV_ECOM_LOG_STATUS, &log,
-                                                nullptr),
-              ZUV_NO_ERROR);
+    EXPECT_EQ(
+        CZuvCommunication::_onLogReceived(nullptr, static_cast<ZuvEComClass>(2), ZUV_ECOM_LOG_STATUS, &log, nullptr),
+        ZUV_NO_ERROR);
     EXPECT_THAT(flagsSet(), IsEmpty());
 }
 
@@ -206,8 +209,8 @@ TEST_F(LogCache, ResetClearsEveryFlagAndKeepsTheRecords) {
     arrive(frames);
     ZuvLogUtcData utc{};
     EXPECT_EQ(link.GetUtcTime(utc, false), ZUV_ERROR);
-    EXPECT_THAT(flagsSet(), ::testing::UnorderedElementsAre("gNewEkfNavDataReceived", "gNewEkfStatusReceived",
-                                                            "gNewDataReceived"));
+    EXPECT_THAT(flagsSet(),
+                ::testing::UnorderedElementsAre("gNewEkfNavDataReceived", "gNewEkfStatusReceived", "gNewDataReceived"));
     const uint32_t timeStamp = gEkfNavData.timeStamp;
     CZuvCommunication::ResetDataReceived();
     EXPECT_THAT(flagsSet(), IsEmpty());
@@ -228,8 +231,11 @@ struct Kind {
 
 constexpr uint16_t kOnNewData = 10001;
 
-#define KIND(id, getter, member, flag) \
-    Kind{#getter, id, kOnNewData, [](CZuvCommunication &l, ZuvBinaryLogData &o) { return l.getter(o.member, false); }, &flag}
+#define KIND(id, getter, member, flag)                                                                   \
+    Kind {                                                                                               \
+#getter, id, kOnNewData,                                                                         \
+            [](CZuvCommunication & l, ZuvBinaryLogData & o) { return l.getter(o.member, false); }, &flag \
+    }
 
 const Kind kKinds[] = {
     KIND(ZUV_ECOM_LOG_STATUS, GetStatus, statusData, gNewStatusDataReceived),
@@ -261,7 +267,9 @@ const Kind kKinds[] = {
 };
 #undef KIND
 
-void PrintTo(const Kind &kind, std::ostream *os) { *os << kind.name; }
+void PrintTo(const Kind &kind, std::ostream *os) {
+    *os << kind.name;
+}
 
 class EachKind : public LogCache, public ::testing::WithParamInterface<Kind> {};
 

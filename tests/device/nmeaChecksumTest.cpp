@@ -27,7 +27,8 @@ TEST(NmeaChecksum, MatchingDigitsPassInEitherCase) {
     EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum(withChecksum(kGga).c_str()));
     EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum(withChecksum(kGga, true).c_str()));
     EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum((withChecksum(kGga) + "\r\n").c_str()));
-    EXPECT_TRUE(CZuvCommunication::CheckNMEAChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47"));
+    EXPECT_TRUE(
+        CZuvCommunication::CheckNMEAChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47"));
 }
 
 TEST(NmeaChecksum, AnyChangedCharacterFails) {
@@ -51,7 +52,9 @@ struct Sentence {
     bool valid;
 };
 
-void PrintTo(const Sentence &c, std::ostream *os) { *os << c.name << (c.valid ? " (valid)" : " (refused)"); }
+void PrintTo(const Sentence &c, std::ostream *os) {
+    *os << c.name << (c.valid ? " (valid)" : " (refused)");
+}
 
 class NmeaSentence : public ::testing::TestWithParam<Sentence> {};
 

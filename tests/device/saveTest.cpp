@@ -19,15 +19,34 @@ double secondsSince(Clock::time_point start) {
 }
 
 bool anyFlagSet() {
-    for (bool flag : {gNewStatusDataReceived, gNewUtcDataReceived, gNewImuDataReceived, gNewMagDataReceived,
-                      gNewMagCalibDataReceived, gNewEkfEulerDataReceived, gNewEkfQuatDataReceived,
-                      gNewEkfNavDataReceived, gNewGps1VelDataReceived, gNewGps1PosDataReceived,
-                      gNewGps1HdtDataReceived, gNewGps2VelDataReceived, gNewGps2PosDataReceived,
-                      gNewGps2HdtDataReceived, gNewOdometerDataReceived, gNewEventMarkerAReceived,
-                      gNewEventMarkerBReceived, gNewEventMarkerCReceived, gNewEventMarkerDReceived,
-                      gNewEventMarkerEReceived, gNewDvlBottomTrackDataReceived, gNewDvlWaterTrackDataReceived,
-                      gNewGps1RawDataReceived, gNewPressureDataReceived, gNewUsblDataReceived,
-                      gNewGps2RawDataReceived, gNewEkfStatusReceived, gNewDataReceived}) {
+    for (bool flag : {gNewStatusDataReceived,
+                      gNewUtcDataReceived,
+                      gNewImuDataReceived,
+                      gNewMagDataReceived,
+                      gNewMagCalibDataReceived,
+                      gNewEkfEulerDataReceived,
+                      gNewEkfQuatDataReceived,
+                      gNewEkfNavDataReceived,
+                      gNewGps1VelDataReceived,
+                      gNewGps1PosDataReceived,
+                      gNewGps1HdtDataReceived,
+                      gNewGps2VelDataReceived,
+                      gNewGps2PosDataReceived,
+                      gNewGps2HdtDataReceived,
+                      gNewOdometerDataReceived,
+                      gNewEventMarkerAReceived,
+                      gNewEventMarkerBReceived,
+                      gNewEventMarkerCReceived,
+                      gNewEventMarkerDReceived,
+                      gNewEventMarkerEReceived,
+                      gNewDvlBottomTrackDataReceived,
+                      gNewDvlWaterTrackDataReceived,
+                      gNewGps1RawDataReceived,
+                      gNewPressureDataReceived,
+                      gNewUsblDataReceived,
+                      gNewGps2RawDataReceived,
+                      gNewEkfStatusReceived,
+                      gNewDataReceived}) {
         if (flag) return true;
     }
     return false;

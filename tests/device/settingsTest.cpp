@@ -30,8 +30,8 @@ protected:
                                                    3.25f};
         const float leverArm[3] = {0.5f, -0.75f, 1.25f};
         ASSERT_EQ(link.SetSensorConfiguration(alignment, leverArm), ZUV_NO_ERROR);
-        const ZuvEComGnssInstallation gnss{{1.0f, 2.0f, 3.0f}, true, {-1.0f, -2.0f, -3.0f},
-                                           ZUV_ECOM_GNSS_INSTALLATION_DUAL_ROUGH};
+        const ZuvEComGnssInstallation gnss{
+            {1.0f, 2.0f, 3.0f}, true, {-1.0f, -2.0f, -3.0f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_ROUGH};
         ASSERT_EQ(link.SetGNSS1Installation(gnss), ZUV_NO_ERROR);
         device.sim().clearCommands();
     }
@@ -44,8 +44,8 @@ protected:
 
     Sensor readSensor() {
         Sensor s{};
-        EXPECT_EQ(link.GetSensorConfiguration(s.lever[0], s.lever[1], s.lever[2], s.angles[0], s.angles[1],
-                                              s.angles[2], s.x, s.y),
+        EXPECT_EQ(link.GetSensorConfiguration(s.lever[0], s.lever[1], s.lever[2], s.angles[0], s.angles[1], s.angles[2],
+                                              s.x, s.y),
                   ZUV_NO_ERROR);
         return s;
     }
@@ -170,9 +170,9 @@ TEST_F(Settings, SingleValueOperationsReachTheDevice) {
               ZUV_NO_ERROR);
     EXPECT_EQ(device.sim().outputMode(0, 0, ZUV_ECOM_LOG_GPS2_RAW), ZUV_ECOM_OUTPUT_MODE_NEW_DATA);
     ZuvEComOutputMode mode{};
-    ASSERT_EQ(link.GetOutputConfiguration(ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS2_RAW,
-                                          mode),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(
+        link.GetOutputConfiguration(ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS2_RAW, mode),
+        ZUV_NO_ERROR);
     EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_NEW_DATA);
 
     ZuvEComDeviceInfo info{};

@@ -14,39 +14,27 @@ struct Flag {
     uint32_t mask;
 };
 
-#define FLAG(name, mask) Flag{#name, &CZuvCommunication::name, mask}
+#define FLAG(name, mask)                      \
+    Flag {                                    \
+#name, &CZuvCommunication::name, mask \
+    }
 
 const Flag kFlags[] = {
-    FLAG(Is_Attitude_Valid, 0x10u),
-    FLAG(Is_Heading_Valid, 0x20u),
-    FLAG(Is_Velocity_Valid, 0x40u),
-    FLAG(Is_Position_Valid, 0x80u),
-    FLAG(Is_VerticalReference_Used, 0x100u),
-    FLAG(Is_Magnetometer_Used, 0x200u),
-    FLAG(Is_GPS1Velocity_Used, 0x400u),
-    FLAG(Is_GPS1Position_Used, 0x800u),
-    FLAG(Is_GPS1HDT_Used, 0x2000u),
-    FLAG(Is_GPS2Velocity_Used, 0x4000u),
-    FLAG(Is_GPS2Position_Used, 0x8000u),
-    FLAG(Is_GPS2HDT_Used, 0x20000u),
-    FLAG(Is_Odometer_Used, 0x40000u),
-    FLAG(Is_DVL_BT_Used, 0x80000u),
-    FLAG(Is_DVL_WT_Used, 0x100000u),
-    FLAG(Is_UserPosition_Used, 0x200000u),
-    FLAG(Is_UserVelocity_Used, 0x400000u),
-    FLAG(Is_UserHeading_Used, 0x800000u),
-    FLAG(Is_USBL_Used, 0x1000000u),
-    FLAG(Is_AirData_Used, 0x2000000u),
-    FLAG(Is_ZUPT_Used, 0x4000000u),
-    FLAG(Is_SolutionAlignmentValid, 0x8000000u),
-    FLAG(Is_GPS_L1_Used, 0x1000u),
-    FLAG(Is_GPS_L2_Used, 0x2000u),
-    FLAG(Is_GPS_L5_Used, 0x4000u),
-    FLAG(Is_GLO_L1_Used, 0x8000u),
-    FLAG(Is_GLO_L2_Used, 0x10000u),
-    FLAG(Is_GPS1Pos_Received, 0x1u),
-    FLAG(Is_GPS1Vel_Received, 0x2u),
-    FLAG(Is_GPS1Hdt_Received, 0x4u),
+    FLAG(Is_Attitude_Valid, 0x10u),          FLAG(Is_Heading_Valid, 0x20u),
+    FLAG(Is_Velocity_Valid, 0x40u),          FLAG(Is_Position_Valid, 0x80u),
+    FLAG(Is_VerticalReference_Used, 0x100u), FLAG(Is_Magnetometer_Used, 0x200u),
+    FLAG(Is_GPS1Velocity_Used, 0x400u),      FLAG(Is_GPS1Position_Used, 0x800u),
+    FLAG(Is_GPS1HDT_Used, 0x2000u),          FLAG(Is_GPS2Velocity_Used, 0x4000u),
+    FLAG(Is_GPS2Position_Used, 0x8000u),     FLAG(Is_GPS2HDT_Used, 0x20000u),
+    FLAG(Is_Odometer_Used, 0x40000u),        FLAG(Is_DVL_BT_Used, 0x80000u),
+    FLAG(Is_DVL_WT_Used, 0x100000u),         FLAG(Is_UserPosition_Used, 0x200000u),
+    FLAG(Is_UserVelocity_Used, 0x400000u),   FLAG(Is_UserHeading_Used, 0x800000u),
+    FLAG(Is_USBL_Used, 0x1000000u),          FLAG(Is_AirData_Used, 0x2000000u),
+    FLAG(Is_ZUPT_Used, 0x4000000u),          FLAG(Is_SolutionAlignmentValid, 0x8000000u),
+    FLAG(Is_GPS_L1_Used, 0x1000u),           FLAG(Is_GPS_L2_Used, 0x2000u),
+    FLAG(Is_GPS_L5_Used, 0x4000u),           FLAG(Is_GLO_L1_Used, 0x8000u),
+    FLAG(Is_GLO_L2_Used, 0x10000u),          FLAG(Is_GPS1Pos_Received, 0x1u),
+    FLAG(Is_GPS1Vel_Received, 0x2u),         FLAG(Is_GPS1Hdt_Received, 0x4u),
     FLAG(Is_GPS1Utc_Received, 0x8u),
 };
 

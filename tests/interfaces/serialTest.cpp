@@ -2,13 +2,13 @@
 // master side plays the device.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <chrono>
 #include <string>
@@ -107,7 +107,9 @@ struct Rate {
     uint32_t baud;
     speed_t speed;
 };
-void PrintTo(const Rate &r, std::ostream *os) { *os << r.baud; }
+void PrintTo(const Rate &r, std::ostream *os) {
+    *os << r.baud;
+}
 
 class SerialOnPty : public ::testing::TestWithParam<Rate> {};
 

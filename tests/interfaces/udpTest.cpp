@@ -1,7 +1,7 @@
 // The UDP interface on loopback: two interfaces talking to each other.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>

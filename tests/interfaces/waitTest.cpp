@@ -116,7 +116,9 @@ private:
 
 enum class Kind { Memory, Pty, Udp };
 
-void PrintTo(Kind kind, std::ostream *os) { *os << (kind == Kind::Memory ? "memory" : kind == Kind::Pty ? "pty" : "udp"); }
+void PrintTo(Kind kind, std::ostream *os) {
+    *os << (kind == Kind::Memory ? "memory" : kind == Kind::Pty ? "pty" : "udp");
+}
 
 std::unique_ptr<Transport> make(Kind kind) {
     switch (kind) {

@@ -15,7 +15,7 @@ using host::HostError;
 using host::StepInstance;
 using host::StepRuntime;
 
-constexpr int kReturned = 0; // MAPS_GLUE_RETURNED
+constexpr int kReturned = 0;  // MAPS_GLUE_RETURNED
 
 std::vector<std::string> texts(const StepInstance &instance) {
     std::vector<std::string> out;
@@ -38,7 +38,7 @@ TEST_F(Step, SamplesGoFromProducerToConsumerOnlyWhenTheirCoresRun) {
     ASSERT_EQ(counter.Birth(), kReturned);
     ASSERT_EQ(echo.Birth(), kReturned);
     echo.RunCore();
-    EXPECT_TRUE(echo.Samples().empty());  // nothing published yet
+    EXPECT_TRUE(echo.Samples().empty());                               // nothing published yet
     for (int i = 0; i < 4; ++i) ASSERT_EQ(counter.Core(), kReturned);  // the fourth rests, at once
     ASSERT_EQ(counter.Published(), 3u);
     echo.RunCore();

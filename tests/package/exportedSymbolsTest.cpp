@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,9 +15,9 @@ namespace zuv::test {
 namespace {
 
 const std::set<std::string> kPlainHelpers = {
-    "zuvCrc16Initialize", "zuvCrc16Update",         "zuvCrc16Compute",        "zuvCrc32Initialize",
-    "zuvCrc32Update",     "zuvCrc32Compute",        "zuvGetTime",             "zuvSleep",
-    "zuvNetworkIpToString", "zuvNetworkIpFromString", "zuvIpNetMaskValid",    "zuvCommonLibSetLogCallback",
+    "zuvCrc16Initialize",    "zuvCrc16Update",         "zuvCrc16Compute",   "zuvCrc32Initialize",
+    "zuvCrc32Update",        "zuvCrc32Compute",        "zuvGetTime",        "zuvSleep",
+    "zuvNetworkIpToString",  "zuvNetworkIpFromString", "zuvIpNetMaskValid", "zuvCommonLibSetLogCallback",
     "zuvPlatformDebugLogMsg"};
 const std::set<std::string> kEntryPoints = {"MAPSPckInit", "MAPSGetModulesDefStruct"};
 
@@ -104,8 +104,7 @@ TEST_F(LoadedPackage, HelpersWorkThroughDlsym) {
 
 int gCalls = 0;
 std::string gLastMessage;
-void recordLog(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode,
-               const char *message) {
+void recordLog(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode, const char *message) {
     ++gCalls;
     gLastMessage = message;
 }
@@ -114,8 +113,8 @@ void recordLog(const char *, const char *, uint32_t, const char *, ZuvDebugLogTy
 // the helpers uses too.
 TEST_F(LoadedPackage, OneLogCallbackServesPackageAndLibrary) {
     auto setCallback = helper<void (*)(ZuvCommonLibLogFunc)>("zuvCommonLibSetLogCallback");
-    auto packageLog = helper<void (*)(const char *, const char *, uint32_t, const char *, ZuvDebugLogType,
-                                      ZuvErrorCode, const char *, ...)>("zuvPlatformDebugLogMsg");
+    auto packageLog = helper<void (*)(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode,
+                                      const char *, ...)>("zuvPlatformDebugLogMsg");
     ASSERT_TRUE(setCallback && packageLog);
     gCalls = 0;
     setCallback(recordLog);
@@ -137,8 +136,8 @@ TEST_F(LoadedPackage, OneLogCallbackServesPackageAndLibrary) {
     ASSERT_NE(dladdr(reinterpret_cast<void *>(&zuvInterfaceZeroInit), &info), 0);
     ASSERT_EQ(reinterpret_cast<uintptr_t>(info.dli_fbase) + anchor->second.second,
               reinterpret_cast<uintptr_t>(&zuvInterfaceZeroInit));
-    using LogFunc = void (*)(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode,
-                             const char *, ...);
+    using LogFunc =
+        void (*)(const char *, const char *, uint32_t, const char *, ZuvDebugLogType, ZuvErrorCode, const char *, ...);
     const auto libraryLog = reinterpret_cast<LogFunc>(reinterpret_cast<uintptr_t>(info.dli_fbase) + own->second.second);
     libraryLog("f", "g", 2, "c", ZUV_LOG_INFO, ZUV_NO_ERROR, "from the library %d", 2);
     EXPECT_EQ(gCalls, 2);

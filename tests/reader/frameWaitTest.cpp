@@ -19,7 +19,9 @@ uint32_t fakeNow = 0;
 uint32_t fakeSleeps = 0;
 constexpr uint32_t kRunawaySleeps = 10000;
 
-uint32_t fakeClockNow() { return fakeNow; }
+uint32_t fakeClockNow() {
+    return fakeNow;
+}
 void fakeClockSleep(uint32_t ms) {
     fakeNow += ms;
     if (++fakeSleeps > kRunawaySleeps) {
@@ -56,8 +58,8 @@ protected:
     }
     bool wait(zuv::LogFrame &frame) {
         auto receive = [this](zuv::LogFrame &f) {
-            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload,
-                                                        &f.payloadSize, sizeof f.payload, f.crc);
+            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload, &f.payloadSize,
+                                                         sizeof f.payload, f.crc);
         };
         return zuv::WaitForLogFrame(receive, frame, kFakeClock);
     }
@@ -79,8 +81,7 @@ TEST_P(SilentLink, GivesUpAfterTheDeadline) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ClockPositions, SilentLink,
-                         ::testing::Values(0u, 123456u, 0x7FFFFFFFu, 0xFFFFFFFFu - 1000u, 0xFFFFFF00u,
-                                           0xFFFFFFFFu));
+                         ::testing::Values(0u, 123456u, 0x7FFFFFFFu, 0xFFFFFFFFu - 1000u, 0xFFFFFF00u, 0xFFFFFFFFu));
 
 TEST_F(FrameWait, SkipsFramesOfOtherClassesAndBadCrcsWithoutSleeping) {
     std::vector<uint8_t> bytes = buildFrame(1, 0x10, 4);
@@ -163,12 +164,11 @@ protected:
     }
     bool waitWaking(zuv::LogFrame &frame, int *abandonAfter = nullptr) {
         auto receive = [this](zuv::LogFrame &f) {
-            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload,
-                                                        &f.payloadSize, sizeof f.payload, f.crc);
+            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload, &f.payloadSize,
+                                                         sizeof f.payload, f.crc);
         };
-        return zuv::WaitForLogFrameOrBytes(receive, fakeReadable, frame, kFakeClock, [abandonAfter] {
-            return abandonAfter != nullptr && --*abandonAfter == 0;
-        });
+        return zuv::WaitForLogFrameOrBytes(receive, fakeReadable, frame, kFakeClock,
+                                           [abandonAfter] { return abandonAfter != nullptr && --*abandonAfter == 0; });
     }
 };
 
@@ -230,9 +230,16 @@ TEST_F(WakingWait, GivesTheFramesTheSleepingWaitGives) {
     const std::vector<uint8_t> wanted = buildFrame(8, 1, 72);
     const std::vector<uint8_t> foreign = buildFrame(1, 0x10, 4);
     const std::vector<uint8_t> last = buildFrame(2, 0, 21);
-    const std::vector<std::vector<uint8_t>> script = {
-        {}, foreign, damaged, {}, {wanted.begin(), wanted.begin() + 30}, {wanted.begin() + 30, wanted.end()},
-        {}, {}, last, buildFrame(4, 0, 0)};
+    const std::vector<std::vector<uint8_t>> script = {{},
+                                                      foreign,
+                                                      damaged,
+                                                      {},
+                                                      {wanted.begin(), wanted.begin() + 30},
+                                                      {wanted.begin() + 30, wanted.end()},
+                                                      {},
+                                                      {},
+                                                      last,
+                                                      buildFrame(4, 0, 0)};
     auto run = [&](bool waking) {
         EXPECT_EQ(zuvInterfaceMemoryDestroy(&link_), ZUV_NO_ERROR);
         EXPECT_EQ(zuvInterfaceMemoryCreate(&link_), ZUV_NO_ERROR);

@@ -36,12 +36,12 @@ protected:
 
     bool wait(zuv::LogFrame &frame, const std::atomic<bool> &stop, uint32_t timeoutMs) {
         auto receive = [this](zuv::LogFrame &f) {
-            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload,
-                                                        &f.payloadSize, sizeof f.payload, f.crc);
+            return zuv::Quarvelis_zuvEComProtocolReceive(&protocol_, &f.msgClass, &f.msgId, f.payload, &f.payloadSize,
+                                                         sizeof f.payload, f.crc);
         };
         auto readable = [this](uint32_t ms) { return zuvInterfaceWaitReadable(&link_, ms); };
-        return zuv::WaitForLogFrameOrBytes(receive, readable, frame, zuv::PlatformWaitClock(),
-                                           [&stop] { return stop.load(); }, timeoutMs);
+        return zuv::WaitForLogFrameOrBytes(
+            receive, readable, frame, zuv::PlatformWaitClock(), [&stop] { return stop.load(); }, timeoutMs);
     }
 
     ZuvInterface link_{};

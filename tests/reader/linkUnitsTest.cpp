@@ -81,7 +81,7 @@ TEST_F(CountedLink, CountsNoiseBadCrcForeignClassesAndBytes) {
     EXPECT_EQ(c[kBytesReceived], static_cast<int64_t>(stream.size()));
     EXPECT_EQ(c[kBytesDiscarded], static_cast<int64_t>(noise));
     // i % 7 == 2 replaces the frame, so i = 16 (bad CRC otherwise) counts as a class drop.
-    EXPECT_EQ(c[kCrcDrops], 5);   // i = 1, 6, 11, 21, 26
+    EXPECT_EQ(c[kCrcDrops], 5);    // i = 1, 6, 11, 21, 26
     EXPECT_EQ(c[kClassDrops], 4);  // i = 2, 9, 16, 23
     EXPECT_EQ(ids.size(), 21u);
     EXPECT_EQ(c[kReadErrors], 0);

@@ -25,8 +25,12 @@ namespace {
 enum class Link { Pty, Udp };
 enum class Pacing { Wait, PollSleep };
 
-void PrintTo(Link link, std::ostream *os) { *os << (link == Link::Pty ? "pty" : "udp"); }
-void PrintTo(Pacing pacing, std::ostream *os) { *os << (pacing == Pacing::Wait ? "wait" : "poll and sleep"); }
+void PrintTo(Link link, std::ostream *os) {
+    *os << (link == Link::Pty ? "pty" : "udp");
+}
+void PrintTo(Pacing pacing, std::ostream *os) {
+    *os << (pacing == Pacing::Wait ? "wait" : "poll and sleep");
+}
 
 std::vector<uint8_t> payloadOf(size_t size) {
     std::vector<uint8_t> payload(size);

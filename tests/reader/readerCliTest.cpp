@@ -1,8 +1,8 @@
 // The reader's subcommands of the zuv tool, run as a user runs them, against
 // the simulator on a pseudo-terminal.
+#include <glob.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <glob.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,16 +38,31 @@ ToolResult runTool(const Scratch &scratch, const std::vector<std::string> &argum
 TEST(ReaderCli, LiveRecordingDecodesToTheSameJsonLines) {
     Scratch scratch;
     auto sim = StartStreamingPtySim({});
-    const ToolResult live =
-        runTool(scratch, {"live", "--port", sim->ptyPath(), "-p", "reader.pImuData=25 Hz", "-p",
-                          "reader.pEkfNav=10 Hz", "-p", "reader.pGps1Pos=On New Data", "-p",
-                          "decoder.pImuData=Enabled", "-p", "decoder.pEkfNav=Enabled", "-p",
-                          "decoder.pGps1Pos=Enabled", "--record", scratch.file("run.zrec"), "--jsonl",
-                          scratch.file("live.jsonl"), "--duration", "2"});
+    const ToolResult live = runTool(scratch, {"live",
+                                              "--port",
+                                              sim->ptyPath(),
+                                              "-p",
+                                              "reader.pImuData=25 Hz",
+                                              "-p",
+                                              "reader.pEkfNav=10 Hz",
+                                              "-p",
+                                              "reader.pGps1Pos=On New Data",
+                                              "-p",
+                                              "decoder.pImuData=Enabled",
+                                              "-p",
+                                              "decoder.pEkfNav=Enabled",
+                                              "-p",
+                                              "decoder.pGps1Pos=Enabled",
+                                              "--record",
+                                              scratch.file("run.zrec"),
+                                              "--jsonl",
+                                              scratch.file("live.jsonl"),
+                                              "--duration",
+                                              "2"});
     ASSERT_EQ(live.status, 0) << live.err;
-    const ToolResult decode = runTool(scratch, {"decode", scratch.file("run.zrec"), "-p", "pImuData=Enabled", "-p",
-                                                "pEkfNav=Enabled", "-p", "pGps1Pos=Enabled", "--jsonl",
-                                                scratch.file("decoded.jsonl")});
+    const ToolResult decode =
+        runTool(scratch, {"decode", scratch.file("run.zrec"), "-p", "pImuData=Enabled", "-p", "pEkfNav=Enabled", "-p",
+                          "pGps1Pos=Enabled", "--jsonl", scratch.file("decoded.jsonl")});
     ASSERT_EQ(decode.status, 0) << decode.err;
     const std::string lines = readFile(scratch.file("live.jsonl"));
     EXPECT_THAT(lines, HasSubstr("\"pin\":\"decoder.oImu\""));

@@ -76,8 +76,8 @@ TEST(ReaderCliUnplug, RecordKeepsEveryFrameSentWhilePluggedInThroughThreeUnplugs
         quiet(true);
     });
     const std::string command = "'" ZUV_TOOL "' --package '" ZUV_PACKAGE "' record --port '" + link +
-                                "' -p 'pImuData=50 Hz' -p 'pEkfNav=25 Hz' --out '" + out +
-                                "' --duration 15 >" + scratch + "/tool.out 2>" + scratch + "/tool.err </dev/null";
+                                "' -p 'pImuData=50 Hz' -p 'pEkfNav=25 Hz' --out '" + out + "' --duration 15 >" +
+                                scratch + "/tool.out 2>" + scratch + "/tool.err </dev/null";
     const int raw = std::system(command.c_str());
     device.join();
     sim.stop();

@@ -15,10 +15,10 @@ namespace zuv::test {
 namespace {
 
 const std::vector<std::string> kRateNames = {
-    "pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",        "pEkfNav",
-    "pGps1Vel", "pGps1Pos", "pGps1Hdt", "pGps1Raw", "pGps2Vel",  "pGps2Pos",  "pGps2Hdt",        "pGps2Raw",
-    "pOdoVel",  "pEventA",  "pEventB",  "pEventC",  "pEventD",   "pEventE",   "pDvlBottomTrack", "pDvlWaterTrack",
-    "pAirData", "pUsbl"};
+    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
 
 std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string> &b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -27,11 +27,11 @@ std::vector<std::string> concat(std::vector<std::string> a, const std::vector<st
 
 TEST(ReaderDefinition, SerialHasThePortTheRateAndTheAuxiliaryProperties) {
     ReaderRun run;
-    EXPECT_THAT(PropertyNames(run.reader()),
-                ElementsAreArray(concat(concat({"pAlive", "pInterface", "pComPort", "pBaudRate", "pAuxComPort",
-                                                "pAuxBaudRate"},
-                                               kRateNames),
-                                        {"pReconnect", "pLinkStatistics"})));
+    EXPECT_THAT(
+        PropertyNames(run.reader()),
+        ElementsAreArray(
+            concat(concat({"pAlive", "pInterface", "pComPort", "pBaudRate", "pAuxComPort", "pAuxBaudRate"}, kRateNames),
+                   {"pReconnect", "pLinkStatistics"})));
     EXPECT_THAT(OutputNames(run.reader()), ElementsAre("oData"));
     EXPECT_THAT(run.reader().Actions(), ElementsAre("aLifeChecking", "aAutoDetection", "aAutoAuxDetection"));
     EXPECT_TRUE(run.reader().Inputs().empty());
@@ -45,9 +45,9 @@ TEST(ReaderDefinition, SerialHasThePortTheRateAndTheAuxiliaryProperties) {
         EXPECT_EQ(property.flags, property.name == "pAlive" ? 0x1000100u : 0x1000000u) << property.name;
     }
     const PropertyValue rate = run.reader().GetProperty("pGps2Raw");
-    EXPECT_THAT(rate.choices, ElementsAre("Disabled", "200 Hz", "100 Hz", "50 Hz", "25 Hz", "20 Hz", "10 Hz",
-                                          "5 Hz", "1 Hz", "On PPS", "On New Data", "On Sync A Event",
-                                          "On Sync B Event", "On Sync C Event", "On Sync D Event"));
+    EXPECT_THAT(rate.choices, ElementsAre("Disabled", "200 Hz", "100 Hz", "50 Hz", "25 Hz", "20 Hz", "10 Hz", "5 Hz",
+                                          "1 Hz", "On PPS", "On New Data", "On Sync A Event", "On Sync B Event",
+                                          "On Sync C Event", "On Sync D Event"));
     EXPECT_EQ(rate.selected, 0);
     EXPECT_TRUE(run.reader().GetProperty("pReconnect").boolean);
     EXPECT_FALSE(run.reader().GetProperty("pLinkStatistics").boolean);
@@ -68,9 +68,9 @@ TEST(ReaderDefinition, LinkStatisticsAddTheirOutput) {
 TEST(ReaderDefinition, UdpHasTheAddressAndPortsAndNoRate) {
     ReaderRun run;
     run.set("pInterface", "UDP");
-    EXPECT_THAT(PropertyNames(run.reader()), ElementsAre("pAlive", "pInterface", "pRemoteAdress", "pRemotePort",
-                                                         "pLocalPort", "pAuxComPort", "pAuxBaudRate",
-                                                         "pLinkStatistics"));
+    EXPECT_THAT(PropertyNames(run.reader()),
+                ElementsAre("pAlive", "pInterface", "pRemoteAdress", "pRemotePort", "pLocalPort", "pAuxComPort",
+                            "pAuxBaudRate", "pLinkStatistics"));
     EXPECT_EQ(run.reader().GetProperty("pRemotePort").integer, 5678);
     EXPECT_EQ(run.reader().GetProperty("pLocalPort").integer, 1234);
     run.set("pInterface", "Serial");
@@ -129,9 +129,9 @@ TEST(ReaderStart, ARemoteAddressThatIsNotADottedQuadIsRefused) {
     const auto reports = run.reports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].level, 2);
-    EXPECT_EQ(reports[0].text, "Unable to connect to the device 127.0.0.256, remote port: " +
-                                   std::to_string(remotePort) + ", local port: " + std::to_string(localPort) +
-                                   ". ZUV Error Code: 9.");
+    EXPECT_EQ(reports[0].text,
+              "Unable to connect to the device 127.0.0.256, remote port: " + std::to_string(remotePort) +
+                  ", local port: " + std::to_string(localPort) + ". ZUV Error Code: 9.");
 
     // The all-zero address is a dotted quad like any other (the reader sends
     // nothing on UDP, it only listens).

@@ -166,8 +166,10 @@ TEST(ReaderStatistics, CountsAgreeWithWhatTheSimulatorInjected) {
         std::lock_guard<std::mutex> lock(mutex);
         if (!counting) return;
         noiseBytes += sent.noiseBytes;
-        if (sent.faults & zuv::sim::kFaultBadCrc) ++badCrc;
-        else if (sent.msgClass <= 1) ++published;
+        if (sent.faults & zuv::sim::kFaultBadCrc)
+            ++badCrc;
+        else if (sent.msgClass <= 1)
+            ++published;
     });
     run.start();
     ASSERT_TRUE(run.data.WaitForCount(5, 10s));
@@ -209,10 +211,11 @@ TEST(ReaderBudget, AllLogsAt200HzAt115200BaudWarnOnceAndAreStillConfigured) {
     RouteSerial(sim->ptyPath(), sim->ptyPath());
     ReaderRun run;
     run.useSerial(sim->ptyPath());
-    for (const char *name : {"pStatus", "pUtcTime", "pImuData", "pMag", "pMagCalib", "pEkfEuler", "pEkfQuat",
-                             "pEkfNav", "pGps1Vel", "pGps1Pos", "pGps1Hdt", "pGps1Raw", "pGps2Vel", "pGps2Pos",
-                             "pGps2Hdt", "pGps2Raw", "pOdoVel", "pEventA", "pEventB", "pEventC", "pEventD",
-                             "pEventE", "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"}) {
+    for (const char *name :
+         {"pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+          "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+          "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+          "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"}) {
         run.set(name, "200 Hz");
     }
     run.start();

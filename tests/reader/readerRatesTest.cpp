@@ -16,8 +16,8 @@ namespace zuv::test {
 namespace {
 
 constexpr uint8_t kOutputConfigurationCommand = 0x11;
-const uint8_t kLogOrder[26] = {1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15, 31, 16, 17, 18, 38,
-                               19, 24, 25, 26, 27, 28, 29, 30, 36, 37};
+const uint8_t kLogOrder[26] = {1,  2,  3,  4,  5,  6,  7,  8,  13, 14, 15, 31, 16,
+                               17, 18, 38, 19, 24, 25, 26, 27, 28, 29, 30, 36, 37};
 
 struct RateCommand {
     uint8_t port, msgClass, logId;
@@ -42,9 +42,13 @@ struct RateCase {
     uint16_t mode;
 };
 
-std::string rateCaseName(const ::testing::TestParamInfo<RateCase> &rateCase) { return rateCase.param.name; }
+std::string rateCaseName(const ::testing::TestParamInfo<RateCase> &rateCase) {
+    return rateCase.param.name;
+}
 
-void PrintTo(const RateCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const RateCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class RateConfiguration : public ::testing::TestWithParam<RateCase> {};
 
@@ -70,14 +74,13 @@ TEST_P(RateConfiguration, TwentySixCommandsInTableOrder) {
     EXPECT_EQ(run.reportTexts(), std::vector<std::string>{"Start if serial"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RateConfiguration,
-    ::testing::Values(RateCase{"AllDisabled", {}, 0, 0},
-                      RateCase{"Imu100Hz", {{"pImuData", "100 Hz"}}, 3, 2},
-                      RateCase{"EventBOnSyncB", {{"pEventB", "On Sync B Event"}}, 19, 10004},
-                      RateCase{"Gps2Raw1Hz", {{"pGps2Raw", "1 Hz"}}, 16, 200},
-                      RateCase{"StatusByIndex", {{"pStatus", "14"}}, 1, 10006}),
-    rateCaseName);
+INSTANTIATE_TEST_SUITE_P(Cases, RateConfiguration,
+                         ::testing::Values(RateCase{"AllDisabled", {}, 0, 0},
+                                           RateCase{"Imu100Hz", {{"pImuData", "100 Hz"}}, 3, 2},
+                                           RateCase{"EventBOnSyncB", {{"pEventB", "On Sync B Event"}}, 19, 10004},
+                                           RateCase{"Gps2Raw1Hz", {{"pGps2Raw", "1 Hz"}}, 16, 200},
+                                           RateCase{"StatusByIndex", {{"pStatus", "14"}}, 1, 10006}),
+                         rateCaseName);
 
 // The device answers its presence check, then refuses everything: only the
 // row that asked for output is worth a word.

@@ -1,9 +1,9 @@
 // The zuv tool in a hostile environment, run as a user runs it: outputs that
 // fail or go away, recordings that lie about their sizes, arguments and
 // properties out of range, and stop signals while it waits.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -121,7 +121,9 @@ void putLe(std::string &out, uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
 }
 
-std::string zrecHeader() { return std::string("ZREC\x01\x00\x00\x00", 8); }
+std::string zrecHeader() {
+    return std::string("ZREC\x01\x00\x00\x00", 8);
+}
 
 std::string zrecRecord(int64_t t, const std::string &bytes) {
     std::string out;
@@ -134,8 +136,8 @@ std::string zrecRecord(int64_t t, const std::string &bytes) {
 std::string recordImuFrames(const Scratch &scratch, int count) {
     auto sim = StartStreamingPtySim({});
     const std::string path = scratch.file("imu.zrec");
-    const ChildRun record = runShell(scratch, quoted({"record", "--port", sim->ptyPath(), "-p", "pImuData=200 Hz", "--out",
-                                                 path, "--count", std::to_string(count)}));
+    const ChildRun record = runShell(scratch, quoted({"record", "--port", sim->ptyPath(), "-p", "pImuData=200 Hz",
+                                                      "--out", path, "--count", std::to_string(count)}));
     EXPECT_EQ(record.status, 0) << record.err;
     return readFile(path);
 }
@@ -162,10 +164,10 @@ TEST(ToolFailures, DecodeIntoAReaderThatGoesAwayEndsQuietlyAtOnce) {
     Scratch scratch;
     const std::string minute = minuteOfFrames(scratch);
     ASSERT_FALSE(minute.empty());
-    const ChildRun run = runShell(scratch,
-                                  quoted({"decode", minute, "--realtime", "-p", "pImuData=Enabled"}) +
-                                      " | head -1; exit ${PIPESTATUS[0]}",
-                                  milliseconds(30000));
+    const ChildRun run = runShell(
+        scratch,
+        quoted({"decode", minute, "--realtime", "-p", "pImuData=Enabled"}) + " | head -1; exit ${PIPESTATUS[0]}",
+        milliseconds(30000));
     ASSERT_TRUE(run.inTime);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -177,11 +179,11 @@ TEST(ToolFailures, DecodeIntoAReaderThatGoesAwayEndsQuietlyAtOnce) {
 TEST(ToolFailures, LiveIntoAReaderThatGoesAwayEndsQuietlyAtOnce) {
     Scratch scratch;
     auto sim = StartStreamingPtySim({});
-    const ChildRun run = runShell(scratch,
-                             quoted({"live", "--port", sim->ptyPath(), "-p", "reader.pImuData=50 Hz", "-p",
-                                     "decoder.pImuData=Enabled"}) +
-                                 " | head -1; exit ${PIPESTATUS[0]}",
-                             milliseconds(20000));
+    const ChildRun run = runShell(
+        scratch,
+        quoted({"live", "--port", sim->ptyPath(), "-p", "reader.pImuData=50 Hz", "-p", "decoder.pImuData=Enabled"}) +
+            " | head -1; exit ${PIPESTATUS[0]}",
+        milliseconds(20000));
     ASSERT_TRUE(run.inTime) << "live never ended";
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, Not(HasSubstr("cannot write")));
@@ -195,7 +197,9 @@ struct FullOutput {
     const char *failingName = "/dev/full";
 };
 
-void PrintTo(const FullOutput &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const FullOutput &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ToolFailuresFullDisk : public testing::TestWithParam<FullOutput> {};
 
@@ -220,22 +224,23 @@ TEST_P(ToolFailuresFullDisk, IsReportedOnceAndEndsTheRunWithStatus1) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outputs, ToolFailuresFullDisk,
-    testing::Values(
-        FullOutput{"LiveRecord",
-                   {"live", "--port", "{PORT}", "-p", "reader.pImuData=50 Hz", "--record", "/dev/full", "--duration",
-                    "60"}},
-        FullOutput{"LiveJsonl",
-                   {"live", "--port", "{PORT}", "-p", "reader.pImuData=50 Hz", "-p", "decoder.pImuData=Enabled",
-                    "--jsonl", "/dev/full", "--duration", "60"}},
-        FullOutput{"LiveStdout",
-                   {"live", "--port", "{PORT}", "-p", "reader.pImuData=50 Hz", "-p", "decoder.pImuData=Enabled",
-                    "--duration", "60"},
-                   "/dev/full", "standard output"},
-        FullOutput{"Record", {"record", "--port", "{PORT}", "-p", "pImuData=50 Hz", "--out", "/dev/full",
-                              "--duration", "60"}}),
-    [](const testing::TestParamInfo<FullOutput> &i) { return i.param.name; });
+INSTANTIATE_TEST_SUITE_P(Outputs, ToolFailuresFullDisk,
+                         testing::Values(FullOutput{"LiveRecord",
+                                                    {"live", "--port", "{PORT}", "-p", "reader.pImuData=50 Hz",
+                                                     "--record", "/dev/full", "--duration", "60"}},
+                                         FullOutput{
+                                             "LiveJsonl",
+                                             {"live", "--port", "{PORT}", "-p", "reader.pImuData=50 Hz", "-p",
+                                              "decoder.pImuData=Enabled", "--jsonl", "/dev/full", "--duration", "60"}},
+                                         FullOutput{"LiveStdout",
+                                                    {"live", "--port", "{PORT}", "-p", "reader.pImuData=50 Hz", "-p",
+                                                     "decoder.pImuData=Enabled", "--duration", "60"},
+                                                    "/dev/full",
+                                                    "standard output"},
+                                         FullOutput{"Record",
+                                                    {"record", "--port", "{PORT}", "-p", "pImuData=50 Hz", "--out",
+                                                     "/dev/full", "--duration", "60"}}),
+                         [](const testing::TestParamInfo<FullOutput> &i) { return i.param.name; });
 
 TEST(ToolFailures, DecodeIntoAFullDiskIsReportedOnceAndStopsTheReplay) {
     if (access("/dev/full", W_OK) != 0) {
@@ -244,9 +249,9 @@ TEST(ToolFailures, DecodeIntoAFullDiskIsReportedOnceAndStopsTheReplay) {
     Scratch scratch;
     const std::string minute = minuteOfFrames(scratch);
     ASSERT_FALSE(minute.empty());
-    const ChildRun run = runShell(
-        scratch, quoted({"decode", minute, "--realtime", "-p", "pImuData=Enabled", "--jsonl", "/dev/full"}),
-        milliseconds(30000));
+    const ChildRun run =
+        runShell(scratch, quoted({"decode", minute, "--realtime", "-p", "pImuData=Enabled", "--jsonl", "/dev/full"}),
+                 milliseconds(30000));
     ASSERT_TRUE(run.inTime);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(countOf(run.err, "/dev/full: cannot write: No space left on device"), 1u) << run.err;
@@ -273,9 +278,8 @@ TEST(ToolFailures, AFourGigabyteRecordCostsNeitherMemoryNorTime) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(pwrite(fd, frames.data(), frames.size(), 20 + 0xFFFFFFF0ll), static_cast<ssize_t>(frames.size()));
     close(fd);
-    const ChildRun run = runShell(scratch,
-                             std::string(kMemoryCap) + quoted({"decode", path, "-p", "pImuData=Enabled"}),
-                             milliseconds(30000));
+    const ChildRun run = runShell(scratch, std::string(kMemoryCap) + quoted({"decode", path, "-p", "pImuData=Enabled"}),
+                                  milliseconds(30000));
     ASSERT_TRUE(run.inTime);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_THAT(run.err, HasSubstr("record at byte offset 8 holds 4294967280 bytes, more than 65536; skipped"));
@@ -292,7 +296,9 @@ struct BadValue {
     const char *message;
 };
 
-void PrintTo(const BadValue &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BadValue &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ToolBadValues : public testing::TestWithParam<BadValue> {};
 
@@ -309,21 +315,26 @@ INSTANTIATE_TEST_SUITE_P(
     Refused, ToolBadValues,
     testing::Values(
         BadValue{"PortTooLarge",
-                 {"live", "--udp", "127.0.0.1:9", "-p", "reader.pLocalPort=4294967296", "--duration", "5"}, 1,
+                 {"live", "--udp", "127.0.0.1:9", "-p", "reader.pLocalPort=4294967296", "--duration", "5"},
+                 1,
                  "pLocalPort 4294967296 is out of range (0 to 65535)."},
-        BadValue{"RemotePortTooLarge",
-                 {"record", "--udp", "127.0.0.1:9", "-p", "pRemotePort=4294967301", "--out", "/dev/null",
-                  "--duration", "5"},
-                 1, "pRemotePort 4294967301 is out of range (0 to 65535)."},
+        BadValue{
+            "RemotePortTooLarge",
+            {"record", "--udp", "127.0.0.1:9", "-p", "pRemotePort=4294967301", "--out", "/dev/null", "--duration", "5"},
+            1,
+            "pRemotePort 4294967301 is out of range (0 to 65535)."},
         BadValue{"NegativePort",
                  {"record", "--udp", "127.0.0.1:9", "-p", "pLocalPort=-1", "--out", "/dev/null", "--duration", "5"},
-                 1, "pLocalPort -1 is out of range (0 to 65535)."},
-        BadValue{"BaudTooLarge",
-                 {"record", "--port", "/dev/null", "-p", "pBaudRate=4294967296", "--out", "/dev/null", "--duration",
-                  "5"},
-                 1, "pBaudRate 4294967296 is out of range (1 to 4000000)."},
+                 1,
+                 "pLocalPort -1 is out of range (0 to 65535)."},
+        BadValue{
+            "BaudTooLarge",
+            {"record", "--port", "/dev/null", "-p", "pBaudRate=4294967296", "--out", "/dev/null", "--duration", "5"},
+            1,
+            "pBaudRate 4294967296 is out of range (1 to 4000000)."},
         BadValue{"BaudZero",
-                 {"record", "--port", "/dev/null", "-p", "pBaudRate=0", "--out", "/dev/null", "--duration", "5"}, 1,
+                 {"record", "--port", "/dev/null", "-p", "pBaudRate=0", "--out", "/dev/null", "--duration", "5"},
+                 1,
                  "pBaudRate 0 is out of range (1 to 4000000)."}),
     [](const testing::TestParamInfo<BadValue> &i) { return i.param.name; });
 
@@ -390,9 +401,10 @@ TEST(ToolStops, AFifoWithAWriterIsDecoded) {
     recordImuFrames(scratch, 5);
     const std::string fifo = scratch.file("input.zrec");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const ChildRun run = runShell(scratch, "(sleep 0.3; cat '" + scratch.file("imu.zrec") + "' >'" + fifo + "') & " +
-                                          quoted({"decode", fifo, "-p", "pImuData=Enabled"}),
-                             milliseconds(20000));
+    const ChildRun run = runShell(scratch,
+                                  "(sleep 0.3; cat '" + scratch.file("imu.zrec") + "' >'" + fifo + "') & " +
+                                      quoted({"decode", fifo, "-p", "pImuData=Enabled"}),
+                                  milliseconds(20000));
     ASSERT_TRUE(run.inTime);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_GE(countOf(run.out, "\"pin\":\"decoder.oImu\""), 5u);

@@ -80,7 +80,8 @@ TEST(ExtractionHeap, CountedExtractionAllocatesNothingPerCall) {
     for (int i = 0; i < 100; ++i) {
         const Bytes noise = zuv::test::makeNoise(rng, 1 + i % 16, zuv::test::Noise::Hostile);
         stream.insert(stream.end(), noise.begin(), noise.end());
-        Bytes wire = zuv::test::makeFrame(static_cast<uint8_t>(3 + i % 2), static_cast<uint8_t>(i % 3), rng.bytes(58)).wire;
+        Bytes wire =
+            zuv::test::makeFrame(static_cast<uint8_t>(3 + i % 2), static_cast<uint8_t>(i % 3), rng.bytes(58)).wire;
         if (i % 4 == 0) {
             wire[wire.size() - 3] ^= 0x01;
         }

@@ -86,7 +86,9 @@ struct Property {
     uint64_t seed;
     size_t maxChunk;
 };
-void PrintTo(const Property &p, std::ostream *os) { *os << "seed " << p.seed << ", chunks up to " << p.maxChunk; }
+void PrintTo(const Property &p, std::ostream *os) {
+    *os << "seed " << p.seed << ", chunks up to " << p.maxChunk;
+}
 
 class ExtractionProperty : public ::testing::TestWithParam<Property> {};
 
@@ -179,8 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, ExtractionProperty,
                          ::testing::Values(Property{1, 64}, Property{2, 1}, Property{3, 9}, Property{4, 700},
                                            Property{5, 4096}, Property{0xC0FFEE, 200}),
                          [](const ::testing::TestParamInfo<Property> &p) {
-                             return "seed" + std::to_string(p.param.seed) + "_chunk" +
-                                    std::to_string(p.param.maxChunk);
+                             return "seed" + std::to_string(p.param.seed) + "_chunk" + std::to_string(p.param.maxChunk);
                          });
 
 }  // namespace

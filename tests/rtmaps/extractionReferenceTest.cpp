@@ -15,7 +15,9 @@
 namespace zuv::test {
 namespace {
 
-void append(Bytes &to, const Bytes &bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+void append(Bytes &to, const Bytes &bytes) {
+    to.insert(to.end(), bytes.begin(), bytes.end());
+}
 
 // Everything the extraction must sort out, mixed at random.
 Bytes hostileStream(Rng &rng, size_t pieces) {
@@ -38,7 +40,8 @@ Bytes hostileStream(Rng &rng, size_t pieces) {
                 break;
             case 4: {  // a length past the limit
                 const size_t n = rng.between(ZUV_ECOM_MAX_PAYLOAD_SIZE + 1, 0xFFFF);
-                append(s, Bytes{0xFF, 0x5A, rng.byte(), rng.byte(), static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8)});
+                append(s, Bytes{0xFF, 0x5A, rng.byte(), rng.byte(), static_cast<uint8_t>(n),
+                                static_cast<uint8_t>(n >> 8)});
                 break;
             }
             case 5:  // wrong end byte
@@ -84,8 +87,9 @@ Call callOnce(MemoryLink &link, const Case &c, Receive receive) {
     uint8_t payload[ZUV_ECOM_MAX_PAYLOAD_SIZE];
     std::memset(payload, 0xA5, sizeof payload);
     const size_t maxSize = c.args == PayloadArgs::Small ? 40 : sizeof payload;
-    call.result = receive(link.protocol(), &call.msgClass, &call.id, c.args == PayloadArgs::NoBuffer ? nullptr : payload,
-                          c.args == PayloadArgs::NoSize ? nullptr : &call.payloadSize, maxSize, call.crc);
+    call.result =
+        receive(link.protocol(), &call.msgClass, &call.id, c.args == PayloadArgs::NoBuffer ? nullptr : payload,
+                c.args == PayloadArgs::NoSize ? nullptr : &call.payloadSize, maxSize, call.crc);
     call.payload.assign(payload, payload + sizeof payload);
     call.held = link.held();
     call.pending = link.pending();
@@ -151,8 +155,8 @@ TEST(ExtractionMatchesReferenceFromHeldBytes, AnyStartingBuffer) {
     Rng rng(99);
     for (int round = 0; round < 400; ++round) {
         Bytes start = hostileStream(rng, rng.between(1, 80));
-        start.resize(std::min<size_t>(start.size(), rng.chance(0.3) ? ZUV_ECOM_MAX_BUFFER_SIZE
-                                                                     : rng.between(0, ZUV_ECOM_MAX_BUFFER_SIZE)));
+        start.resize(std::min<size_t>(
+            start.size(), rng.chance(0.3) ? ZUV_ECOM_MAX_BUFFER_SIZE : rng.between(0, ZUV_ECOM_MAX_BUFFER_SIZE)));
         const Bytes more = hostileStream(rng, 20);
         MemoryLink fast, plain;
         fast.hold(start);

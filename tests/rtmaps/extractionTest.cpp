@@ -79,7 +79,9 @@ struct OneCallCase {
     ZuvErrorCode result;
     std::function<Bytes(const Bytes &)> heldAfter;  // from the stream
 };
-void PrintTo(const OneCallCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const OneCallCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ExtractionOneCall : public Extraction, public ::testing::WithParamInterface<OneCallCase> {};
 
@@ -95,44 +97,58 @@ const Bytes kNothing{};
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, ExtractionOneCall,
-    ::testing::Values(
-        OneCallCase{"NoiseBeforeAFrameIsDiscarded", [] { return Bytes{0x00, 0x11} + kFrame.wire; }, ZUV_NO_ERROR,
-                    [](const Bytes &) { return kNothing; }},
-        OneCallCase{"NoiseWithTrailingFFKeepsOnlyIt", [] { return range(30) + Bytes{0xFF, 0x12, 0xFF}; },
-                    ZUV_NOT_READY, [](const Bytes &) { return Bytes{0xFF}; }},
-        OneCallCase{"NoiseWithoutTrailingFFIsDropped", [] { return Bytes{0xFF, 0xFF, 0x5B, 0x00, 0x5A}; },
-                    ZUV_NOT_READY, [](const Bytes &) { return kNothing; }},
-        OneCallCase{"LoneFFIsKept", [] { return Bytes{0xFF}; }, ZUV_NOT_READY,
-                    [](const Bytes &) { return Bytes{0xFF}; }},
-        OneCallCase{"LoneOtherByteIsDropped", [] { return Bytes{0x5A}; }, ZUV_NOT_READY,
-                    [](const Bytes &) { return kNothing; }},
-        OneCallCase{"ShortHeaderWaits", [] { return Bytes{0x01, 0xFF, 0x5A, 1, 2, 3, 4, 5}; }, ZUV_NOT_READY,
-                    [](const Bytes &s) { return slice(s, 1, s.size()); }},
-        OneCallCase{"IncompleteFrameWaits", [] { return slice(kFrame.wire, 0, kFrame.wire.size() - 1); },
-                    ZUV_NOT_READY, [](const Bytes &s) { return s; }},
-        OneCallCase{"LongestFrameShortOfOneByteWaits",
-                    [] {
-                        const Frame big = makeFrame(1, 0, Bytes(ZUV_ECOM_MAX_PAYLOAD_SIZE, 0x44));
-                        return slice(big.wire, 0, big.wire.size() - 1);
-                    },
-                    ZUV_NOT_READY, [](const Bytes &s) { return s; }},
-        // A length of 4087 costs only the sync pair: here the true frame starts right behind it
-        // (its id F7 and class 0F are what the false header reads as its length).
-        OneCallCase{"LengthAboveLimitDropsOnlyTheSyncPair",
-                    [] { return Bytes{0xFF, 0x5A} + makeFrame(0xF7, 0x0F, range(9)).wire; }, ZUV_NO_ERROR,
-                    [](const Bytes &) { return kNothing; }},
-        OneCallCase{"LengthAboveLimitWithNothingBehindEmpties",
-                    [] { return Bytes{0xFF, 0x5A, 0x01, 0x02, 0xFF, 0xFF, 0x00, 0x00}; }, ZUV_NOT_READY,
-                    [](const Bytes &) { return kNothing; }},
-        OneCallCase{"BadCrcDropsTheWholeFrame",
-                    [] {
-                        Bytes bad = kFrame.wire;
-                        bad[bad.size() - 3] ^= 0x01;
-                        return bad + Bytes{0xAB, 0xCD};
-                    },
-                    ZUV_INVALID_CRC, [](const Bytes &) { return Bytes{0xAB, 0xCD}; }},
-        OneCallCase{"TwoFramesKeepTheSecondAtTheStart", [] { return kFrame.wire + makeFrame(9, 1, range(3)).wire; },
-                    ZUV_NO_ERROR, [](const Bytes &) { return makeFrame(9, 1, range(3)).wire; }}),
+    ::testing::Values(OneCallCase{"NoiseBeforeAFrameIsDiscarded",
+                                  [] {
+                                      return Bytes{0x00, 0x11} + kFrame.wire;
+                                  },
+                                  ZUV_NO_ERROR, [](const Bytes &) { return kNothing; }},
+                      OneCallCase{"NoiseWithTrailingFFKeepsOnlyIt",
+                                  [] {
+                                      return range(30) + Bytes{0xFF, 0x12, 0xFF};
+                                  },
+                                  ZUV_NOT_READY, [](const Bytes &) { return Bytes{0xFF}; }},
+                      OneCallCase{"NoiseWithoutTrailingFFIsDropped",
+                                  [] {
+                                      return Bytes{0xFF, 0xFF, 0x5B, 0x00, 0x5A};
+                                  },
+                                  ZUV_NOT_READY, [](const Bytes &) { return kNothing; }},
+                      OneCallCase{"LoneFFIsKept", [] { return Bytes{0xFF}; }, ZUV_NOT_READY,
+                                  [](const Bytes &) { return Bytes{0xFF}; }},
+                      OneCallCase{"LoneOtherByteIsDropped", [] { return Bytes{0x5A}; }, ZUV_NOT_READY,
+                                  [](const Bytes &) { return kNothing; }},
+                      OneCallCase{"ShortHeaderWaits", [] { return Bytes{0x01, 0xFF, 0x5A, 1, 2, 3, 4, 5}; },
+                                  ZUV_NOT_READY, [](const Bytes &s) { return slice(s, 1, s.size()); }},
+                      OneCallCase{"IncompleteFrameWaits", [] { return slice(kFrame.wire, 0, kFrame.wire.size() - 1); },
+                                  ZUV_NOT_READY, [](const Bytes &s) { return s; }},
+                      OneCallCase{"LongestFrameShortOfOneByteWaits",
+                                  [] {
+                                      const Frame big = makeFrame(1, 0, Bytes(ZUV_ECOM_MAX_PAYLOAD_SIZE, 0x44));
+                                      return slice(big.wire, 0, big.wire.size() - 1);
+                                  },
+                                  ZUV_NOT_READY, [](const Bytes &s) { return s; }},
+                      // A length of 4087 costs only the sync pair: here the true frame starts right behind it
+                      // (its id F7 and class 0F are what the false header reads as its length).
+                      OneCallCase{"LengthAboveLimitDropsOnlyTheSyncPair",
+                                  [] {
+                                      return Bytes{0xFF, 0x5A} + makeFrame(0xF7, 0x0F, range(9)).wire;
+                                  },
+                                  ZUV_NO_ERROR, [](const Bytes &) { return kNothing; }},
+                      OneCallCase{"LengthAboveLimitWithNothingBehindEmpties",
+                                  [] { return Bytes{0xFF, 0x5A, 0x01, 0x02, 0xFF, 0xFF, 0x00, 0x00}; }, ZUV_NOT_READY,
+                                  [](const Bytes &) { return kNothing; }},
+                      OneCallCase{"BadCrcDropsTheWholeFrame",
+                                  [] {
+                                      Bytes bad = kFrame.wire;
+                                      bad[bad.size() - 3] ^= 0x01;
+                                      return bad + Bytes{0xAB, 0xCD};
+                                  },
+                                  ZUV_INVALID_CRC,
+                                  [](const Bytes &) {
+                                      return Bytes{0xAB, 0xCD};
+                                  }},
+                      OneCallCase{"TwoFramesKeepTheSecondAtTheStart",
+                                  [] { return kFrame.wire + makeFrame(9, 1, range(3)).wire; }, ZUV_NO_ERROR,
+                                  [](const Bytes &) { return makeFrame(9, 1, range(3)).wire; }}),
     [](const ::testing::TestParamInfo<OneCallCase> &p) { return p.param.name; });
 
 // --- the cases that need more than one look
@@ -232,7 +248,9 @@ struct CapacityCase {
     size_t maxSize;
     ZuvErrorCode result;
 };
-void PrintTo(const CapacityCase &c, std::ostream *os) { *os << "N " << c.payloadSize << ", maxSize " << c.maxSize; }
+void PrintTo(const CapacityCase &c, std::ostream *os) {
+    *os << "N " << c.payloadSize << ", maxSize " << c.maxSize;
+}
 
 class ExtractionCapacity : public Extraction, public ::testing::WithParamInterface<CapacityCase> {};
 

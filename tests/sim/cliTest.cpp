@@ -20,9 +20,11 @@ TEST(SimCli, RateOptionsSpeakTheReadersChoices) {
         uint16_t mode;
     };
     const Case cases[] = {
-        {"ImuData=100 Hz", 3, 2},           {"pEventB=On Sync B Event", 25, 10004}, {"gps2raw=1 hz", 38, 200},
-        {"pStatus=On PPS", 1, 10000},       {"Gps1Pos=On New Data", 14, 10001},     {"9=200 Hz", 9, 1},
-        {"Usbl=10001", 37, 10001},          {"EkfNav= 25 Hz", 8, 8},                {"pUtcTime=Disabled", 2, 0},
+        {"ImuData=100 Hz", 3, 2},           {"pEventB=On Sync B Event", 25, 10004},
+        {"gps2raw=1 hz", 38, 200},          {"pStatus=On PPS", 1, 10000},
+        {"Gps1Pos=On New Data", 14, 10001}, {"9=200 Hz", 9, 1},
+        {"Usbl=10001", 37, 10001},          {"EkfNav= 25 Hz", 8, 8},
+        {"pUtcTime=Disabled", 2, 0},
     };
     for (const Case &test : cases) {
         std::vector<OutputModeSetting> settings;
@@ -198,8 +200,8 @@ TEST(SimCli, ServesAPtyUntilSigterm) {
 }
 
 TEST(SimCli, UnplugsAndReplugsAsOftenAsAsked) {
-    Child child({"sim", "--pty", "--unplug-after", "0.3", "--replug-after", "0.2", "--unplug-times", "3",
-                 "--duration", "60"});
+    Child child(
+        {"sim", "--pty", "--unplug-after", "0.3", "--replug-after", "0.2", "--unplug-times", "3", "--duration", "60"});
     ASSERT_EQ(child.line(10000).rfind("pty: /dev/", 0), 0u);
     EXPECT_EQ(child.line(5000), "baud: 115200");
     for (int k = 0; k < 3; ++k) {

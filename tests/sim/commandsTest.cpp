@@ -55,7 +55,8 @@ TEST_P(Commands, EveryGetSetPairRoundTrips) {
     ASSERT_EQ(zuvEComCmdSensorGetAidingAssignment(h, &aidingBack), ZUV_NO_ERROR);
     EXPECT_EQ(std::memcmp(&aiding, &aidingBack, sizeof(aiding)), 0);
 
-    const ZuvEComGnssInstallation gnss{{0.1f, 0.2f, -1.3f}, true, {1.1f, 0.2f, -1.3f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_PRECISE};
+    const ZuvEComGnssInstallation gnss{
+        {0.1f, 0.2f, -1.3f}, true, {1.1f, 0.2f, -1.3f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_PRECISE};
     ASSERT_EQ(zuvEComCmdGnss1InstallationSet(h, &gnss), ZUV_NO_ERROR);
     ZuvEComGnssInstallation gnssBack{};
     ASSERT_EQ(zuvEComCmdGnss1InstallationGet(h, &gnssBack), ZUV_NO_ERROR);
@@ -98,11 +99,12 @@ TEST_P(Commands, EveryGetSetPairRoundTrips) {
     EXPECT_EQ(advancedBack.timeReferenceSrc, ZUV_ECOM_TIME_REFERENCE_SYNC_IN_A);
 
     // Output modes are kept per port, class and log.
-    ASSERT_EQ(zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 3, ZUV_ECOM_OUTPUT_MODE_DIV_2),
-              ZUV_NO_ERROR);
-    ASSERT_EQ(zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_D, ZUV_ECOM_CLASS_LOG_ECOM_1, 25,
-                                      ZUV_ECOM_OUTPUT_MODE_SYNC_B),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(
+        zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 3, ZUV_ECOM_OUTPUT_MODE_DIV_2),
+        ZUV_NO_ERROR);
+    ASSERT_EQ(
+        zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_D, ZUV_ECOM_CLASS_LOG_ECOM_1, 25, ZUV_ECOM_OUTPUT_MODE_SYNC_B),
+        ZUV_NO_ERROR);
     ZuvEComOutputMode mode{};
     ASSERT_EQ(zuvEComCmdOutputGetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 3, &mode), ZUV_NO_ERROR);
     EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_DIV_2);
@@ -154,8 +156,9 @@ TEST_P(Commands, OutOfRangeValuesAreRefusedWith9AndChangeNothing) {
     EXPECT_EQ(zuvEComCmdOdoSetConf(h, &negativeGain), ZUV_INVALID_PARAMETER);
     const float notANumber[3] = {NAN, 0, 0};
     EXPECT_EQ(zuvEComCmdOdoSetLeverArm(h, notANumber), ZUV_INVALID_PARAMETER);
-    EXPECT_EQ(zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 10, ZUV_ECOM_OUTPUT_MODE_DIV_2),
-              ZUV_INVALID_PARAMETER);  // a log this device does not have
+    EXPECT_EQ(
+        zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 10, ZUV_ECOM_OUTPUT_MODE_DIV_2),
+        ZUV_INVALID_PARAMETER);  // a log this device does not have
     ZuvEComOutputMode mode{};
     EXPECT_EQ(zuvEComCmdOutputGetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 39, &mode),
               ZUV_INVALID_PARAMETER);
@@ -199,7 +202,8 @@ TEST_P(Commands, MalformedRequestsGetTheirRefusal) {
         {"output class 2", ZUV_ECOM_CMD_OUTPUT_CONF, {0, 2, 3}, ZUV_INVALID_PARAMETER},
         {"UART port 7", ZUV_ECOM_CMD_UART_CONF, {7}, ZUV_INVALID_PARAMETER},
         {"settings action 3", ZUV_ECOM_CMD_SETTINGS_ACTION, {3}, ZUV_INVALID_PARAMETER},
-        {"axis direction 6", ZUV_ECOM_CMD_SENSOR_ALIGNMENT,
+        {"axis direction 6",
+         ZUV_ECOM_CMD_SENSOR_ALIGNMENT,
          {6, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
          ZUV_INVALID_PARAMETER},
         {"unknown command", 0x30, {}, ZUV_ERROR},
@@ -225,8 +229,9 @@ TEST_P(Commands, MalformedRequestsGetTheirRefusal) {
 
 TEST_P(Commands, ExportAndImportCarryAWholeHundredThousandByteImage) {
     c.sim->setExportPadding(100000);
-    ASSERT_EQ(zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 8, ZUV_ECOM_OUTPUT_MODE_DIV_4),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(
+        zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 8, ZUV_ECOM_OUTPUT_MODE_DIV_4),
+        ZUV_NO_ERROR);
     ASSERT_EQ(zuvEComCmdSensorSetMotionProfileId(h, 2), ZUV_NO_ERROR);
     std::vector<uint8_t> image(100000);
     size_t size = 0;
@@ -237,8 +242,9 @@ TEST_P(Commands, ExportAndImportCarryAWholeHundredThousandByteImage) {
     EXPECT_EQ(zuvEComCmdExportSettings(h, small.data(), &smallSize, small.size()), ZUV_BUFFER_OVERFLOW);
 
     ASSERT_EQ(zuvEComCmdSensorSetMotionProfileId(h, 5), ZUV_NO_ERROR);
-    ASSERT_EQ(zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 8, ZUV_ECOM_OUTPUT_MODE_DISABLED),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(
+        zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 8, ZUV_ECOM_OUTPUT_MODE_DISABLED),
+        ZUV_NO_ERROR);
     c.sim->clearCommands();
     ASSERT_EQ(zuvEComCmdImportSettings(h, image.data(), image.size()), ZUV_NO_ERROR);
     EXPECT_EQ(c.sim->commands().size(), 25u);  // ceil(100000 / 4082) pages
@@ -284,8 +290,9 @@ TEST_P(Commands, LogsThatArriveDuringACommandReachTheCallback) {
 
 TEST_P(Commands, ARefusingDeviceAnswersEveryCommandWithItsCode) {
     c.sim->setCommandRefusal(ZUV_ERROR);
-    EXPECT_EQ(zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 1, ZUV_ECOM_OUTPUT_MODE_DIV_200),
-              ZUV_ERROR);
+    EXPECT_EQ(
+        zuvEComCmdOutputSetConf(h, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 1, ZUV_ECOM_OUTPUT_MODE_DIV_200),
+        ZUV_ERROR);
     ZuvEComDeviceInfo info{};
     EXPECT_EQ(zuvEComCmdGetInfo(h, &info), ZUV_ERROR);
     EXPECT_EQ(c.sim->outputMode(0, 0, 1), 0);

@@ -247,8 +247,8 @@ Extracted extract(HostLink &host, int frames) {
         if (code == ZUV_NO_ERROR) {
             ++out.good;
             if (msgId == ZUV_ECOM_LOG_IMU_DATA && size >= 4) {
-                out.imuTimeStamps.push_back(static_cast<uint32_t>(payload[0] | (payload[1] << 8) |
-                                                                  (payload[2] << 16) | (payload[3] << 24)));
+                out.imuTimeStamps.push_back(
+                    static_cast<uint32_t>(payload[0] | (payload[1] << 8) | (payload[2] << 16) | (payload[3] << 24)));
             }
         } else if (code == ZUV_INVALID_CRC) {
             ++out.badCrc;

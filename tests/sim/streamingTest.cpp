@@ -132,7 +132,8 @@ TEST(Streaming, BothLogClassesAndEveryKindKeepTheirOwnOrder) {
             continue;
         }
         if (found != last.end()) {
-            EXPECT_GT(frame.timeStamp(), found->second) << "class " << int(frame.msgClass) << " log " << int(frame.msgId);
+            EXPECT_GT(frame.timeStamp(), found->second)
+                << "class " << int(frame.msgClass) << " log " << int(frame.msgId);
         }
         last[key] = frame.timeStamp();
     }
@@ -154,9 +155,9 @@ TEST(Streaming, ValuesDescribeTheVehicleOnItsCircle) {
     config.longitude = 5.0;
     config.radius = 40.0;
     config.speed = 8.0;
-    config.outputModes = {{ZUV_ECOM_LOG_STATUS, 20}, {kImu, 20},
+    config.outputModes = {{ZUV_ECOM_LOG_STATUS, 20},    {kImu, 20},
                           {ZUV_ECOM_LOG_EKF_EULER, 20}, {ZUV_ECOM_LOG_EKF_QUAT, 20},
-                          {ZUV_ECOM_LOG_EKF_NAV, 20}, {ZUV_ECOM_LOG_GPS1_POS, ZUV_ECOM_OUTPUT_MODE_NEW_DATA},
+                          {ZUV_ECOM_LOG_EKF_NAV, 20},   {ZUV_ECOM_LOG_GPS1_POS, ZUV_ECOM_OUTPUT_MODE_NEW_DATA},
                           {ZUV_ECOM_LOG_UTC_TIME, 200}, {ZUV_ECOM_LOG_GPS1_RAW, ZUV_ECOM_OUTPUT_MODE_NEW_DATA}};
     TapRecorder recorder;
     auto sim = startManual(config, recorder);
@@ -183,8 +184,9 @@ TEST(Streaming, ValuesDescribeTheVehicleOnItsCircle) {
         const double yaw = euler[i]->parse().ekfEulerData.euler[2];
         EXPECT_NEAR(std::remainder(yaw - course, 2 * 3.14159265358979323846), 0.0, 0.05);
         const ZuvLogEkfQuatData q = quat[i]->parse().ekfQuatData;
-        EXPECT_NEAR(std::hypot(std::hypot(q.quaternion[0], q.quaternion[1]), std::hypot(q.quaternion[2], q.quaternion[3])),
-                    1.0, 1e-5);
+        EXPECT_NEAR(
+            std::hypot(std::hypot(q.quaternion[0], q.quaternion[1]), std::hypot(q.quaternion[2], q.quaternion[3])), 1.0,
+            1e-5);
     }
     for (const TappedFrame *frame : recorder.ofId(kImu)) {
         const ZuvLogImuData imu = frame->parse().imuData;

@@ -140,8 +140,8 @@ TEST(SimTiming, CommandLineOptionsAndTheirLimits) {
     };
     SimConfig config;
     std::string error;
-    ASSERT_TRUE(parse({"--clock-drift-ppm", "-50", "--burst-ms", "16", "--drop-every", "7", "--truth", "t.txt"},
-                      config, error))
+    ASSERT_TRUE(
+        parse({"--clock-drift-ppm", "-50", "--burst-ms", "16", "--drop-every", "7", "--truth", "t.txt"}, config, error))
         << error;
     EXPECT_DOUBLE_EQ(config.timing.clockDriftPpm, -50.0);
     EXPECT_EQ(config.timing.burstMs, 16u);

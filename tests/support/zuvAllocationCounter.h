@@ -59,8 +59,12 @@ inline void *allocateCountedAligned(std::size_t size, std::align_val_t alignment
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
-void *operator new(std::size_t size) { return zuv::test::allocateCounted(size); }
-void *operator new[](std::size_t size) { return zuv::test::allocateCounted(size); }
+void *operator new(std::size_t size) {
+    return zuv::test::allocateCounted(size);
+}
+void *operator new[](std::size_t size) {
+    return zuv::test::allocateCounted(size);
+}
 void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
     zuv::test::noteAllocation();
     return std::malloc(size == 0 ? 1 : size);
@@ -75,14 +79,30 @@ void *operator new(std::size_t size, std::align_val_t alignment) {
 void *operator new[](std::size_t size, std::align_val_t alignment) {
     return zuv::test::allocateCountedAligned(size, alignment);
 }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
-void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void *p) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif

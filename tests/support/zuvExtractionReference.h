@@ -48,7 +48,9 @@ inline uint16_t crc16ByteWise(const uint8_t *p, size_t n) {
 
 }  // namespace reference_detail
 
-inline uint16_t referenceCrc16(const uint8_t *p, size_t n) { return reference_detail::crc16ByteWise(p, n); }
+inline uint16_t referenceCrc16(const uint8_t *p, size_t n) {
+    return reference_detail::crc16ByteWise(p, n);
+}
 
 inline ZuvErrorCode referenceReceive(ZuvEComProtocol *protocol, uint8_t *msgClass, uint8_t *msgId, void *payload,
                                      size_t *payloadSize, size_t maxSize, uint16_t &frameCrc) {

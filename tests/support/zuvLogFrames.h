@@ -73,8 +73,9 @@ inline ZuvBinaryLogData utc() {
 
 inline ZuvBinaryLogData imu() {
     ZuvBinaryLogData log = zeroed();
-    log.imuData = {4294967295u, 65535,         {0.1f, -2.5f, 9.75f}, {0.25f, -0.125f, 3.0f},
-                   36.5f,       {1.5f, -1.5f, 0.0f}, {0.5f, 0.75f, -0.75f}};
+    log.imuData = {
+        4294967295u,          65535, {0.1f, -2.5f, 9.75f}, {0.25f, -0.125f, 3.0f}, 36.5f, {1.5f, -1.5f, 0.0f},
+        {0.5f, 0.75f, -0.75f}};
     return log;
 }
 
@@ -106,8 +107,15 @@ inline ZuvBinaryLogData ekfQuat() {
 
 inline ZuvBinaryLogData ekfNav() {
     ZuvBinaryLogData log = zeroed();
-    log.ekfNavData = {40,    {1.5f, -2.5f, 0.25f}, {0.125f, 0.25f, 0.5f}, 48.8566123456789, -2.35221234567891,
-                      35.123456789, 47.5f, {1.0f, 2.0f, 4.0f},  0x80000000u};
+    log.ekfNavData = {40,
+                      {1.5f, -2.5f, 0.25f},
+                      {0.125f, 0.25f, 0.5f},
+                      48.8566123456789,
+                      -2.35221234567891,
+                      35.123456789,
+                      47.5f,
+                      {1.0f, 2.0f, 4.0f},
+                      0x80000000u};
     return log;
 }
 
@@ -149,8 +157,7 @@ inline ZuvBinaryLogData odometer() {
     return log;
 }
 
-inline ZuvBinaryLogData event(uint32_t timeStamp, uint16_t status, uint16_t o0, uint16_t o1, uint16_t o2,
-                              uint16_t o3) {
+inline ZuvBinaryLogData event(uint32_t timeStamp, uint16_t status, uint16_t o0, uint16_t o1, uint16_t o2, uint16_t o3) {
     ZuvBinaryLogData log = zeroed();
     log.eventMarker = {timeStamp, status, o0, o1, o2, o3};
     return log;

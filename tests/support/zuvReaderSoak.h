@@ -40,9 +40,9 @@ struct SoakResult {
     uint64_t bytesReceived = 0;
     uint64_t framesSkippedAtStart = 0;  // written while the reader was still starting
     std::string failure;
-    double seconds = 0;             // wall time between the first and the last sample
-    double readerCpuSeconds = 0;    // the reader thread's CPU time over the same span
-    double processCpuSeconds = 0;   // the whole process (simulator included) over the run
+    double seconds = 0;            // wall time between the first and the last sample
+    double readerCpuSeconds = 0;   // the reader thread's CPU time over the same span
+    double processCpuSeconds = 0;  // the whole process (simulator included) over the run
     double latencyMedianUs = 0;
     double latencyP99Us = 0;
     double latencyMaxUs = 0;
@@ -58,8 +58,7 @@ struct FrameRecord {
 };
 
 inline int64_t steadyNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -78,10 +77,10 @@ inline double processCpuSeconds() {
 constexpr uint8_t kLogIds[26] = {1,  2,  3,  4,  5,  6,  7,  8,  13, 14, 15, 16, 17,
                                  18, 19, 24, 25, 26, 27, 28, 29, 30, 31, 36, 37, 38};
 constexpr const char *kRateProperties[26] = {
-    "pStatus",  "pUtcTime", "pImuData", "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",        "pEkfNav",
-    "pGps1Vel", "pGps1Pos", "pGps1Hdt", "pGps1Raw", "pGps2Vel",  "pGps2Pos",  "pGps2Hdt",        "pGps2Raw",
-    "pOdoVel",  "pEventA",  "pEventB",  "pEventC",  "pEventD",   "pEventE",   "pDvlBottomTrack", "pDvlWaterTrack",
-    "pAirData", "pUsbl"};
+    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
 
 }  // namespace detail
 
@@ -176,8 +175,8 @@ inline SoakResult RunReaderSoak(const SoakOptions &options) {
     const auto same = [](const FrameRecord &a, const FrameRecord &b) {
         return a.crc32 == b.crc32 && a.size == b.size && a.msgId == b.msgId;
     };
-    const auto first = std::find_if(sent.begin(), sent.end(),
-                                    [&](const FrameRecord &s) { return same(s, received.front()); });
+    const auto first =
+        std::find_if(sent.begin(), sent.end(), [&](const FrameRecord &s) { return same(s, received.front()); });
     if (first == sent.end()) {
         result.failure = "the first sample is no frame the simulator wrote";
         return result;

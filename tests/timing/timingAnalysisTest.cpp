@@ -26,7 +26,9 @@ struct GapCase {
     uint64_t largestGapFrames;
 };
 
-void PrintTo(const GapCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const GapCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class Gaps : public ::testing::TestWithParam<GapCase> {};
 

@@ -53,14 +53,13 @@ TEST(DeviceClockEndToEnd, LiveRecordingDecodesToTheSameDeviceClockStamps) {
     timing.clockDriftPpm = 50.0;
     auto simulator = startSim(kImuRate200Hz, timing);
     ASSERT_TRUE(simulator);
-    const ToolResult live = runTool({"live", "--port", simulator->ptyPath(), "-p", "reader.pImuData=200 Hz", "-p",
-                                     "decoder.pImuData=Enabled", "-p", "decoder.pDeviceClockTimestamps=true",
-                                     "--record", scratch.file("run.zrec"), "--jsonl", scratch.file("live.jsonl"),
-                                     "--duration", "4"});
+    const ToolResult live =
+        runTool({"live", "--port", simulator->ptyPath(), "-p", "reader.pImuData=200 Hz", "-p",
+                 "decoder.pImuData=Enabled", "-p", "decoder.pDeviceClockTimestamps=true", "--record",
+                 scratch.file("run.zrec"), "--jsonl", scratch.file("live.jsonl"), "--duration", "4"});
     ASSERT_EQ(live.status, 0) << live.err;
-    const ToolResult decode =
-        runTool({"decode", scratch.file("run.zrec"), "-p", "pImuData=Enabled", "-p", "pDeviceClockTimestamps=true",
-                 "--jsonl", scratch.file("decoded.jsonl")});
+    const ToolResult decode = runTool({"decode", scratch.file("run.zrec"), "-p", "pImuData=Enabled", "-p",
+                                       "pDeviceClockTimestamps=true", "--jsonl", scratch.file("decoded.jsonl")});
     ASSERT_EQ(decode.status, 0) << decode.err;
     const std::string lines = readFile(scratch.file("live.jsonl"));
     EXPECT_EQ(lines, readFile(scratch.file("decoded.jsonl")));

@@ -13,7 +13,6 @@
 
 namespace zuv::test {
 
-
 namespace {
 
 struct Outcome {
@@ -55,7 +54,9 @@ struct CliCase {
     const char *errorText;
 };
 
-void PrintTo(const CliCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const CliCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class CliStatus : public testing::TestWithParam<CliCase> {};
 
@@ -78,31 +79,47 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"MissingModel", {"describe"}, 2, "MODEL is required"},
         CliCase{"UnknownOption", {"describe", "TestDynamic", "--bogus"}, 2, "--bogus"},
         CliCase{"PropertyWithoutValue", {"describe", "TestDynamic", "-p"}, 2, "-p"},
-        CliCase{"MalformedProperty", {"describe", "TestDynamic", "-p", "pExtra"}, 2,
+        CliCase{"MalformedProperty",
+                {"describe", "TestDynamic", "-p", "pExtra"},
+                2,
                 "zuv: property \"pExtra\": expected [INSTANCE.]NAME=VALUE"},
-        CliCase{"UnknownProperty", {"describe", "TestDynamic", "-p", "pNope=1"}, 2,
-                "zuv: unknown property \"pNope\""},
-        CliCase{"UnknownInstance", {"describe", "TestDynamic", "-p", "reader.pExtra=1"}, 2,
+        CliCase{"UnknownProperty", {"describe", "TestDynamic", "-p", "pNope=1"}, 2, "zuv: unknown property \"pNope\""},
+        CliCase{"UnknownInstance",
+                {"describe", "TestDynamic", "-p", "reader.pExtra=1"},
+                2,
                 "zuv: unknown instance \"reader\""},
-        CliCase{"PropertyCreatedLater", {"describe", "TestDynamic", "-p", "pExtraValue=1", "-p", "pExtra=true"}, 2,
+        CliCase{"PropertyCreatedLater",
+                {"describe", "TestDynamic", "-p", "pExtraValue=1", "-p", "pExtra=true"},
+                2,
                 "zuv: unknown property \"pExtraValue\""},
-        CliCase{"ValueDoesNotFit", {"describe", "TestDynamic", "-p", "pMode=Loud"}, 2,
+        CliCase{"ValueDoesNotFit",
+                {"describe", "TestDynamic", "-p", "pMode=Loud"},
+                2,
                 "zuv: \"Loud\" does not fit instance.pMode (enumeration"},
         CliCase{"UnknownModel", {"describe", "ZUV_Nothing"}, 2, "zuv: unknown model \"ZUV_Nothing\""},
-        CliCase{"DurationNan", {"live", "--port", "/dev/null", "--duration", "nan"}, 2,
+        CliCase{"DurationNan",
+                {"live", "--port", "/dev/null", "--duration", "nan"},
+                2,
                 "\"nan\" is not a finite number of seconds"},
-        CliCase{"DurationTooLong", {"record", "--port", "/dev/null", "--out", "x.zrec", "--duration", "1e13"}, 2,
+        CliCase{"DurationTooLong",
+                {"record", "--port", "/dev/null", "--out", "x.zrec", "--duration", "1e13"},
+                2,
                 "1e13 must be at most 3155760000 seconds (about 100 years)"},
-        CliCase{"DurationNegative", {"live", "--port", "/dev/null", "--duration", "-1"}, 2,
+        CliCase{"DurationNegative",
+                {"live", "--port", "/dev/null", "--duration", "-1"},
+                2,
                 "-1 must be at least 0 seconds"},
         CliCase{"CountNegative", {"live", "--port", "/dev/null", "--count", "-1"}, 2, "-1 must be at least 1"},
-        CliCase{"CountZero", {"record", "--port", "/dev/null", "--out", "x.zrec", "--count", "0"}, 2,
+        CliCase{"CountZero",
+                {"record", "--port", "/dev/null", "--out", "x.zrec", "--count", "0"},
+                2,
                 "0 must be at least 1"},
-        CliCase{"CountTooLarge", {"live", "--port", "/dev/null", "--count", "9223372036854775808"}, 2,
+        CliCase{"CountTooLarge",
+                {"live", "--port", "/dev/null", "--count", "9223372036854775808"},
+                2,
                 "9223372036854775808 must be below 2^63"},
         CliCase{"DemoDurationInfinite", {"demo", "--duration", "inf"}, 2, "is not a finite number of seconds"},
-        CliCase{"Help", {"--help"}, 0, ""},
-        CliCase{"SubcommandHelp", {"describe", "--help"}, 0, ""}),
+        CliCase{"Help", {"--help"}, 0, ""}, CliCase{"SubcommandHelp", {"describe", "--help"}, 0, ""}),
     [](const testing::TestParamInfo<CliCase> &i) { return i.param.name; });
 
 TEST(Cli, HelpNamesEverySubcommandOption) {
@@ -116,8 +133,7 @@ TEST(Cli, HelpNamesEverySubcommandOption) {
 TEST(Cli, PackageThatCannotBeLoadedIsARunFailure) {
     Outcome o = runZuv({"--package", "/nonexistent/zuv.pck", "describe", "TestDynamic"});
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("zuv: cannot load the package /nonexistent/zuv.pck (--package)"), std::string::npos)
-        << o.err;
+    EXPECT_NE(o.err.find("zuv: cannot load the package /nonexistent/zuv.pck (--package)"), std::string::npos) << o.err;
     o = runZuv({"describe", "TestDynamic"}, "/nonexistent/env.pck");
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("/nonexistent/env.pck (ZUV_PACKAGE)"), std::string::npos) << o.err;
@@ -125,9 +141,9 @@ TEST(Cli, PackageThatCannotBeLoadedIsARunFailure) {
 
 TEST(Cli, DescribeAppliesPropertiesInOrder) {
     // ZUV_PACKAGE names the package; the option may follow the subcommand too.
-    Outcome o = runZuv({"describe", "TestDynamic", "-p", "pExtra=true", "-p", "instance.pExtraValue=9", "-p",
-                        "pMode=Text"},
-                       ZUV_TEST_PACKAGE);
+    Outcome o =
+        runZuv({"describe", "TestDynamic", "-p", "pExtra=true", "-p", "instance.pExtraValue=9", "-p", "pMode=Text"},
+               ZUV_TEST_PACKAGE);
     ASSERT_EQ(o.status, 0) << o.err;
     ASSERT_EQ(o.out.back(), '\n');
     EXPECT_EQ(o.out.find('\n'), o.out.size() - 1) << "one line";

@@ -23,8 +23,7 @@ using zuv::sinks::SampleType;
 
 namespace {
 
-std::string line(int64_t t, const char *instance, const char *output, SampleType type, const void *data,
-                 size_t count) {
+std::string line(int64_t t, const char *instance, const char *output, SampleType type, const void *data, size_t count) {
     std::string out;
     appendJsonLine(out, t, JsonPinTag(instance, output, type), data, count);
     return out;
@@ -88,23 +87,26 @@ struct DoubleCase {
     const char *text;
 };
 
-void PrintTo(const DoubleCase &c, std::ostream *os) { *os << c.text; }
+void PrintTo(const DoubleCase &c, std::ostream *os) {
+    *os << c.text;
+}
 
 class JsonDouble : public testing::TestWithParam<DoubleCase> {};
 
-TEST_P(JsonDouble, ShortestRoundTripForm) { EXPECT_EQ(dbl(GetParam().value), GetParam().text); }
+TEST_P(JsonDouble, ShortestRoundTripForm) {
+    EXPECT_EQ(dbl(GetParam().value), GetParam().text);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, JsonDouble,
-    testing::Values(DoubleCase{static_cast<double>(0.1f), "0.10000000149011612"}, DoubleCase{0.1, "0.1"},
-                    DoubleCase{1.0, "1"}, DoubleCase{0.0, "0"}, DoubleCase{-0.0, "-0"},
-                    DoubleCase{1e22, "1e+22"}, DoubleCase{1.5e-7, "1.5e-07"},
-                    DoubleCase{123456.789, "123456.789"},
-                    DoubleCase{std::numeric_limits<double>::max(), "1.7976931348623157e+308"},
-                    DoubleCase{std::numeric_limits<double>::denorm_min(), "5e-324"},
-                    DoubleCase{std::numeric_limits<double>::quiet_NaN(), "null"},
-                    DoubleCase{std::numeric_limits<double>::infinity(), "null"},
-                    DoubleCase{-std::numeric_limits<double>::infinity(), "null"}));
+INSTANTIATE_TEST_SUITE_P(Values, JsonDouble,
+                         testing::Values(DoubleCase{static_cast<double>(0.1f), "0.10000000149011612"},
+                                         DoubleCase{0.1, "0.1"}, DoubleCase{1.0, "1"}, DoubleCase{0.0, "0"},
+                                         DoubleCase{-0.0, "-0"}, DoubleCase{1e22, "1e+22"},
+                                         DoubleCase{1.5e-7, "1.5e-07"}, DoubleCase{123456.789, "123456.789"},
+                                         DoubleCase{std::numeric_limits<double>::max(), "1.7976931348623157e+308"},
+                                         DoubleCase{std::numeric_limits<double>::denorm_min(), "5e-324"},
+                                         DoubleCase{std::numeric_limits<double>::quiet_NaN(), "null"},
+                                         DoubleCase{std::numeric_limits<double>::infinity(), "null"},
+                                         DoubleCase{-std::numeric_limits<double>::infinity(), "null"}));
 
 TEST(JsonDoubleRoundTrip, RandomBitPatternsReadBackExactly) {
     std::mt19937_64 rng(12345);
@@ -128,7 +130,9 @@ TEST(JsonDoubleRoundTrip, RandomBitPatternsReadBackExactly) {
 
 // The writer lays out fmt's shortest digits itself; its text must stay
 // exactly fmt's "{}" for every double, the lines' golden bytes depend on it.
-std::string fmtText(double v) { return std::isfinite(v) ? fmt::format("{}", v) : "null"; }
+std::string fmtText(double v) {
+    return std::isfinite(v) ? fmt::format("{}", v) : "null";
+}
 
 TEST(JsonDoubleText, SameAsFmtAtTheLayoutEdges) {
     std::vector<double> values = {0.0,
@@ -182,7 +186,8 @@ TEST(JsonDoubleText, SameAsFmtForRandomDoublesAndFloats) {
         float f;
         std::memcpy(&f, &floatBits, sizeof f);
         // Sensor-like values: few digits, moderate exponents.
-        const double scaled = std::ldexp(static_cast<double>(bits % 100000) - 50000.0, static_cast<int>(bits >> 58) - 40);
+        const double scaled =
+            std::ldexp(static_cast<double>(bits % 100000) - 50000.0, static_cast<int>(bits >> 58) - 40);
         const double rounded = std::stod(fmt::format("{:.{}g}", scaled, digits(rng)));
         for (double x : {v, static_cast<double>(f), scaled, rounded}) {
             char buf[32];

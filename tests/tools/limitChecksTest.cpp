@@ -17,25 +17,32 @@ struct LimitCase {
     const char *reason;  // "" when accepted
 };
 
-void PrintTo(const LimitCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
+void PrintTo(const LimitCase &c, std::ostream *os) {
+    *os << '"' << c.text << '"';
+}
 
 class DurationCheck : public testing::TestWithParam<LimitCase> {};
 class CountCheck : public testing::TestWithParam<LimitCase> {};
 
-TEST_P(DurationCheck, AcceptsOrSaysWhyNot) { EXPECT_EQ(checkDurationSeconds(GetParam().text), GetParam().reason); }
-TEST_P(CountCheck, AcceptsOrSaysWhyNot) { EXPECT_EQ(checkSampleCount(GetParam().text), GetParam().reason); }
+TEST_P(DurationCheck, AcceptsOrSaysWhyNot) {
+    EXPECT_EQ(checkDurationSeconds(GetParam().text), GetParam().reason);
+}
+TEST_P(CountCheck, AcceptsOrSaysWhyNot) {
+    EXPECT_EQ(checkSampleCount(GetParam().text), GetParam().reason);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Seconds, DurationCheck,
-    testing::Values(LimitCase{"0", ""}, LimitCase{"2.5", ""}, LimitCase{"3155760000", ""},
-                    LimitCase{"nan", "\"nan\" is not a finite number of seconds"},
-                    LimitCase{"inf", "\"inf\" is not a finite number of seconds"},
-                    LimitCase{"1e400", "\"1e400\" is not a finite number of seconds"},
-                    LimitCase{"-1", "-1 must be at least 0 seconds"},
-                    LimitCase{"1e13", "1e13 must be at most 3155760000 seconds (about 100 years)"},
-                    LimitCase{"3155760001", "3155760001 must be at most 3155760000 seconds (about 100 years)"},
-                    LimitCase{"ten", "\"ten\" is not a number of seconds"},
-                    LimitCase{"5s", "\"5s\" is not a number of seconds"}, LimitCase{"", "\"\" is not a number of seconds"}));
+INSTANTIATE_TEST_SUITE_P(Seconds, DurationCheck,
+                         testing::Values(LimitCase{"0", ""}, LimitCase{"2.5", ""}, LimitCase{"3155760000", ""},
+                                         LimitCase{"nan", "\"nan\" is not a finite number of seconds"},
+                                         LimitCase{"inf", "\"inf\" is not a finite number of seconds"},
+                                         LimitCase{"1e400", "\"1e400\" is not a finite number of seconds"},
+                                         LimitCase{"-1", "-1 must be at least 0 seconds"},
+                                         LimitCase{"1e13", "1e13 must be at most 3155760000 seconds (about 100 years)"},
+                                         LimitCase{"3155760001",
+                                                   "3155760001 must be at most 3155760000 seconds (about 100 years)"},
+                                         LimitCase{"ten", "\"ten\" is not a number of seconds"},
+                                         LimitCase{"5s", "\"5s\" is not a number of seconds"},
+                                         LimitCase{"", "\"\" is not a number of seconds"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, CountCheck,

@@ -189,8 +189,8 @@ TEST(JsonLinesSink, WritesEveryPublishedSampleInOrder) {
 
 host::SampleView view(const std::string &instance, const std::string &output, host::ElementType type, int64_t t,
                       const void *data, int count) {
-    return host::SampleView{&instance, &output, t, type, count, 0, data,
-                            static_cast<size_t>(count) * host::ElementSize(type)};
+    return host::SampleView{&instance, &output, t,    type,
+                            count,     0,       data, static_cast<size_t>(count) * host::ElementSize(type)};
 }
 
 TEST(JsonLinesSink, WriteFailureIsKept) {

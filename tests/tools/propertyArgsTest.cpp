@@ -32,7 +32,9 @@ struct ValueCase {
     const char *str;  // Text and Enum
 };
 
-void PrintTo(const ValueCase &c, std::ostream *os) { *os << c.property->name << "=" << c.text; }
+void PrintTo(const ValueCase &c, std::ostream *os) {
+    *os << c.property->name << "=" << c.text;
+}
 
 class PropertyValueParse : public testing::TestWithParam<ValueCase> {};
 
@@ -57,27 +59,24 @@ TEST_P(PropertyValueParse, AcceptsOrNamesTheProblem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, PropertyValueParse,
-    testing::Values(
-        ValueCase{&kBool, "true", true, 1, ""}, ValueCase{&kBool, "false", true, 0, ""},
-        ValueCase{&kBool, "1", true, 1, ""}, ValueCase{&kBool, "0", true, 0, ""},
-        ValueCase{&kBool, "yes", false, 0, ""}, ValueCase{&kBool, "", false, 0, ""},
-        ValueCase{&kBool, "2", false, 0, ""},
-        ValueCase{&kInt, "5", true, 5, ""}, ValueCase{&kInt, "-12", true, -12, ""},
-        ValueCase{&kInt, "+7", true, 7, ""},
-        ValueCase{&kInt, "9223372036854775807", true, INT64_MAX, ""},
-        ValueCase{&kInt, "9223372036854775808", false, 0, ""}, ValueCase{&kInt, "", false, 0, ""},
-        ValueCase{&kInt, "5x", false, 0, ""}, ValueCase{&kInt, " 5", false, 0, ""},
-        ValueCase{&kInt, "0x10", false, 0, ""}, ValueCase{&kInt, "1.5", false, 0, ""},
-        ValueCase{&kFloat, "nan", false, 0, ""}, ValueCase{&kFloat, "1e999", false, 0, ""},
-        ValueCase{&kText, "/dev/pts/3", true, 0, "/dev/pts/3"}, ValueCase{&kText, "", true, 0, ""},
-        ValueCase{&kText, "a=b", true, 0, "a=b"},
-        ValueCase{&kEnabled, "Enabled", true, 1, "Enabled"}, ValueCase{&kEnabled, "0", true, 0, "Disabled"},
-        ValueCase{&kEnabled, "1", true, 1, "Enabled"}, ValueCase{&kEnabled, "2", false, 0, ""},
-        ValueCase{&kEnabled, "-1", false, 0, ""}, ValueCase{&kEnabled, "enabled", false, 0, ""},
-        ValueCase{&kRate, "100 Hz", true, 2, "100 Hz"},
-        // A choice that reads like a number is taken as the choice, not as an index.
-        ValueCase{&kRate, "7", true, 3, "7"}, ValueCase{&kRate, "3", true, 3, "7"},
-        ValueCase{&kRate, "+1", false, 0, ""}, ValueCase{&kRate, "100Hz", false, 0, ""}));
+    testing::Values(ValueCase{&kBool, "true", true, 1, ""}, ValueCase{&kBool, "false", true, 0, ""},
+                    ValueCase{&kBool, "1", true, 1, ""}, ValueCase{&kBool, "0", true, 0, ""},
+                    ValueCase{&kBool, "yes", false, 0, ""}, ValueCase{&kBool, "", false, 0, ""},
+                    ValueCase{&kBool, "2", false, 0, ""}, ValueCase{&kInt, "5", true, 5, ""},
+                    ValueCase{&kInt, "-12", true, -12, ""}, ValueCase{&kInt, "+7", true, 7, ""},
+                    ValueCase{&kInt, "9223372036854775807", true, INT64_MAX, ""},
+                    ValueCase{&kInt, "9223372036854775808", false, 0, ""}, ValueCase{&kInt, "", false, 0, ""},
+                    ValueCase{&kInt, "5x", false, 0, ""}, ValueCase{&kInt, " 5", false, 0, ""},
+                    ValueCase{&kInt, "0x10", false, 0, ""}, ValueCase{&kInt, "1.5", false, 0, ""},
+                    ValueCase{&kFloat, "nan", false, 0, ""}, ValueCase{&kFloat, "1e999", false, 0, ""},
+                    ValueCase{&kText, "/dev/pts/3", true, 0, "/dev/pts/3"}, ValueCase{&kText, "", true, 0, ""},
+                    ValueCase{&kText, "a=b", true, 0, "a=b"}, ValueCase{&kEnabled, "Enabled", true, 1, "Enabled"},
+                    ValueCase{&kEnabled, "0", true, 0, "Disabled"}, ValueCase{&kEnabled, "1", true, 1, "Enabled"},
+                    ValueCase{&kEnabled, "2", false, 0, ""}, ValueCase{&kEnabled, "-1", false, 0, ""},
+                    ValueCase{&kEnabled, "enabled", false, 0, ""}, ValueCase{&kRate, "100 Hz", true, 2, "100 Hz"},
+                    // A choice that reads like a number is taken as the choice, not as an index.
+                    ValueCase{&kRate, "7", true, 3, "7"}, ValueCase{&kRate, "3", true, 3, "7"},
+                    ValueCase{&kRate, "+1", false, 0, ""}, ValueCase{&kRate, "100Hz", false, 0, ""}));
 
 TEST(PropertyValueParse, FloatValues) {
     PropertyValue v;
@@ -129,7 +128,8 @@ protected:
     std::vector<InstanceProperties> instances{
         {"reader", {{"pAlive", PropertyKind::Bool, {}}, {"pEkfNav", PropertyKind::Enum, {"Disabled"}}}},
         {"decoder",
-         {{"pAlive", PropertyKind::Bool, {}}, {"pEkfNav", PropertyKind::Enum, {"Disabled", "Enabled"}},
+         {{"pAlive", PropertyKind::Bool, {}},
+          {"pEkfNav", PropertyKind::Enum, {"Disabled", "Enabled"}},
           {"pVerbose", PropertyKind::Bool, {}}}}};
 
     std::string errorOf(const char *arg) {
@@ -158,8 +158,7 @@ TEST_F(Resolution, ErrorsNameTheProperty) {
     EXPECT_EQ(errorOf("pEkfNav=1"), "ambiguous property \"pEkfNav\": give one of reader.pEkfNav, decoder.pEkfNav");
     EXPECT_EQ(errorOf("pNope=1"), "unknown property \"pNope\"");
     EXPECT_EQ(errorOf("reader.pVerbose=1"), "unknown property \"reader.pVerbose\"");
-    EXPECT_EQ(errorOf("sim.pAlive=1"),
-              "unknown instance \"sim\" in \"sim.pAlive=1\" (instances: reader, decoder)");
+    EXPECT_EQ(errorOf("sim.pAlive=1"), "unknown instance \"sim\" in \"sim.pAlive=1\" (instances: reader, decoder)");
 }
 
 TEST(PackageChoice, OptionThenEnvironmentThenBesideTheTool) {
@@ -180,7 +179,9 @@ struct DefaultPackageCase {
     std::string source;
 };
 
-void PrintTo(const DefaultPackageCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const DefaultPackageCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 std::string installedBeside(const std::string &exeDir) {
     return (std::filesystem::path(exeDir) / kInstalledPackageDir / "zuv.pck").lexically_normal().string();

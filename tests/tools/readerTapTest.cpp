@@ -51,7 +51,8 @@ TEST(ReaderTap, SummaryComparesEachConfiguredRateWithItsArrivals) {
     const uint8_t nav[9] = {0xFF, 0x5A, 8, 0, 0, 0, 0, 0, 0x33};
     for (int i = 0; i < 10; ++i) tap.callback()(view("oData", imu, 9, 9));
     tap.callback()(view("oData", nav, 9, 9));
-    const std::string summary = tap.summary({{"pImuData", "200 Hz"}, {"pEkfNav", "1 Hz"}, {"pMag", "On PPS"}}, {3, 8, 4});
+    const std::string summary =
+        tap.summary({{"pImuData", "200 Hz"}, {"pEkfNav", "1 Hz"}, {"pMag", "On PPS"}}, {3, 8, 4});
     EXPECT_THAT(summary, HasSubstr("pImuData: set 200 Hz, arrived "));
     EXPECT_THAT(summary, HasSubstr("pEkfNav: set 1 Hz, arrived "));
     EXPECT_THAT(summary, HasSubstr("pMag: set On PPS, arrived 0.0 frames/s\n"));

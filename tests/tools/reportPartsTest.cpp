@@ -188,7 +188,9 @@ struct TickCase {
     std::vector<double> ticks;
 };
 
-void PrintTo(const TickCase &c, std::ostream *os) { *os << c.lo << ".." << c.hi << "," << c.count; }
+void PrintTo(const TickCase &c, std::ostream *os) {
+    *os << c.lo << ".." << c.hi << "," << c.count;
+}
 
 class NiceTicks : public ::testing::TestWithParam<TickCase> {};
 

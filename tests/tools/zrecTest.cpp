@@ -86,9 +86,9 @@ TEST(Zrec, GoldenBytes) {
     TempFile f;
     writeSamples(f.path(), {{0x0102030405060708, {0xAA, 0xBB}}, {-1, {}}});
     const std::vector<uint8_t> expected = {
-        'Z', 'R', 'E', 'C', 1, 0, 0, 0,                                    // header
-        8, 7, 6, 5, 4, 3, 2, 1, 2, 0, 0, 0, 0xAA, 0xBB,                    // record 1
-        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};        // record 2, empty
+        'Z',  'R',  'E',  'C',  1,    0,    0,    0,                             // header
+        8,    7,    6,    5,    4,    3,    2,    1,    2, 0, 0, 0, 0xAA, 0xBB,  // record 1
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};             // record 2, empty
     EXPECT_EQ(f.bytes(), expected);
 }
 
@@ -164,7 +164,9 @@ struct BadHeader {
     const char *message;
 };
 
-void PrintTo(const BadHeader &b, std::ostream *os) { *os << b.name; }
+void PrintTo(const BadHeader &b, std::ostream *os) {
+    *os << b.name;
+}
 
 class ZrecBadHeader : public testing::TestWithParam<BadHeader> {};
 

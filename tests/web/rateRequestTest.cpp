@@ -10,8 +10,8 @@ using namespace zuv::tool;
 TEST(RateRequest, TakesReaderPropertiesAndChoiceTexts) {
     RateSettings rates;
     std::string error;
-    ASSERT_TRUE(parseRateRequest(R"({"rates":{"pImuData":"50 Hz","pGps1Pos":"On New Data","pMag":"Disabled"}})",
-                                 rates, error))
+    ASSERT_TRUE(
+        parseRateRequest(R"({"rates":{"pImuData":"50 Hz","pGps1Pos":"On New Data","pMag":"Disabled"}})", rates, error))
         << error;
     ASSERT_EQ(rates.size(), 3u);
     EXPECT_EQ(rates[0], (std::pair<std::string, std::string>{"pGps1Pos", "On New Data"}));
@@ -25,7 +25,9 @@ struct Refusal {
     const char *message;
 };
 
-void PrintTo(const Refusal &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const Refusal &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class RateRequestRefused : public ::testing::TestWithParam<Refusal> {};
 
@@ -39,13 +41,14 @@ TEST_P(RateRequestRefused, SaysWhyAndSetsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Web, RateRequestRefused,
-    ::testing::Values(Refusal{"Empty", "", "expected {\"rates\""}, Refusal{"Cut", "{\"rates\":", "expected"},
-                      Refusal{"Array", "[1,2]", "expected"}, Refusal{"RatesArray", "{\"rates\":[]}", "expected"},
-                      Refusal{"NoRate", "{\"rates\":{}}", "no rate to set"},
-                      Refusal{"NotARate", "{\"rates\":{\"pComPort\":\"/dev/x\"}}", "no rate property \"pComPort\""},
-                      Refusal{"WrongCase", "{\"rates\":{\"pImuData\":\"50 hz\"}}", "pImuData: not a rate choice: \"50 hz\""},
-                      Refusal{"Number", "{\"rates\":{\"pImuData\":50}}", "not a rate choice: 50"},
-                      Refusal{"UnknownBesideGood", "{\"rates\":{\"pImuData\":\"50 Hz\",\"pUnknown\":\"1 Hz\"}}", "pUnknown"}),
+    ::testing::Values(
+        Refusal{"Empty", "", "expected {\"rates\""}, Refusal{"Cut", "{\"rates\":", "expected"},
+        Refusal{"Array", "[1,2]", "expected"}, Refusal{"RatesArray", "{\"rates\":[]}", "expected"},
+        Refusal{"NoRate", "{\"rates\":{}}", "no rate to set"},
+        Refusal{"NotARate", "{\"rates\":{\"pComPort\":\"/dev/x\"}}", "no rate property \"pComPort\""},
+        Refusal{"WrongCase", "{\"rates\":{\"pImuData\":\"50 hz\"}}", "pImuData: not a rate choice: \"50 hz\""},
+        Refusal{"Number", "{\"rates\":{\"pImuData\":50}}", "not a rate choice: 50"},
+        Refusal{"UnknownBesideGood", "{\"rates\":{\"pImuData\":\"50 Hz\",\"pUnknown\":\"1 Hz\"}}", "pUnknown"}),
     [](const ::testing::TestParamInfo<Refusal> &p) { return std::string(p.param.name); });
 
 TEST(RateRequest, LongValuesAreCutInTheMessage) {

@@ -15,7 +15,9 @@ struct ListenCase {
     int port;
 };
 
-void PrintTo(const ListenCase &c, std::ostream *os) { *os << c.text; }
+void PrintTo(const ListenCase &c, std::ostream *os) {
+    *os << c.text;
+}
 
 class ListenParse : public ::testing::TestWithParam<ListenCase> {};
 

@@ -21,7 +21,9 @@ struct ModeCase {
     const char *name;
 };
 
-void PrintTo(const ModeCase &c, std::ostream *os) { *os << "0x" << std::hex << c.status << std::dec; }
+void PrintTo(const ModeCase &c, std::ostream *os) {
+    *os << "0x" << std::hex << c.status << std::dec;
+}
 
 class SolutionMode : public ::testing::TestWithParam<ModeCase> {};
 

@@ -10,8 +10,8 @@
 
 #include <httplib.h>
 
-#include <atomic>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <nlohmann/json.hpp>
 
 namespace zuv::test {
@@ -163,7 +163,8 @@ TEST_F(WebServerTest, EveryRequestNeedsTheTokenWhenThereIsOne) {
         EXPECT_EQ(r->status, 401) << path;
         EXPECT_EQ(errorOf(r), "wrong token");
     }
-    auto r = client_->Post("/api/save", httplib::Headers{{"X-Zuv-Request", "1"}, {"X-Zuv-Token", "nope"}}, "", "text/plain");
+    auto r =
+        client_->Post("/api/save", httplib::Headers{{"X-Zuv-Request", "1"}, {"X-Zuv-Token", "nope"}}, "", "text/plain");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->status, 401);
     EXPECT_EQ(backend_.calls, 0);

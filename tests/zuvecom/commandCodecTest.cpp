@@ -65,13 +65,14 @@ TEST(CommandCodec, AlignmentAndGnssInstallationLayouts) {
                             0xBF, 0x00, 0x00, 0x00, 0x3F, 0x00, 0x00, 0x80, 0x3E, 0x00, 0x00, 0x80, 0x40};
     EXPECT_EQ(out, expected);
 
-    const ZuvEComGnssInstallation installation{{1, 2, 4}, true, {-1, 0.5f, 0.25f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_AUTO};
+    const ZuvEComGnssInstallation installation{
+        {1, 2, 4}, true, {-1, 0.5f, 0.25f}, ZUV_ECOM_GNSS_INSTALLATION_DUAL_AUTO};
     out.assign(64, 0);
     ASSERT_EQ(zuvEComGnssInstallationEncode(&installation, out.data(), out.size(), &size), ZUV_NO_ERROR);
     ASSERT_EQ(size, 26u);
-    EXPECT_EQ(out[12], 1);   // precise flag after the primary lever arm
+    EXPECT_EQ(out[12], 1);     // precise flag after the primary lever arm
     EXPECT_EQ(out[16], 0xBF);  // secondary X = -1 starts at 13
-    EXPECT_EQ(out[25], 2);   // mode last
+    EXPECT_EQ(out[25], 2);     // mode last
     ZuvEComGnssInstallation back{};
     ASSERT_EQ(zuvEComGnssInstallationDecode(out.data(), 26, &back), ZUV_NO_ERROR);
     EXPECT_EQ(back.leverArmSecondary[2], 0.25f);

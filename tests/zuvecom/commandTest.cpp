@@ -150,14 +150,14 @@ TEST_F(Commands, OutputAndUartConfigurationRoundTrip) {
                                       ZUV_ECOM_OUTPUT_MODE_SYNC_D),
               ZUV_NO_ERROR);
     ZuvEComOutputMode mode = ZUV_ECOM_OUTPUT_MODE_DISABLED;
-    ASSERT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0,
-                                      ZUV_ECOM_LOG_GPS2_RAW, &mode),
+    ASSERT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS2_RAW,
+                                      &mode),
               ZUV_NO_ERROR);
     EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_SYNC_D);
     // Another log on the same port is untouched.
-    ASSERT_EQ(zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_STATUS,
-                                      &mode),
-              ZUV_NO_ERROR);
+    ASSERT_EQ(
+        zuvEComCmdOutputGetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_STATUS, &mode),
+        ZUV_NO_ERROR);
     EXPECT_EQ(mode, ZUV_ECOM_OUTPUT_MODE_DISABLED);
 
     const ZuvEComInterfaceConf uart{921600, ZUV_ECOM_UART_MODE_422};
@@ -209,9 +209,9 @@ TEST_F(Commands, ValuesThatDoNotFitTheWireAreRefusedBeforeSending) {
     EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_LOG_ECOM_0, 3,
                                       static_cast<ZuvEComOutputMode>(10002)),
               ZUV_INVALID_PARAMETER);
-    EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_CMD_0, 3,
-                                      ZUV_ECOM_OUTPUT_MODE_DIV_2),
-              ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(
+        zuvEComCmdOutputSetConf(&handle, ZUV_ECOM_OUTPUT_PORT_A, ZUV_ECOM_CLASS_CMD_0, 3, ZUV_ECOM_OUTPUT_MODE_DIV_2),
+        ZUV_INVALID_PARAMETER);
     EXPECT_EQ(zuvEComCmdOutputSetConf(&handle, static_cast<ZuvEComOutputPort>(5), ZUV_ECOM_CLASS_LOG_ECOM_0, 3,
                                       ZUV_ECOM_OUTPUT_MODE_DIV_2),
               ZUV_INVALID_PARAMETER);
@@ -316,9 +316,9 @@ TEST_F(Commands, LogsWhileWaitingReachTheCallbackAndLaterBytesStayHeld) {
 TEST_F(Commands, AnswersToOtherCommandsAreDropped) {
     // Ahead of the device's own ACK.
     link.onCommand(ZUV_ECOM_CMD_ODO_CONF, [](SimLink &l, const Bytes &) {
-        l.ack(ZUV_ECOM_CMD_INFO, ZUV_INVALID_PARAMETER);         // another command's refusal
-        l.answer(ZUV_ECOM_CMD_ODO_LEVER_ARM, Bytes(12, 0));      // another command's data
-        l.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_ODO_CONF, 0x01, 9, 0});  // not a command class
+        l.ack(ZUV_ECOM_CMD_INFO, ZUV_INVALID_PARAMETER);                    // another command's refusal
+        l.answer(ZUV_ECOM_CMD_ODO_LEVER_ARM, Bytes(12, 0));                 // another command's data
+        l.answer(ZUV_ECOM_CMD_ACK, {ZUV_ECOM_CMD_ODO_CONF, 0x01, 9, 0});    // not a command class
         l.answer(ZUV_ECOM_CMD_ODO_CONF, Bytes(ZUV_ECOM_ODO_CONF_SIZE, 0));  // data where an ACK is due
         return true;
     });

@@ -126,8 +126,8 @@ TEST(LogGolden, EventMarkersAToE) {
 
 TEST(LogGolden, UtcSignedFieldsKeepTheirSign) {
     Bytes payload(21, 0);
-    payload[8] = 12;                                                  // month
-    payload[12] = 0xFF;                                               // second -1
+    payload[8] = 12;                                                                 // month
+    payload[12] = 0xFF;                                                              // second -1
     payload[13] = 0xFF, payload[14] = 0xC9, payload[15] = 0x9A, payload[16] = 0x3B;  // 999999999
     const ZuvLogUtcData utc = parse(ZUV_ECOM_LOG_UTC_TIME, payload).utcData;
     EXPECT_EQ(utc.month, 12);
@@ -185,8 +185,7 @@ TEST_P(FixedLayout, RoundTripsAndChecksItsSize) {
         EXPECT_EQ(size, c.size);
         EXPECT_EQ(out, payload);
         // One byte short of the capacity.
-        EXPECT_EQ(zuvEComBinaryLogEncode(msgClass, c.msgId, &log, out.data(), c.size - 1, &size),
-                  ZUV_BUFFER_OVERFLOW);
+        EXPECT_EQ(zuvEComBinaryLogEncode(msgClass, c.msgId, &log, out.data(), c.size - 1, &size), ZUV_BUFFER_OVERFLOW);
     }
 }
 
@@ -219,8 +218,8 @@ TEST_P(FixedLayout, TimeStampIsTheFirstFourPayloadBytes) {
     const ZuvBinaryLogData log = parse(c.msgId, payload);
     uint32_t ts = 0;
     ASSERT_EQ(zuvEComBinaryLogTimeStamp(c.msgId, &log, &ts), 1);
-    EXPECT_EQ(ts, uint32_t(payload[0]) | uint32_t(payload[1]) << 8 | uint32_t(payload[2]) << 16 |
-                      uint32_t(payload[3]) << 24);
+    EXPECT_EQ(
+        ts, uint32_t(payload[0]) | uint32_t(payload[1]) << 8 | uint32_t(payload[2]) << 16 | uint32_t(payload[3]) << 24);
     EXPECT_EQ(zuvEComBinaryLogTimeStamp(c.msgId, nullptr, &ts), 0);
     EXPECT_EQ(zuvEComBinaryLogTimeStamp(c.msgId, &log, nullptr), 0);
 }
@@ -255,13 +254,13 @@ TEST(RawLogs, SizesBeyondAFrameAreRefused) {
     log.gpsRawData.bufferSize = 4087;
     Bytes out(8192);
     size_t size = 0;
-    EXPECT_EQ(zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS1_RAW, &log, out.data(), out.size(),
-                                     &size),
-              ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(
+        zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS1_RAW, &log, out.data(), out.size(), &size),
+        ZUV_INVALID_PARAMETER);
     log.gpsRawData.bufferSize = 0xFFFFFFFFu;
-    EXPECT_EQ(zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS1_RAW, &log, out.data(), out.size(),
-                                     &size),
-              ZUV_INVALID_PARAMETER);
+    EXPECT_EQ(
+        zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS1_RAW, &log, out.data(), out.size(), &size),
+        ZUV_INVALID_PARAMETER);
     log.gpsRawData.bufferSize = 10;
     EXPECT_EQ(zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_GPS1_RAW, &log, out.data(), 9, &size),
               ZUV_BUFFER_OVERFLOW);

@@ -17,8 +17,7 @@ Bytes statusPayload(uint32_t timeStamp) {
     log.statusData.generalStatus = 0x1234;
     Bytes payload(64);
     size_t size = 0;
-    zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_STATUS, &log, payload.data(), payload.size(),
-                           &size);
+    zuvEComBinaryLogEncode(ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_STATUS, &log, payload.data(), payload.size(), &size);
     payload.resize(size);
     return payload;
 }
@@ -50,7 +49,8 @@ protected:
         return out;
     }
     Bytes held() const {
-        return Bytes(handle.protocolHandle.rxBuffer, handle.protocolHandle.rxBuffer + handle.protocolHandle.rxBufferSize);
+        return Bytes(handle.protocolHandle.rxBuffer,
+                     handle.protocolHandle.rxBuffer + handle.protocolHandle.rxBufferSize);
     }
 
     ZuvInterface link{};

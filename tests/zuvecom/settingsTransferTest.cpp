@@ -137,11 +137,10 @@ TEST_F(SettingsTransfer, APageCountThatChangesIsAnInvalidFrame) {
 
 TEST_F(SettingsTransfer, NonsensePageHeadersAreInvalidFrames) {
     for (const Bytes &answer : {Bytes{0, 0, 0, 0}, Bytes{0, 0}}) {  // no pages at all; no header
-        device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS,
-                         [answer](SimLink &l, const Bytes &) {
-                             l.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, answer);
-                             return false;
-                         });
+        device.onCommand(ZUV_ECOM_CMD_EXPORT_SETTINGS, [answer](SimLink &l, const Bytes &) {
+            l.answer(ZUV_ECOM_CMD_EXPORT_SETTINGS, answer);
+            return false;
+        });
         Bytes out(100);
         size_t size = 0;
         EXPECT_EQ(exportInto(out, &size), ZUV_INVALID_FRAME);

@@ -20,7 +20,9 @@ constexpr int kFifoPollMs = 50;
 
 ZrecReader::ZrecReader(uint32_t maxRecordSize) : maxRecordSize_(maxRecordSize) {}
 
-ZrecReader::~ZrecReader() { close(); }
+ZrecReader::~ZrecReader() {
+    close();
+}
 
 void ZrecReader::close() {
     if (file_ != nullptr) std::fclose(file_);
@@ -156,10 +158,11 @@ ZrecStatus ZrecReader::readNext(ZrecRecord &record) {
     if (!complete) {
         finished_ = true;
         truncatedAt_ = start;
-        error_ = path_ + ": truncated record at byte offset " + std::to_string(start) + " (" +
-                 std::to_string(offset_ - start) + " of " +
-                 (got == sizeof head ? std::to_string(kRecordHeaderSize + uint64_t{size}) : std::string("at least 12")) +
-                 " bytes present)";
+        error_ =
+            path_ + ": truncated record at byte offset " + std::to_string(start) + " (" +
+            std::to_string(offset_ - start) + " of " +
+            (got == sizeof head ? std::to_string(kRecordHeaderSize + uint64_t{size}) : std::string("at least 12")) +
+            " bytes present)";
         return ZrecStatus::Truncated;
     }
     record.timestampUs = static_cast<int64_t>(loadLe64(head));

@@ -14,7 +14,9 @@ namespace {
 constexpr size_t kBufferSize = size_t{1} << 16;
 }
 
-ZrecWriter::~ZrecWriter() { close(); }
+ZrecWriter::~ZrecWriter() {
+    close();
+}
 
 bool ZrecWriter::fail(const char *what, int error) {
     if (error_.empty()) {

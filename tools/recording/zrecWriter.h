@@ -54,7 +54,7 @@ private:
     uint64_t bufferedRecords_ = 0;  // of those, still in the buffer
     uint64_t sampleBytes_ = 0;
     uint64_t bufferedSampleBytes_ = 0;
-    uint64_t fileBytes_ = 0;        // whole records (and the header) in the file
+    uint64_t fileBytes_ = 0;  // whole records (and the header) in the file
 };
 
 }  // namespace zuv::recording

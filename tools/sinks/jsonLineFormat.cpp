@@ -11,9 +11,9 @@ namespace zuv::sinks {
 namespace {
 
 // Longest text of one element, with its separating comma.
-constexpr size_t kMaxDoubleText = 25;  // -2.2250738585072014e-308,
+constexpr size_t kMaxDoubleText = 25;   // -2.2250738585072014e-308,
 constexpr size_t kMaxIntegerText = 21;  // -9223372036854775808,
-constexpr size_t kMaxEscapedByte = 6;  // \u001f
+constexpr size_t kMaxEscapedByte = 6;   // \u001f
 
 // The formatters write into room the caller has made (jsonLineBound), which
 // is faster than growing a string piece by piece.
@@ -105,7 +105,9 @@ char *putJsonDoubleText(char *p, double value) {
 
 namespace {
 
-char *putDouble(char *p, double value) { return putJsonDoubleText(p, value); }
+char *putDouble(char *p, double value) {
+    return putJsonDoubleText(p, value);
+}
 
 template <typename T, typename Put>
 char *putArray(char *p, const void *data, size_t count, Put one) {

@@ -10,7 +10,9 @@ constexpr size_t kFlushAt = 1 << 16;
 // Writer thread: batches of copied samples, and the size of its writes.
 constexpr size_t kBatchWords = (size_t{1} << 18) / 8;
 constexpr size_t kWriteAt = size_t{1} << 18;
-constexpr size_t wordsFor(size_t bytes) { return (bytes + 7) / 8; }
+constexpr size_t wordsFor(size_t bytes) {
+    return (bytes + 7) / 8;
+}
 }  // namespace
 
 SampleType sampleTypeOf(host::ElementType type) {
@@ -25,9 +27,13 @@ SampleType sampleTypeOf(host::ElementType type) {
     return SampleType::Stream8;
 }
 
-JsonLinesSink::JsonLinesSink(std::FILE *stream) : stream_(stream) { buffer_.reserve(2 * kFlushAt); }
+JsonLinesSink::JsonLinesSink(std::FILE *stream) : stream_(stream) {
+    buffer_.reserve(2 * kFlushAt);
+}
 
-JsonLinesSink::~JsonLinesSink() { close(); }
+JsonLinesSink::~JsonLinesSink() {
+    close();
+}
 
 bool JsonLinesSink::openFile(const std::string &path) {
     std::lock_guard<std::mutex> lock(mutex_);

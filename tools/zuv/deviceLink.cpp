@@ -27,8 +27,8 @@ UdpTarget splitUdp(const std::string &text) {
         const char *first = text.data() + colon + 1;
         const char *last = text.data() + text.size();
         const auto parsed = std::from_chars(first, last, target.port);
-        ok = parsed.ec == std::errc() && parsed.ptr == last && first != last && target.port >= 1 &&
-             target.port <= 65535;
+        ok =
+            parsed.ec == std::errc() && parsed.ptr == last && first != last && target.port >= 1 && target.port <= 65535;
     }
     if (!ok) {
         throw usageError("--udp \"" + text + "\": expected ADDR:PORT with a port in 1..65535");
@@ -57,7 +57,8 @@ void openLink(CZuvCommunication &link, const LinkOptions &options) {
         switch (rc) {
             case ZUV_NO_ERROR: return;
             case ZUV_ERROR: throw runError("cannot open " + options.port + ": " + portProblem(options.port));
-            case ZUV_INVALID_PARAMETER: throw usageError("--baud " + std::to_string(options.baud) + ": not a rate the port can take");
+            case ZUV_INVALID_PARAMETER:
+                throw usageError("--baud " + std::to_string(options.baud) + ": not a rate the port can take");
             case ZUV_TIME_OUT: throw runError("no answer from a device on " + where + " (wrong port or baud rate?)");
             default: throw runError("cannot talk to the device on " + where + ": " + codeText(rc));
         }

@@ -13,7 +13,8 @@ std::string checkDurationSeconds(const std::string &text) {
     char *end = nullptr;
     errno = 0;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end == text.c_str() || *end != '\0') return fmt::format("\"{}\" is not a number of seconds", text);
+    if (text.empty() || end == text.c_str() || *end != '\0')
+        return fmt::format("\"{}\" is not a number of seconds", text);
     if (!std::isfinite(value) || errno == ERANGE) return fmt::format("\"{}\" is not a finite number of seconds", text);
     if (value < 0) return fmt::format("{} must be at least 0 seconds", text);
     if (value > kMaxDurationSeconds) {
@@ -38,8 +39,12 @@ std::string checkSampleCount(const std::string &text) {
     return {};
 }
 
-CLI::Validator durationSecondsCheck() { return CLI::Validator(checkDurationSeconds, "S", "DURATION"); }
+CLI::Validator durationSecondsCheck() {
+    return CLI::Validator(checkDurationSeconds, "S", "DURATION");
+}
 
-CLI::Validator sampleCountCheck() { return CLI::Validator(checkSampleCount, "N", "COUNT"); }
+CLI::Validator sampleCountCheck() {
+    return CLI::Validator(checkSampleCount, "N", "COUNT");
+}
 
 }  // namespace zuv::tool

@@ -8,13 +8,12 @@ namespace zuv::tool {
 
 void addLinkOptions(CLI::App &command, LinkOptions &options) {
     auto *group = command.add_option_group("device link", "Where the device is");
-    auto *port = group->add_option("--port", options.port, "Serial port of the device (e.g. /dev/ttyUSB0)")
-                     ->type_name("PATH");
+    auto *port =
+        group->add_option("--port", options.port, "Serial port of the device (e.g. /dev/ttyUSB0)")->type_name("PATH");
     auto *baud = group->add_option("--baud", options.baud, "Baud rate of the serial port")
                      ->default_val(115200)
                      ->check(CLI::PositiveNumber);
-    auto *udp = group->add_option("--udp", options.udp, "UDP address and port of the device")
-                    ->type_name("ADDR:PORT");
+    auto *udp = group->add_option("--udp", options.udp, "UDP address and port of the device")->type_name("ADDR:PORT");
     auto *local = group->add_option("--local-port", options.localPort, "Local UDP port to receive on")
                       ->default_val(1234)
                       ->check(CLI::Range(1, 65535));
@@ -26,7 +25,8 @@ void addLinkOptions(CLI::App &command, LinkOptions &options) {
 std::vector<std::string> linkAssignments(const LinkOptions &options, bool required, const std::string &instance) {
     const std::string p = instance + ".";
     if (!options.port.empty()) {
-        return {p + "pInterface=Serial", p + "pComPort=" + options.port, p + "pBaudRate=" + std::to_string(options.baud)};
+        return {p + "pInterface=Serial", p + "pComPort=" + options.port,
+                p + "pBaudRate=" + std::to_string(options.baud)};
     }
     if (options.udp.empty()) {
         if (required) throw usageError("give the device link: --port PATH or --udp ADDR:PORT");

@@ -14,7 +14,8 @@ double LiveFeed::nowSeconds() const {
 double LiveFeed::secondsSinceLastFrame() const {
     const int64_t last = lastFrameNs_.load(std::memory_order_relaxed);
     if (last < 0) return -1;
-    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start_).count();
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start_).count();
     return static_cast<double>(now - last) * 1e-9;
 }
 

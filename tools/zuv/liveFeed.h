@@ -26,7 +26,7 @@ public:
 
     struct Sample {
         size_t slot = 0;
-        uint64_t sequence = 0;  // 0: none yet
+        uint64_t sequence = 0;   // 0: none yet
         double timeSeconds = 0;  // on the feed's clock, when it arrived
         int count = 0;
         std::array<double, kMaxValues> values{};

@@ -14,8 +14,7 @@ std::function<void(const std::string &)> OutputFailure::handler() {
     };
 }
 
-int OutputFailure::settle(ToolContext &context, bool closedOk, const std::string &error, int errorNumber,
-                          int status) {
+int OutputFailure::settle(ToolContext &context, bool closedOk, const std::string &error, int errorNumber, int status) {
     if (closedOk) return status;
     if (errorNumber == EPIPE) return status;
     context.printError(error);

@@ -54,9 +54,10 @@ std::array<int64_t, 9> ReaderTap::linkStatistics() const {
 }
 
 std::string linkCountsText(const std::array<int64_t, 9> &c) {
-    return fmt::format("bytes {}  discarded {}  CRC drops {}  class drops {}  read errors {}  losses {}  "
-                       "reconnections {}  kernel drops {}",
-                       c[0], c[3], c[2], c[4], c[5], c[6], c[7], c[8]);
+    return fmt::format(
+        "bytes {}  discarded {}  CRC drops {}  class drops {}  read errors {}  losses {}  "
+        "reconnections {}  kernel drops {}",
+        c[0], c[3], c[2], c[4], c[5], c[6], c[7], c[8]);
 }
 
 std::string ReaderTap::summary(const std::vector<std::pair<std::string, std::string>> &enabledRates,
@@ -118,10 +119,10 @@ std::string ReaderTap::status() {
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     if (hasLinkStatistics()) {
         const auto c = linkStatistics();
-        return fmt::format("frames {}  {:.1f} kB  {:.1f} frames/s  CRC errors {}  {:.1f} s  discarded {} B  class drops {}  "
-                           "read errors {}  losses {}  reconnections {}  kernel drops {}",
-                           count, static_cast<double>(bytes()) / 1000.0, rate_, c[2], elapsed, c[3], c[4], c[5], c[6],
-                           c[7], c[8]);
+        return fmt::format(
+            "frames {}  {:.1f} kB  {:.1f} frames/s  CRC errors {}  {:.1f} s  discarded {} B  class drops {}  "
+            "read errors {}  losses {}  reconnections {}  kernel drops {}",
+            count, static_cast<double>(bytes()) / 1000.0, rate_, c[2], elapsed, c[3], c[4], c[5], c[6], c[7], c[8]);
     }
     return fmt::format("frames {}  {:.1f} kB  {:.1f} frames/s  CRC errors {}  {:.1f} s", count,
                        static_cast<double>(bytes()) / 1000.0, rate_, crcErrors(), elapsed);

@@ -49,7 +49,9 @@ Session::Session(ToolContext &context) : context_(context) {
     });
 }
 
-Session::~Session() { runtime_.Stop(); }
+Session::~Session() {
+    runtime_.Stop();
+}
 
 void Session::loadPackage() {
     PackageChoice choice = locatePackage(context_.packageOption);

@@ -43,6 +43,8 @@ std::string sseComment(std::string_view text) {
     return out;
 }
 
-std::string sseRetry(int milliseconds) { return "retry: " + std::to_string(milliseconds) + "\n\n"; }
+std::string sseRetry(int milliseconds) {
+    return "retry: " + std::to_string(milliseconds) + "\n\n";
+}
 
 }  // namespace zuv::tool

@@ -47,7 +47,9 @@ void StopSignal::install() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-bool StopSignal::stopRequested() { return gStopCount.load() > 0; }
+bool StopSignal::stopRequested() {
+    return gStopCount.load() > 0;
+}
 
 void StopSignal::request() {
     ensurePipe();
@@ -63,8 +65,7 @@ void StopSignal::reset() {
     gStopCount.store(0);
     if (gWakePipe[0] >= 0) {
         char buf[64];
-        while (read(gWakePipe[0], buf, sizeof buf) > 0) {
-        }
+        while (read(gWakePipe[0], buf, sizeof buf) > 0) {}
     }
 }
 

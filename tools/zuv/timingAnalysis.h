@@ -30,15 +30,15 @@ struct KindTiming {
     uint64_t frames = 0;
     bool deviceClock = false;  // the kind carries ts; nothing below otherwise
     int64_t spacingUs = 0;
-    double rateHz = 0.0;       // 1e6 / spacing, on the device clock
+    double rateHz = 0.0;  // 1e6 / spacing, on the device clock
     uint64_t gaps = 0;
     uint64_t missingFrames = 0;
     uint64_t largestGapFrames = 0;
-    int64_t largestGapUs = 0;  // the device-clock step of the largest gap
+    int64_t largestGapUs = 0;    // the device-clock step of the largest gap
     int64_t jitterMedianUs = 0;  // of arrival - mapped time
     int64_t jitterP99Us = 0;
-    double driftPpm = 0.0;       // of this kind's stamps alone; positive: device clock fast
-    int64_t clockJumps = 0;      // jumps its frames started
+    double driftPpm = 0.0;   // of this kind's stamps alone; positive: device clock fast
+    int64_t clockJumps = 0;  // jumps its frames started
     std::vector<GapMark> gapMarks;
 };
 

@@ -20,7 +20,11 @@ private:
     int status_;
 };
 
-inline ToolError usageError(const std::string &message) { return ToolError(kExitUsage, message); }
-inline ToolError runError(const std::string &message) { return ToolError(kExitRunFailed, message); }
+inline ToolError usageError(const std::string &message) {
+    return ToolError(kExitUsage, message);
+}
+inline ToolError runError(const std::string &message) {
+    return ToolError(kExitRunFailed, message);
+}
 
 }  // namespace zuv::tool

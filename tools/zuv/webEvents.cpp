@@ -43,7 +43,7 @@ constexpr NamedFlag kSolutionFlags[] = {
 };
 
 constexpr NamedFlag kGnssFlags[] = {
-    {"GPS L1", &C::Is_GPS_L1_Used}, {"GPS L2", &C::Is_GPS_L2_Used}, {"GPS L5", &C::Is_GPS_L5_Used},
+    {"GPS L1", &C::Is_GPS_L1_Used},     {"GPS L2", &C::Is_GPS_L2_Used},     {"GPS L5", &C::Is_GPS_L5_Used},
     {"GLONASS L1", &C::Is_GLO_L1_Used}, {"GLONASS L2", &C::Is_GLO_L2_Used},
 };
 
@@ -63,7 +63,9 @@ nlohmann::json flagsJson(const NamedFlag (&flags)[N], uint32_t word) {
 
 constexpr const char *kModeNames[] = {"uninitialized", "vertical gyro", "AHRS", "nav velocity", "nav position"};
 
-uint32_t word(double value) { return value >= 0 && value < 4294967296.0 ? static_cast<uint32_t>(value) : 0; }
+uint32_t word(double value) {
+    return value >= 0 && value < 4294967296.0 ? static_cast<uint32_t>(value) : 0;
+}
 
 // Columns as the catalogue names them.
 int column(const char *output, const char *name) {
@@ -77,9 +79,13 @@ int column(const char *output, const char *name) {
     return -1;
 }
 
-bool has(const LiveFeed::Sample &s, int col) { return s.sequence != 0 && col >= 0 && col < s.count; }
+bool has(const LiveFeed::Sample &s, int col) {
+    return s.sequence != 0 && col >= 0 && col < s.count;
+}
 
-double round6(double v) { return std::isfinite(v) ? v : 0.0; }
+double round6(double v) {
+    return std::isfinite(v) ? v : 0.0;
+}
 
 }  // namespace
 
@@ -97,18 +103,22 @@ nlohmann::json gnssJson(const LiveFeed::Sample &position) {
     const uint32_t status = word(position.values[static_cast<size_t>(statusCol)]);
     const uint32_t solution = status & 0x3Fu;
     const uint32_t type = (status >> 6) & 0x3Fu;
-    nlohmann::json out = {{"fix", solution == 0 && type != 0}, {"solution", solution}, {"type", type},
+    nlohmann::json out = {{"fix", solution == 0 && type != 0},
+                          {"solution", solution},
+                          {"type", type},
                           {"flags", flagsJson(kGnssFlags, status)}};
     out["satellites"] = has(position, svCol) ? position.values[static_cast<size_t>(svCol)] : 0.0;
     return out;
 }
 
-nlohmann::json aidingJson(uint32_t aidingStatus) { return flagsJson(kAidingFlags, aidingStatus); }
+nlohmann::json aidingJson(uint32_t aidingStatus) {
+    return flagsJson(kAidingFlags, aidingStatus);
+}
 
 nlohmann::json linkCountsJson(const std::array<int64_t, 9> &c) {
-    return {{"bytes", c[0]},      {"frames", c[1]},          {"crcDrops", c[2]},
-            {"discarded", c[3]},  {"classDrops", c[4]},      {"readErrors", c[5]},
-            {"linkLosses", c[6]}, {"reconnections", c[7]},   {"kernelDrops", c[8]}};
+    return {{"bytes", c[0]},      {"frames", c[1]},        {"crcDrops", c[2]},
+            {"discarded", c[3]},  {"classDrops", c[4]},    {"readErrors", c[5]},
+            {"linkLosses", c[6]}, {"reconnections", c[7]}, {"kernelDrops", c[8]}};
 }
 
 void RateWindow::update(const std::array<uint64_t, 256> &counts, double now) {
@@ -173,6 +183,8 @@ nlohmann::json statusJson(const LiveFeed &feed, const RateWindow &rates) {
     return out;
 }
 
-std::string statusEvent(const nlohmann::json &status) { return sseEvent("status", status.dump()); }
+std::string statusEvent(const nlohmann::json &status) {
+    return sseEvent("status", status.dump());
+}
 
 }  // namespace zuv::tool

@@ -21,7 +21,9 @@ void send(httplib::Response &res, const WebReply &reply) {
     res.set_content(reply.body, reply.contentType.c_str());
 }
 
-void refuse(httplib::Response &res, int status, const std::string &text) { send(res, jsonError(status, text)); }
+void refuse(httplib::Response &res, int status, const std::string &text) {
+    send(res, jsonError(status, text));
+}
 
 // The page and its scripts carry the token on to what they load.
 std::string pageText(const WebAsset &asset, const std::string &token) {
@@ -49,7 +51,9 @@ WebServer::WebServer(WebBackend &backend, WebServerOptions options)
     routes();
 }
 
-WebServer::~WebServer() { stop(); }
+WebServer::~WebServer() {
+    stop();
+}
 
 // From the declared length alone, so that the body is never read.
 bool WebServer::tooLarge(const httplib::Request &req) const {
@@ -153,10 +157,10 @@ void WebServer::routes() {
             return sink.is_writable();
         });
     });
-    s.Post("/api/rates", [this](const httplib::Request &req, httplib::Response &res) {
-        send(res, backend_.setRates(req.body));
-    });
-    s.Post("/api/save", [this](const httplib::Request &, httplib::Response &res) { send(res, backend_.saveSettings()); });
+    s.Post("/api/rates",
+           [this](const httplib::Request &req, httplib::Response &res) { send(res, backend_.setRates(req.body)); });
+    s.Post("/api/save",
+           [this](const httplib::Request &, httplib::Response &res) { send(res, backend_.saveSettings()); });
     s.Post("/api/config/export",
            [this](const httplib::Request &, httplib::Response &res) { send(res, backend_.exportSettings()); });
     s.Post("/api/config/import", [this](const httplib::Request &req, httplib::Response &res) {

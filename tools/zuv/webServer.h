@@ -27,7 +27,7 @@
 namespace httplib {
 class Server;
 struct Request;
-}
+}  // namespace httplib
 
 namespace zuv::tool {
 
@@ -51,11 +51,11 @@ public:
 class WebBackend {
 public:
     virtual ~WebBackend() = default;
-    virtual WebReply state() = 0;                                // GET  /api/state
-    virtual std::unique_ptr<WebEventStream> events() = 0;        // GET  /api/events
-    virtual WebReply setRates(const std::string &jsonBody) = 0;  // POST /api/rates
-    virtual WebReply saveSettings() = 0;                         // POST /api/save
-    virtual WebReply exportSettings() = 0;                       // POST /api/config/export
+    virtual WebReply state() = 0;                                   // GET  /api/state
+    virtual std::unique_ptr<WebEventStream> events() = 0;           // GET  /api/events
+    virtual WebReply setRates(const std::string &jsonBody) = 0;     // POST /api/rates
+    virtual WebReply saveSettings() = 0;                            // POST /api/save
+    virtual WebReply exportSettings() = 0;                          // POST /api/config/export
     virtual WebReply importSettings(const std::string &image) = 0;  // POST /api/config/import
 };
 

@@ -61,8 +61,8 @@ struct _ZuvEComHandle {
     void *pClockArg;
     ZuvEComAbortFunc pAbortFunc;
     void *pAbortArg;
-    int dispatching;          // inside the callback
-    ZuvBinaryLogData logData;  // parse target of the log being dispatched
+    int dispatching;                               // inside the callback
+    ZuvBinaryLogData logData;                      // parse target of the log being dispatched
     uint8_t frameBuffer[ZUV_ECOM_MAX_FRAME_SIZE];  // request being sent
 };
 

@@ -42,7 +42,7 @@ extern "C" {
 #define ZUV_ECOM_UART_CONF_SIZE 6u        // port, baud rate, mode
 #define ZUV_ECOM_SETTINGS_ACTION_SIZE 1u
 #define ZUV_ECOM_MOTION_PROFILE_ID_SIZE 4u
-#define ZUV_ECOM_EXPORT_REQUEST_SIZE 2u  // page index
+#define ZUV_ECOM_EXPORT_REQUEST_SIZE 2u        // page index
 #define ZUV_ECOM_SETTINGS_PAGE_HEADER_SIZE 4u  // page index, page count
 
 ZUVLIB_API ZuvErrorCode zuvEComAckEncode(const ZuvEComAck *pAck, uint8_t *pOut, size_t capacity, size_t *pSize);
@@ -71,14 +71,13 @@ ZUVLIB_API ZuvErrorCode zuvEComModelInfoEncode(const ZuvEComModelInfo *pInfo, ui
                                                size_t *pSize);
 ZUVLIB_API ZuvErrorCode zuvEComModelInfoDecode(const uint8_t *pIn, size_t size, ZuvEComModelInfo *pInfo);
 
-ZUVLIB_API ZuvErrorCode zuvEComAidingAssignEncode(const ZuvEComAidingAssignConf *pConf, uint8_t *pOut,
-                                                  size_t capacity, size_t *pSize);
+ZUVLIB_API ZuvErrorCode zuvEComAidingAssignEncode(const ZuvEComAidingAssignConf *pConf, uint8_t *pOut, size_t capacity,
+                                                  size_t *pSize);
 ZUVLIB_API ZuvErrorCode zuvEComAidingAssignDecode(const uint8_t *pIn, size_t size, ZuvEComAidingAssignConf *pConf);
 
 ZUVLIB_API ZuvErrorCode zuvEComGnssInstallationEncode(const ZuvEComGnssInstallation *pConf, uint8_t *pOut,
                                                       size_t capacity, size_t *pSize);
-ZUVLIB_API ZuvErrorCode zuvEComGnssInstallationDecode(const uint8_t *pIn, size_t size,
-                                                      ZuvEComGnssInstallation *pConf);
+ZUVLIB_API ZuvErrorCode zuvEComGnssInstallationDecode(const uint8_t *pIn, size_t size, ZuvEComGnssInstallation *pConf);
 
 ZUVLIB_API ZuvErrorCode zuvEComGnssRejectionEncode(const ZuvEComGnssRejectionConf *pConf, uint8_t *pOut,
                                                    size_t capacity, size_t *pSize);
@@ -89,12 +88,11 @@ ZUVLIB_API ZuvErrorCode zuvEComOdoConfEncode(const ZuvEComOdoConf *pConf, uint8_
 ZUVLIB_API ZuvErrorCode zuvEComOdoConfDecode(const uint8_t *pIn, size_t size, ZuvEComOdoConf *pConf);
 
 // Three floats X, Y, Z (the odometer lever arm).
-ZUVLIB_API ZuvErrorCode zuvEComLeverArmEncode(const float pLeverArm[3], uint8_t *pOut, size_t capacity,
-                                              size_t *pSize);
+ZUVLIB_API ZuvErrorCode zuvEComLeverArmEncode(const float pLeverArm[3], uint8_t *pOut, size_t capacity, size_t *pSize);
 ZUVLIB_API ZuvErrorCode zuvEComLeverArmDecode(const uint8_t *pIn, size_t size, float pLeverArm[3]);
 
-ZUVLIB_API ZuvErrorCode zuvEComOdoRejectionEncode(const ZuvEComOdoRejectionConf *pConf, uint8_t *pOut,
-                                                  size_t capacity, size_t *pSize);
+ZUVLIB_API ZuvErrorCode zuvEComOdoRejectionEncode(const ZuvEComOdoRejectionConf *pConf, uint8_t *pOut, size_t capacity,
+                                                  size_t *pSize);
 ZUVLIB_API ZuvErrorCode zuvEComOdoRejectionDecode(const uint8_t *pIn, size_t size, ZuvEComOdoRejectionConf *pConf);
 
 ZUVLIB_API ZuvErrorCode zuvEComAdvancedConfEncode(const ZuvEComAdvancedConf *pConf, uint8_t *pOut, size_t capacity,

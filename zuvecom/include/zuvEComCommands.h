@@ -35,15 +35,14 @@ ZUVLIB_API ZuvErrorCode zuvEComCmdGetFeatures(ZuvEComHandle *pHandle, ZuvEComFea
 
 ZUVLIB_API ZuvErrorCode zuvEComCmdSettingsAction(ZuvEComHandle *pHandle, ZuvEComSettingsAction action);
 // Reads the whole settings image into pBuffer (at most capacity bytes).
-ZUVLIB_API ZuvErrorCode zuvEComCmdExportSettings(ZuvEComHandle *pHandle, void *pBuffer, size_t *pSize,
-                                                 size_t capacity);
+ZUVLIB_API ZuvErrorCode zuvEComCmdExportSettings(ZuvEComHandle *pHandle, void *pBuffer, size_t *pSize, size_t capacity);
 // Sends an image in pages of 4082 bytes (one empty page for an empty image).
 ZUVLIB_API ZuvErrorCode zuvEComCmdImportSettings(ZuvEComHandle *pHandle, const void *pBuffer, size_t size);
 
-ZUVLIB_API ZuvErrorCode zuvEComCmdOutputGetConf(ZuvEComHandle *pHandle, ZuvEComOutputPort port,
-                                                ZuvEComClass msgClass, uint8_t msgId, ZuvEComOutputMode *pMode);
-ZUVLIB_API ZuvErrorCode zuvEComCmdOutputSetConf(ZuvEComHandle *pHandle, ZuvEComOutputPort port,
-                                                ZuvEComClass msgClass, uint8_t msgId, ZuvEComOutputMode mode);
+ZUVLIB_API ZuvErrorCode zuvEComCmdOutputGetConf(ZuvEComHandle *pHandle, ZuvEComOutputPort port, ZuvEComClass msgClass,
+                                                uint8_t msgId, ZuvEComOutputMode *pMode);
+ZUVLIB_API ZuvErrorCode zuvEComCmdOutputSetConf(ZuvEComHandle *pHandle, ZuvEComOutputPort port, ZuvEComClass msgClass,
+                                                uint8_t msgId, ZuvEComOutputMode mode);
 
 ZUVLIB_API ZuvErrorCode zuvEComCmdInterfaceGetUartConf(ZuvEComHandle *pHandle, ZuvEComPortId port,
                                                        ZuvEComInterfaceConf *pConf);
@@ -60,8 +59,7 @@ ZUVLIB_API ZuvErrorCode zuvEComCmdSensorSetAlignmentAndLeverArm(ZuvEComHandle *p
                                                                 const float *pLeverArm);
 
 ZUVLIB_API ZuvErrorCode zuvEComCmdSensorGetInitCondition(ZuvEComHandle *pHandle, ZuvEComInitConditionConf *pConf);
-ZUVLIB_API ZuvErrorCode zuvEComCmdSensorSetInitCondition(ZuvEComHandle *pHandle,
-                                                         const ZuvEComInitConditionConf *pConf);
+ZUVLIB_API ZuvErrorCode zuvEComCmdSensorSetInitCondition(ZuvEComHandle *pHandle, const ZuvEComInitConditionConf *pConf);
 
 ZUVLIB_API ZuvErrorCode zuvEComCmdSensorGetMotionProfileInfo(ZuvEComHandle *pHandle, ZuvEComModelInfo *pInfo);
 ZUVLIB_API ZuvErrorCode zuvEComCmdSensorSetMotionProfileId(ZuvEComHandle *pHandle, uint32_t id);

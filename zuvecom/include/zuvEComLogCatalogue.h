@@ -280,7 +280,9 @@ constexpr Layout numeric(Element element, const char *const (&names)[N]) {
 struct ValueCounter {
     int count = 0;
     template <class T>
-    constexpr void operator()(const char *, const T &) { ++count; }
+    constexpr void operator()(const char *, const T &) {
+        ++count;
+    }
 };
 
 template <Record R>
@@ -299,7 +301,9 @@ struct ValueColumns {
         std::array<const char *, kCount> *names;
         size_t next = 0;
         template <class T>
-        constexpr void operator()(const char *name, const T &) { (*names)[next++] = name; }
+        constexpr void operator()(const char *name, const T &) {
+            (*names)[next++] = name;
+        }
     };
     static constexpr std::array<const char *, kCount> kNames = [] {
         std::array<const char *, kCount> names{};

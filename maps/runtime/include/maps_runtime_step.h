@@ -39,98 +39,98 @@ namespace zuv::host {
 
 // A published sample as kept by step mode.
 struct StepSample {
-  std::string output;
-  int64_t timestamp = 0;
-  ElementType type = ElementType::Stream8;
-  int vectorSize = 0;
-  std::vector<uint8_t> bytes; // vectorSize * ElementSize(type)
+    std::string output;
+    int64_t timestamp = 0;
+    ElementType type = ElementType::Stream8;
+    int vectorSize = 0;
+    std::vector<uint8_t> bytes;  // vectorSize * ElementSize(type)
 
-  template <typename T>
-  T Read(int i) const {
-    T value;
-    std::memcpy(&value, bytes.data() + static_cast<size_t>(i) * sizeof(T), sizeof(T));
-    return value;
-  }
-  double Float64(int i) const { return Read<double>(i); }
-  int64_t Integer64(int i) const { return Read<int64_t>(i); }
+    template <typename T>
+    T Read(int i) const {
+        T value;
+        std::memcpy(&value, bytes.data() + static_cast<size_t>(i) * sizeof(T), sizeof(T));
+        return value;
+    }
+    double Float64(int i) const { return Read<double>(i); }
+    int64_t Integer64(int i) const { return Read<int64_t>(i); }
 };
 
 struct StepReport {
-  int level; // 0 info, 1 warning, 2 error
-  std::string text;
+    int level;  // 0 info, 1 warning, 2 error
+    std::string text;
 };
 
 class StepInstance {
 public:
-  virtual ~StepInstance() = default;
+    virtual ~StepInstance() = default;
 
-  // The instance as the threaded runtime shows it: pins, properties, actions by name.
-  virtual Instance& Runtime() = 0;
-  virtual MAPSComponent* Component() = 0;
+    // The instance as the threaded runtime shows it: pins, properties, actions by name.
+    virtual Instance &Runtime() = 0;
+    virtual MAPSComponent *Component() = 0;
 
-  // Integer form of a property (bool 0/1, enum by index). A change while
-  // stopped runs Dynamic again; while born the value is stored as is.
-  virtual void Set(const std::string& property, int64_t value) = 0;
-  virtual int64_t Get(const std::string& property) const = 0;
-  virtual bool HasProperty(const std::string& property) const = 0;
-  // An output outside the definition, for writers the component never calls
-  // itself; the next Dynamic removes it.
-  virtual void AddOutput(const std::string& name, ElementType type, int maxSize) = 0;
+    // Integer form of a property (bool 0/1, enum by index). A change while
+    // stopped runs Dynamic again; while born the value is stored as is.
+    virtual void Set(const std::string &property, int64_t value) = 0;
+    virtual int64_t Get(const std::string &property) const = 0;
+    virtual bool HasProperty(const std::string &property) const = 0;
+    // An output outside the definition, for writers the component never calls
+    // itself; the next Dynamic removes it.
+    virtual void AddOutput(const std::string &name, ElementType type, int maxSize) = 0;
 
-  // The glue results (MAPS_GLUE_RETURNED ...). Death also frees the buffers.
-  virtual int Birth() = 0;
-  virtual int Core() = 0;
-  // Core until every pushed sample is taken (a repeated one does not count),
-  // the instance is dying, or a Core does not return normally.
-  virtual void RunCore() = 0;
-  virtual int Death() = 0;
-  virtual int Action(int index) = 0;
-  virtual bool Born() const = 0;
+    // The glue results (MAPS_GLUE_RETURNED ...). Death also frees the buffers.
+    virtual int Birth() = 0;
+    virtual int Core() = 0;
+    // Core until every pushed sample is taken (a repeated one does not count),
+    // the instance is dying, or a Core does not return normally.
+    virtual void RunCore() = 0;
+    virtual int Death() = 0;
+    virtual int Action(int index) = 0;
+    virtual bool Born() const = 0;
 
-  // A sample for the input (the first one when no name is given).
-  virtual void Push(int64_t timestamp, const void* data, size_t bytes) = 0;
-  virtual void Push(const std::string& input, int64_t timestamp, const void* data, size_t bytes) = 0;
-  void Push(int64_t timestamp, const std::vector<uint8_t>& bytes) { Push(timestamp, bytes.data(), bytes.size()); }
-  // From now on every read of the first input gets this sample again, its
-  // time stamp advancing by `step` each time: nothing is copied per read.
-  virtual void PushForever(int64_t timestamp, int64_t step, const std::vector<uint8_t>& bytes) = 0;
+    // A sample for the input (the first one when no name is given).
+    virtual void Push(int64_t timestamp, const void *data, size_t bytes) = 0;
+    virtual void Push(const std::string &input, int64_t timestamp, const void *data, size_t bytes) = 0;
+    void Push(int64_t timestamp, const std::vector<uint8_t> &bytes) { Push(timestamp, bytes.data(), bytes.size()); }
+    // From now on every read of the first input gets this sample again, its
+    // time stamp advancing by `step` each time: nothing is copied per read.
+    virtual void PushForever(int64_t timestamp, int64_t step, const std::vector<uint8_t> &bytes) = 0;
 
-  // Published samples: the sink sees each as it is published (nothing is
-  // copied for it); KeepSamples(false) stops the copies kept in Samples().
-  virtual void SetSink(SampleCallback sink) = 0;
-  virtual void KeepSamples(bool keep) = 0;
-  virtual const std::vector<StepSample>& Samples() const = 0;
-  virtual std::vector<StepSample> TakeSamples() = 0;
-  virtual uint64_t Published() const = 0;
+    // Published samples: the sink sees each as it is published (nothing is
+    // copied for it); KeepSamples(false) stops the copies kept in Samples().
+    virtual void SetSink(SampleCallback sink) = 0;
+    virtual void KeepSamples(bool keep) = 0;
+    virtual const std::vector<StepSample> &Samples() const = 0;
+    virtual std::vector<StepSample> TakeSamples() = 0;
+    virtual uint64_t Published() const = 0;
 
-  virtual const std::vector<StepReport>& Reports() const = 0;
-  virtual void ClearReports() = 0;
+    virtual const std::vector<StepReport> &Reports() const = 0;
+    virtual void ClearReports() = 0;
 };
 
 class StepRuntime {
 public:
-  using PackageInit = int (*)(MAPSKernelInterface* kernel, int version);
-  using ModuleList = int (*)(const char* category, MAPSModuleDefinition** list, int count);
+    using PackageInit = int (*)(MAPSKernelInterface *kernel, int version);
+    using ModuleList = int (*)(const char *category, MAPSModuleDefinition **list, int count);
 
-  StepRuntime();
-  ~StepRuntime(); // destroys the instances (a born one has its Death run first)
-  StepRuntime(const StepRuntime&) = delete;
-  StepRuntime& operator=(const StepRuntime&) = delete;
+    StepRuntime();
+    ~StepRuntime();  // destroys the instances (a born one has its Death run first)
+    StepRuntime(const StepRuntime &) = delete;
+    StepRuntime &operator=(const StepRuntime &) = delete;
 
-  std::vector<std::string> LoadPackage(const std::string& path);
-  // A package linked into the program: its two entry points.
-  std::vector<std::string> LoadLinked(PackageInit init, ModuleList list);
+    std::vector<std::string> LoadPackage(const std::string &path);
+    // A package linked into the program: its two entry points.
+    std::vector<std::string> LoadLinked(PackageInit init, ModuleList list);
 
-  StepInstance& CreateInstance(const std::string& model, const std::string& name);
-  // Every sample published on from.output is queued on to.input.
-  void Connect(StepInstance& from, const std::string& output, StepInstance& to, const std::string& input);
+    StepInstance &CreateInstance(const std::string &model, const std::string &name);
+    // Every sample published on from.output is queued on to.input.
+    void Connect(StepInstance &from, const std::string &output, StepInstance &to, const std::string &input);
 
-  void SetTime(int64_t microseconds);
-  int64_t Now() const;
+    void SetTime(int64_t microseconds);
+    int64_t Now() const;
 
 private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
-} // namespace zuv::host
+}  // namespace zuv::host

@@ -20,102 +20,102 @@ class Fifo;
 
 class Slot final : public MAPSIOElt {
 public:
-  Slot() = default;
-  void Bind(Fifo* owner, void* data, int elements, MAPSElementType type) {
-    owner_ = owner;
-    data_ = data;
-    bufferSize_ = elements;
-    type_ = type;
-  }
-  void Clear() {
-    timestamp_ = 0;
-    vectorSize_ = 0;
-    quality_ = 0;
-  }
-  Fifo* Owner() const { return owner_; }
+    Slot() = default;
+    void Bind(Fifo *owner, void *data, int elements, MAPSElementType type) {
+        owner_ = owner;
+        data_ = data;
+        bufferSize_ = elements;
+        type_ = type;
+    }
+    void Clear() {
+        timestamp_ = 0;
+        vectorSize_ = 0;
+        quality_ = 0;
+    }
+    Fifo *Owner() const { return owner_; }
 
 private:
-  Fifo* owner_ = nullptr;
+    Fifo *owner_ = nullptr;
 };
 
 class Fifo {
 public:
-  // Names are those of the publishing instance and output, for sinks; they
-  // must outlive the FIFO.
-  Fifo(MAPSElementType type, int maxSize, int depth, const std::string* instance, const std::string* output);
-  Fifo(const Fifo&) = delete;
-  Fifo& operator=(const Fifo&) = delete;
+    // Names are those of the publishing instance and output, for sinks; they
+    // must outlive the FIFO.
+    Fifo(MAPSElementType type, int maxSize, int depth, const std::string *instance, const std::string *output);
+    Fifo(const Fifo &) = delete;
+    Fifo &operator=(const Fifo &) = delete;
 
-  // Set-up before the run.
-  int AddReader();
-  void AddSink(SampleCallback sink);
+    // Set-up before the run.
+    int AddReader();
+    void AddSink(SampleCallback sink);
 
-  // Writer: a cleared element, or null when it would have to wait and
-  // `dying` is set or the FIFO is stopped.
-  Slot* Acquire(const std::atomic<bool>& dying);
-  enum class PublishResult { Published, Discarded, NotWriting, BadVectorSize };
-  PublishResult Publish(Slot* slot, bool discard);
+    // Writer: a cleared element, or null when it would have to wait and
+    // `dying` is set or the FIFO is stopped.
+    Slot *Acquire(const std::atomic<bool> &dying);
+    enum class PublishResult { Published, Discarded, NotWriting, BadVectorSize };
+    PublishResult Publish(Slot *slot, bool discard);
 
-  // Reader: releases the reader's previous element, then the next sample;
-  // null when stopping (even if samples are queued).
-  Slot* Read(int reader, const std::atomic<bool>& dying);
-  void ReaderGone(int reader);
+    // Reader: releases the reader's previous element, then the next sample;
+    // null when stopping (even if samples are queued).
+    Slot *Read(int reader, const std::atomic<bool> &dying);
+    void ReaderGone(int reader);
 
-  // True once every reader still running has finished with every sample
-  // published and waits for more; false on time-out.
-  bool WaitIdle(std::chrono::steady_clock::time_point deadline);
+    // True once every reader still running has finished with every sample
+    // published and waits for more; false on time-out.
+    bool WaitIdle(std::chrono::steady_clock::time_point deadline);
 
-  // A reader waiting for input is woken once it has `unread` samples to
-  // take (1: at every sample); a full FIFO, Flush, WaitIdle and the stop
-  // wake it whatever it has.
-  void SetReaderWakeAt(int unread);
-  void Flush();
+    // A reader waiting for input is woken once it has `unread` samples to
+    // take (1: at every sample); a full FIFO, Flush, WaitIdle and the stop
+    // wake it whatever it has.
+    void SetReaderWakeAt(int unread);
+    void Flush();
 
-  void Stop();  // ends every wait for good
-  void Wake();  // makes waiters re-check their dying flags
-  const std::string& OutputName() const { return *output_; }
-  int MaxSize() const { return maxSize_; }
-  MAPSElementType Type() const { return type_; }
+    void Stop();  // ends every wait for good
+    void Wake();  // makes waiters re-check their dying flags
+    const std::string &OutputName() const { return *output_; }
+    int MaxSize() const { return maxSize_; }
+    MAPSElementType Type() const { return type_; }
 
 private:
-  struct Reader {
-    uint64_t taken = 0;    // samples handed out
-    uint64_t released = 0; // samples finished with
-    bool waiting = false;  // blocked in Read with nothing to take
-    bool gone = false;     // its component's run has ended
-  };
-  int FreeLocked() const;
-  bool FullLocked() const;
-  bool IdleLocked() const;
-  void SignalWritersLocked();
-  void SignalReadersLocked();
-  bool ReaderWantsWakingLocked() const;
+    struct Reader {
+        uint64_t taken = 0;     // samples handed out
+        uint64_t released = 0;  // samples finished with
+        bool waiting = false;   // blocked in Read with nothing to take
+        bool gone = false;      // its component's run has ended
+    };
+    int FreeLocked() const;
+    bool FullLocked() const;
+    bool IdleLocked() const;
+    void SignalWritersLocked();
+    void SignalReadersLocked();
+    bool ReaderWantsWakingLocked() const;
 
-  const MAPSElementType type_;
-  const int maxSize_;
-  const int depth_;
-  const std::string* instance_;
-  const std::string* output_;
-  std::unique_ptr<uint64_t[]> storage_;
-  std::unique_ptr<Slot[]> slots_;
-  std::vector<SampleCallback> sinks_;
+    const MAPSElementType type_;
+    const int maxSize_;
+    const int depth_;
+    const std::string *instance_;
+    const std::string *output_;
+    std::unique_ptr<uint64_t[]> storage_;
+    std::unique_ptr<Slot[]> slots_;
+    std::vector<SampleCallback> sinks_;
 
-  mutable std::mutex mutex_;
-  std::condition_variable writerCv_;
-  std::condition_variable readerCv_;
-  std::condition_variable idleCv_;
-  std::vector<Reader> readers_;
-  uint64_t written_ = 0;
-  bool writing_ = false;
-  Slot* current_ = nullptr;
-  bool stopped_ = false;
-  int drainers_ = 0;
-  int readersWaiting_ = 0;
-  int writersWaiting_ = 0;
-  int readerWakeAt_ = 1;
-  // A signal is on its way to the waiters; cleared by each one that waits.
-  bool readersSignalled_ = false;
-  bool writersSignalled_ = false;
+    mutable std::mutex mutex_;
+    std::condition_variable writerCv_;
+    std::condition_variable readerCv_;
+    std::condition_variable idleCv_;
+    std::vector<Reader> readers_;
+    uint64_t written_ = 0;
+    bool writing_ = false;
+    Slot *current_ = nullptr;
+    bool stopped_ = false;
+    int drainers_ = 0;
+    int readersWaiting_ = 0;
+    int writersWaiting_ = 0;
+    int readerWakeAt_ = 1;
+    // A signal is on its way to the waiters; cleared by each one that waits.
+    bool readersSignalled_ = false;
+    bool writersSignalled_ = false;
 };
 
-} // namespace zuv::host::detail
+}  // namespace zuv::host::detail

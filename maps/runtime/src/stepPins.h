@@ -9,12 +9,12 @@ namespace zuv::host::detail {
 
 class StepPins {
 public:
-  virtual int StartWriting(MAPSOutput* output, MAPSIOElt** element) = 0;
-  virtual int StopWriting(MAPSIOElt* element, int discard) = 0;
-  virtual int StartReading(MAPSInput* input, MAPSIOElt** element) = 0;
+    virtual int StartWriting(MAPSOutput *output, MAPSIOElt **element) = 0;
+    virtual int StopWriting(MAPSIOElt *element, int discard) = 0;
+    virtual int StartReading(MAPSInput *input, MAPSIOElt **element) = 0;
 
 protected:
-  ~StepPins() = default;
+    ~StepPins() = default;
 };
 
-} // namespace zuv::host::detail
+}  // namespace zuv::host::detail

@@ -43,134 +43,134 @@
 // Host-wide constants and helpers.
 class MAPS {
 public:
-  static constexpr MAPSElementType Stream8 = MAPSType_Stream8;
-  static constexpr MAPSElementType TextAscii = MAPSType_TextAscii;
-  static constexpr MAPSElementType Integer32 = MAPSType_Integer32;
-  static constexpr MAPSElementType Integer64 = MAPSType_Integer64;
-  static constexpr MAPSElementType Float64 = MAPSType_Float64;
-  static constexpr MAPSElementType Float32 = MAPSType_Float32;
+    static constexpr MAPSElementType Stream8 = MAPSType_Stream8;
+    static constexpr MAPSElementType TextAscii = MAPSType_TextAscii;
+    static constexpr MAPSElementType Integer32 = MAPSType_Integer32;
+    static constexpr MAPSElementType Integer64 = MAPSType_Integer64;
+    static constexpr MAPSElementType Float64 = MAPSType_Float64;
+    static constexpr MAPSElementType Float32 = MAPSType_Float32;
 
-  static constexpr MAPSTypeFilter FilterStream8{MAPSTypeBit(MAPSType_Stream8), "Stream8"};
-  static constexpr MAPSTypeFilter FilterTextAscii{MAPSTypeBit(MAPSType_TextAscii), "TextAscii"};
-  static constexpr MAPSTypeFilter FilterInteger32{MAPSTypeBit(MAPSType_Integer32), "Integer32"};
-  static constexpr MAPSTypeFilter FilterInteger64{MAPSTypeBit(MAPSType_Integer64), "Integer64"};
-  static constexpr MAPSTypeFilter FilterFloat64{MAPSTypeBit(MAPSType_Float64), "Float64"};
-  static constexpr MAPSTypeFilter FilterFloat32{MAPSTypeBit(MAPSType_Float32), "Float32"};
-  static constexpr MAPSTypeFilter FilterAny{~0u, "Any"};
+    static constexpr MAPSTypeFilter FilterStream8{MAPSTypeBit(MAPSType_Stream8), "Stream8"};
+    static constexpr MAPSTypeFilter FilterTextAscii{MAPSTypeBit(MAPSType_TextAscii), "TextAscii"};
+    static constexpr MAPSTypeFilter FilterInteger32{MAPSTypeBit(MAPSType_Integer32), "Integer32"};
+    static constexpr MAPSTypeFilter FilterInteger64{MAPSTypeBit(MAPSType_Integer64), "Integer64"};
+    static constexpr MAPSTypeFilter FilterFloat64{MAPSTypeBit(MAPSType_Float64), "Float64"};
+    static constexpr MAPSTypeFilter FilterFloat32{MAPSTypeBit(MAPSType_Float32), "Float32"};
+    static constexpr MAPSTypeFilter FilterAny{~0u, "Any"};
 
-  static constexpr int Threaded = MAPS_THREADED;
-  static constexpr int Sequential = MAPS_SEQUENTIAL;
+    static constexpr int Threaded = MAPS_THREADED;
+    static constexpr int Sequential = MAPS_SEQUENTIAL;
 
-  // Host time in microseconds (0 before a run's components have all started).
-  static MAPSTimestamp CurrentTime(bool = true, bool = true);
+    // Host time in microseconds (0 before a run's components have all started).
+    static MAPSTimestamp CurrentTime(bool = true, bool = true);
 };
 
 class MAPSMutex {
 public:
-  void Lock() { mutex_.lock(); }
-  void Release() { mutex_.unlock(); }
-  bool TryLock() { return mutex_.try_lock(); }
+    void Lock() { mutex_.lock(); }
+    void Release() { mutex_.unlock(); }
+    bool TryLock() { return mutex_.try_lock(); }
 
 private:
-  std::mutex mutex_;
+    std::mutex mutex_;
 };
 
 class MAPSModule {
 public:
-  using ThreadFunction = void (MAPSModule::*)();
+    using ThreadFunction = void (MAPSModule::*)();
 
-  MAPSModule(const char* name, MAPSComponentDefinition& definition);
-  virtual ~MAPSModule();
-  MAPSModule(const MAPSModule&) = delete;
-  MAPSModule& operator=(const MAPSModule&) = delete;
+    MAPSModule(const char *name, MAPSComponentDefinition &definition);
+    virtual ~MAPSModule();
+    MAPSModule(const MAPSModule &) = delete;
+    MAPSModule &operator=(const MAPSModule &) = delete;
 
-  // Host hooks with defaults: Banzai runs when a stop is requested, before the
-  // component's thread is joined; FreeBuffers after Death.
-  virtual void Banzai() {}
-  virtual void FreeBuffers() {}
+    // Host hooks with defaults: Banzai runs when a stop is requested, before the
+    // component's thread is joined; FreeBuffers after Death.
+    virtual void Banzai() {}
+    virtual void FreeBuffers() {}
 
-  const char* Name() const;
-  bool Rename(const char* newName);
-  const char* Kind() const; // the model name
-  MAPSComponentDefinition& Definition() const { return definition_; }
+    const char *Name() const;
+    bool Rename(const char *newName);
+    const char *Kind() const;  // the model name
+    MAPSComponentDefinition &Definition() const { return definition_; }
 
-  // Unknown name: an error report, and a property that reads and stores nothing.
-  MAPSProperty& Property(const char* name);
+    // Unknown name: an error report, and a property that reads and stores nothing.
+    MAPSProperty &Property(const char *name);
 
-  void Get(MAPSProperty& property, bool& value);
-  void Get(MAPSProperty& property, int& value);
-  void Get(MAPSProperty& property, long& value);
-  void Get(MAPSProperty& property, long long& value);
-  void Get(MAPSProperty& property, double& value);
-  void Get(MAPSProperty& property, MAPSString& value);
-  void Get(MAPSProperty& property, MAPSEnumStruct& value);
-  void Set(MAPSProperty& property, bool value);
-  void Set(MAPSProperty& property, int value) { Set(property, static_cast<long long>(value)); }
-  void Set(MAPSProperty& property, long value) { Set(property, static_cast<long long>(value)); }
-  void Set(MAPSProperty& property, long long value);
-  void Set(MAPSProperty& property, unsigned value) { Set(property, static_cast<long long>(value)); }
-  void Set(MAPSProperty& property, unsigned long value) { Set(property, static_cast<long long>(value)); }
-  void Set(MAPSProperty& property, unsigned long long value) { Set(property, static_cast<long long>(value)); }
-  void Set(MAPSProperty& property, double value);
-  void Set(MAPSProperty& property, const char* value);
-  void Set(MAPSProperty& property, const MAPSString& value) { Set(property, value.c_str()); }
-  void Set(MAPSProperty& property, const MAPSEnumStruct& value);
+    void Get(MAPSProperty &property, bool &value);
+    void Get(MAPSProperty &property, int &value);
+    void Get(MAPSProperty &property, long &value);
+    void Get(MAPSProperty &property, long long &value);
+    void Get(MAPSProperty &property, double &value);
+    void Get(MAPSProperty &property, MAPSString &value);
+    void Get(MAPSProperty &property, MAPSEnumStruct &value);
+    void Set(MAPSProperty &property, bool value);
+    void Set(MAPSProperty &property, int value) { Set(property, static_cast<long long>(value)); }
+    void Set(MAPSProperty &property, long value) { Set(property, static_cast<long long>(value)); }
+    void Set(MAPSProperty &property, long long value);
+    void Set(MAPSProperty &property, unsigned value) { Set(property, static_cast<long long>(value)); }
+    void Set(MAPSProperty &property, unsigned long value) { Set(property, static_cast<long long>(value)); }
+    void Set(MAPSProperty &property, unsigned long long value) { Set(property, static_cast<long long>(value)); }
+    void Set(MAPSProperty &property, double value);
+    void Set(MAPSProperty &property, const char *value);
+    void Set(MAPSProperty &property, const MAPSString &value) { Set(property, value.c_str()); }
+    void Set(MAPSProperty &property, const MAPSEnumStruct &value);
 
-  bool GetBoolProperty(const char* name);
-  MAPSInt64 GetIntegerProperty(const char* name);
-  MAPSString GetStringProperty(const char* name);
+    bool GetBoolProperty(const char *name);
+    MAPSInt64 GetIntegerProperty(const char *name);
+    MAPSString GetStringProperty(const char *name);
 
-  void Report(const char* text, int level = 0, int = 0);
-  [[noreturn]] void Error(const char* text, int = 1, int = 0);
-  // Stops the component; on its own thread it does not return.
-  void CommitSuicide();
-  bool IsDying() const;
-  bool IsRunning() const;
-  // Sleeps; returns early when the component starts dying.
-  void Rest(MAPSInt64 microseconds, void* = nullptr);
+    void Report(const char *text, int level = 0, int = 0);
+    [[noreturn]] void Error(const char *text, int = 1, int = 0);
+    // Stops the component; on its own thread it does not return.
+    void CommitSuicide();
+    bool IsDying() const;
+    bool IsRunning() const;
+    // Sleeps; returns early when the component starts dying.
+    void Rest(MAPSInt64 microseconds, void * = nullptr);
 
-  // Runs fn on a new host thread; the host joins it at stop, before Death.
-  void CreateThread(ThreadFunction fn);
-  template <class T>
-  void CreateThread(void (T::*fn)()) {
-    CreateThread(static_cast<ThreadFunction>(fn));
-  }
+    // Runs fn on a new host thread; the host joins it at stop, before Death.
+    void CreateThread(ThreadFunction fn);
+    template <class T>
+    void CreateThread(void (T::*fn)()) {
+        CreateThread(static_cast<ThreadFunction>(fn));
+    }
 
-  MAPSHostInstance* HostInstance() const { return host_; }
+    MAPSHostInstance *HostInstance() const { return host_; }
 
 protected:
-  MAPSComponentDefinition& definition_;
-  MAPSHostInstance* host_;
+    MAPSComponentDefinition &definition_;
+    MAPSHostInstance *host_;
 };
 
 class MAPSComponent : public MAPSModule {
 public:
-  MAPSComponent(const char* name, MAPSComponentDefinition& definition);
-  ~MAPSComponent() override;
+    MAPSComponent(const char *name, MAPSComponentDefinition &definition);
+    ~MAPSComponent() override;
 
-  // Host-called, in this order of the virtual table after the module's.
-  virtual void Dynamic() {}
-  virtual void Core() = 0;
-  virtual void Birth() = 0;
-  virtual void Death() = 0;
+    // Host-called, in this order of the virtual table after the module's.
+    virtual void Dynamic() {}
+    virtual void Core() = 0;
+    virtual void Birth() = 0;
+    virtual void Death() = 0;
 
-  // Unknown name: Error (does not return).
-  MAPSInput& Input(const char* name);
-  MAPSOutput& Output(const char* name);
-  // From a table entry; a null newName keeps the entry's name. A new name
-  // must match ^[a-zA-Z][a-zA-Z_0-9]*$. Failure: Error (does not return).
-  MAPSInput& NewInput(const char* entryName, const char* newName = nullptr);
-  MAPSOutput& NewOutput(const char* entryName, const char* newName = nullptr);
-  MAPSProperty& NewProperty(const char* entryName, const char* newName = nullptr);
+    // Unknown name: Error (does not return).
+    MAPSInput &Input(const char *name);
+    MAPSOutput &Output(const char *name);
+    // From a table entry; a null newName keeps the entry's name. A new name
+    // must match ^[a-zA-Z][a-zA-Z_0-9]*$. Failure: Error (does not return).
+    MAPSInput &NewInput(const char *entryName, const char *newName = nullptr);
+    MAPSOutput &NewOutput(const char *entryName, const char *newName = nullptr);
+    MAPSProperty &NewProperty(const char *entryName, const char *newName = nullptr);
 
-  // A free element of the output, waiting while its FIFO is full; null when
-  // the component is not running.
-  MAPSIOElt* StartWriting(MAPSOutput& output);
-  // Publishes the element (discard: drop it instead). True when published.
-  bool StopWriting(MAPSIOElt* element, bool discard = false);
-  // The next sample of the input, waiting until one arrives. The element
-  // stays valid until the next StartReading on this input.
-  MAPSIOElt* StartReading(MAPSInput& input);
+    // A free element of the output, waiting while its FIFO is full; null when
+    // the component is not running.
+    MAPSIOElt *StartWriting(MAPSOutput &output);
+    // Publishes the element (discard: drop it instead). True when published.
+    bool StopWriting(MAPSIOElt *element, bool discard = false);
+    // The next sample of the input, waiting until one arrives. The element
+    // stays valid until the next StartReading on this input.
+    MAPSIOElt *StartReading(MAPSInput &input);
 };
 
 // Registers a component class at library load in the category "MAPSComponent".
@@ -180,23 +180,23 @@ public:
 // they also form the marker string kept in the binary.
 class MAPSComponentRegistrar {
 public:
-  MAPSComponentRegistrar(const char* className, MAPSComponentDefinition& definition, const char* marker);
-  bool Registered() const { return registered_; }
-  const MAPSModuleDefinition& Module() const { return module_; }
+    MAPSComponentRegistrar(const char *className, MAPSComponentDefinition &definition, const char *marker);
+    bool Registered() const { return registered_; }
+    const MAPSModuleDefinition &Module() const { return module_; }
 
 private:
-  MAPSModuleDefinition module_;
-  bool registered_;
+    MAPSModuleDefinition module_;
+    bool registered_;
 };
 
-#define MAPS_REGISTER_COMPONENT(className, definition, model, version)                                     \
-  __attribute__((used)) static const char className##_mapsMarker[] =                                       \
-      "$!MAPS_MODULE!MAPSComponent!" model "!$!" version "!$";                                             \
-  static MAPSComponentRegistrar className##_mapsRegistrar(#className, definition, className##_mapsMarker)
+#define MAPS_REGISTER_COMPONENT(className, definition, model, version) \
+    __attribute__((used)) static const char className##_mapsMarker[] = \
+        "$!MAPS_MODULE!MAPSComponent!" model "!$!" version "!$";       \
+    static MAPSComponentRegistrar className##_mapsRegistrar(#className, definition, className##_mapsMarker)
 
 // Declares the host's factory for a component class:
 //   MAPS_COMPONENT_FACTORY(MAPSZUV_FrameReader) inside the class body.
-#define MAPS_COMPONENT_FACTORY(className)                                                                    \
-  static MAPSComponent* Instantiate(const char* name, MAPSComponentDefinition& definition) {               \
-    return new className(name, definition);                                                                \
-  }
+#define MAPS_COMPONENT_FACTORY(className)                                                      \
+    static MAPSComponent *Instantiate(const char *name, MAPSComponentDefinition &definition) { \
+        return new className(name, definition);                                                \
+    }

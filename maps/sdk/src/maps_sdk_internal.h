@@ -11,21 +11,21 @@ namespace maps_sdk {
 struct Unwind final {};
 
 // The kernel kept by the first accepted MAPSPckInit; null before.
-MAPSKernelInterface* Kernel();
+MAPSKernelInterface *Kernel();
 
 // The host instance that the next MAPSModule constructor binds to (set by the
 // glue around the factory on the constructing thread).
-MAPSHostInstance* TakePendingHost();
-void SetPendingHost(MAPSHostInstance* host);
+MAPSHostInstance *TakePendingHost();
+void SetPendingHost(MAPSHostInstance *host);
 
 struct ThreadContext {
-  MAPSModule* module;
-  MAPSModule::ThreadFunction function;
+    MAPSModule *module;
+    MAPSModule::ThreadFunction function;
 };
 
 extern const MAPSPackageGlue kGlue;
 
 // Registry of module definitions built by static initialisers.
-bool RegisterModule(MAPSModuleDefinition* module);
+bool RegisterModule(MAPSModuleDefinition *module);
 
-} // namespace maps_sdk
+}  // namespace maps_sdk

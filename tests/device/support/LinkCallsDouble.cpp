@@ -17,7 +17,9 @@ LinkCallsDouble::LinkCallsDouble()
     gCurrent = this;
 }
 
-LinkCallsDouble::~LinkCallsDouble() { gCurrent = nullptr; }
+LinkCallsDouble::~LinkCallsDouble() {
+    gCurrent = nullptr;
+}
 
 LinkCallsDouble &LinkCallsDouble::current() {
     if (gCurrent == nullptr) {
@@ -26,7 +28,9 @@ LinkCallsDouble &LinkCallsDouble::current() {
     return *gCurrent;
 }
 
-void LinkCallsDouble::addPort(const std::string &path, std::set<uint32_t> rates) { ports_[path] = std::move(rates); }
+void LinkCallsDouble::addPort(const std::string &path, std::set<uint32_t> rates) {
+    ports_[path] = std::move(rates);
+}
 
 void LinkCallsDouble::failCall(const std::string &name, ZuvErrorCode code, int nth) {
     failures_[name] = Failure{code, nth};
@@ -35,8 +39,7 @@ void LinkCallsDouble::failCall(const std::string &name, ZuvErrorCode code, int n
 std::vector<std::string> LinkCallsDouble::callsNamed(const std::string &name) const {
     std::vector<std::string> found;
     for (const std::string &entry : log_) {
-        if (entry.compare(0, name.size(), name) == 0 &&
-            (entry.size() == name.size() || entry[name.size()] == ' ')) {
+        if (entry.compare(0, name.size(), name) == 0 && (entry.size() == name.size() || entry[name.size()] == ' ')) {
             found.push_back(entry);
         }
     }

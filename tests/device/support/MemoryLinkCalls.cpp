@@ -20,21 +20,28 @@ ZuvErrorCode destroy(ZuvInterface *pInterface) {
     return zuvInterfaceMemoryDestroy(pInterface);
 }
 
-ZuvErrorCode serialCreate(ZuvInterface *pInterface, const char *, uint32_t) { return create(pInterface); }
-ZuvErrorCode udpCreate(ZuvInterface *pInterface, uint32_t, uint32_t, uint32_t) { return create(pInterface); }
-ZuvErrorCode answered(ZuvEComHandle *, ZuvEComDeviceInfo *) { return ZUV_NO_ERROR; }
+ZuvErrorCode serialCreate(ZuvInterface *pInterface, const char *, uint32_t) {
+    return create(pInterface);
+}
+ZuvErrorCode udpCreate(ZuvInterface *pInterface, uint32_t, uint32_t, uint32_t) {
+    return create(pInterface);
+}
+ZuvErrorCode answered(ZuvEComHandle *, ZuvEComDeviceInfo *) {
+    return ZUV_NO_ERROR;
+}
 
 }  // namespace
 
 const ZuvLinkCalls &MemoryLinkCalls() {
-    static const ZuvLinkCalls calls = {serialCreate, destroy,           udpCreate,
-                                       destroy,      zuvEComInit,       zuvEComClose,
-                                       zuvEComSetReceiveLogCallback,    answered,
-                                       zuvEComHandle};
+    static const ZuvLinkCalls calls = {
+        serialCreate, destroy,      udpCreate, destroy, zuvEComInit, zuvEComClose, zuvEComSetReceiveLogCallback,
+        answered,     zuvEComHandle};
     return calls;
 }
 
-ZuvInterface *MemoryLinkInterface() { return gOpen; }
+ZuvInterface *MemoryLinkInterface() {
+    return gOpen;
+}
 
 void MemoryLinkPush(const std::vector<uint8_t> &bytes) {
     if (gOpen != nullptr) {
@@ -42,6 +49,8 @@ void MemoryLinkPush(const std::vector<uint8_t> &bytes) {
     }
 }
 
-size_t MemoryLinkPending() { return gOpen != nullptr ? zuvInterfaceMemoryPending(gOpen) : 0; }
+size_t MemoryLinkPending() {
+    return gOpen != nullptr ? zuvInterfaceMemoryPending(gOpen) : 0;
+}
 
 }  // namespace zuv::test

@@ -7,18 +7,28 @@ namespace {
 
 class TestTwice : public MAPSComponent {
 public:
-  MAPS_COMPONENT_FACTORY(TestTwice)
-  TestTwice(const char* name, MAPSComponentDefinition& definition) : MAPSComponent(name, definition) {}
-  void Birth() override {}
-  void Core() override { Rest(1000); }
-  void Death() override {}
+    MAPS_COMPONENT_FACTORY(TestTwice)
+    TestTwice(const char *name, MAPSComponentDefinition &definition) : MAPSComponent(name, definition) {}
+    void Birth() override {}
+    void Core() override { Rest(1000); }
+    void Death() override {}
 };
 
-MAPSComponentDefinition twiceDefinition = {
-    "TestTwice", "1.0", &TestTwice::Instantiate, 128, MAPS::Threaded,
-    MAPS_NO_TABLE, MAPS_NO_TABLE, MAPS_NO_TABLE, MAPS_NO_TABLE, -1, -1, -1, -1};
+MAPSComponentDefinition twiceDefinition = {"TestTwice",
+                                           "1.0",
+                                           &TestTwice::Instantiate,
+                                           128,
+                                           MAPS::Threaded,
+                                           MAPS_NO_TABLE,
+                                           MAPS_NO_TABLE,
+                                           MAPS_NO_TABLE,
+                                           MAPS_NO_TABLE,
+                                           -1,
+                                           -1,
+                                           -1,
+                                           -1};
 
-} // namespace
+}  // namespace
 
 MAPS_REGISTER_COMPONENT(TestTwice, twiceDefinition, "TestTwice", "1.0");
 static MAPSComponentRegistrar secondRegistrar("TestTwice", twiceDefinition, TestTwice_mapsMarker);

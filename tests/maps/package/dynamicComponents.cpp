@@ -8,47 +8,47 @@ namespace {
 
 class TestDynamic : public MAPSComponent {
 public:
-  MAPS_COMPONENT_FACTORY(TestDynamic)
-  TestDynamic(const char* name, MAPSComponentDefinition& definition) : MAPSComponent(name, definition) {}
+    MAPS_COMPONENT_FACTORY(TestDynamic)
+    TestDynamic(const char *name, MAPSComponentDefinition &definition) : MAPSComponent(name, definition) {}
 
-  // pOutputs: that many outputs oExtra0.. from the oExtra entry.
-  // pExtra: property pExtraValue and input iExtra.
-  // pMode "Text": output oText; "Broken": an invalid pin name.
-  void Dynamic() override {
-    if (GetBoolProperty("pExtra")) {
-      NewProperty("pExtraValue");
-      NewInput("iExtra");
+    // pOutputs: that many outputs oExtra0.. from the oExtra entry.
+    // pExtra: property pExtraValue and input iExtra.
+    // pMode "Text": output oText; "Broken": an invalid pin name.
+    void Dynamic() override {
+        if (GetBoolProperty("pExtra")) {
+            NewProperty("pExtraValue");
+            NewInput("iExtra");
+        }
+        MAPSInt64 outputs = GetIntegerProperty("pOutputs");
+        for (MAPSInt64 i = 0; i < outputs; ++i) NewOutput("oExtra", ("oExtra" + std::to_string(i)).c_str());
+        MAPSString mode = GetStringProperty("pMode");
+        if (mode == "Text") NewOutput("oText");
+        if (mode == "Broken") NewOutput("oExtra", "9lives");
     }
-    MAPSInt64 outputs = GetIntegerProperty("pOutputs");
-    for (MAPSInt64 i = 0; i < outputs; ++i) NewOutput("oExtra", ("oExtra" + std::to_string(i)).c_str());
-    MAPSString mode = GetStringProperty("pMode");
-    if (mode == "Text") NewOutput("oText");
-    if (mode == "Broken") NewOutput("oExtra", "9lives");
-  }
-  void Birth() override {}
-  void Core() override { Rest(1000); }
-  void Death() override {}
+    void Birth() override {}
+    void Core() override { Rest(1000); }
+    void Death() override {}
 
-  // Reads each kind of property through the SDK and writes new values back.
-  static void Exchange(MAPSModule* module, int) {
-    auto* self = static_cast<TestDynamic*>(module);
-    double ratio = 0;
-    MAPSStackedString label;
-    MAPSEnumStruct mode;
-    long mismatch = -5;
-    self->Get(self->Property("pRatio"), ratio);
-    self->Get(self->Property("pLabel"), label);
-    self->Get(self->Property("pMode"), mode);
-    self->Get(self->Property("pLabel"), mismatch); // text read as integer: refused
-    MAPSString seen = MAPSString("ratio=") + ratio + " label=" + label + " mode=" + mode.SelectedText() + "/" +
-                      static_cast<int>(mode.enumValues.size()) + " mismatch=" + mismatch;
-    self->Report(seen);
-    self->Set(self->Property("pRatio"), ratio * 2);
-    self->Set(self->Property("pLabel"), label + "!");
-    mode.selectedEnum = 1;
-    self->Set(self->Property("pMode"), mode);
-    self->Set(self->Property("pOutputs"), 2u);
-  }
+    // Reads each kind of property through the SDK and writes new values back.
+    static void Exchange(MAPSModule *module, int) {
+        auto *self = static_cast<TestDynamic *>(module);
+        double ratio = 0;
+        MAPSStackedString label;
+        MAPSEnumStruct mode;
+        long mismatch = -5;
+        self->Get(self->Property("pRatio"), ratio);
+        self->Get(self->Property("pLabel"), label);
+        self->Get(self->Property("pMode"), mode);
+        self->Get(self->Property("pLabel"), mismatch);  // text read as integer: refused
+        MAPSString seen = MAPSString("ratio=") + ratio + " label=" + label + " mode=" + mode.SelectedText() + "/" +
+                          static_cast<int>(mode.enumValues.size()) + " mismatch=" + mismatch;
+        self->Report(seen);
+        self->Set(self->Property("pRatio"), ratio * 2);
+        self->Set(self->Property("pLabel"), label + "!");
+        mode.selectedEnum = 1;
+        self->Set(self->Property("pMode"), mode);
+        self->Set(self->Property("pOutputs"), 2u);
+    }
 };
 
 const MAPSInputDefinition kInputs[] = {{"iFixed", MAPS::FilterStream8}, {"iExtra", MAPS::FilterAny}};
@@ -69,18 +69,36 @@ const MAPSPropertyDefinition kProperties[] = {
 
 const MAPSActionDefinition kActions[] = {{"aExchange", &TestDynamic::Exchange, 1}};
 
-MAPSComponentDefinition dynamicDefinition = {
-    "TestDynamic", "1.0", &TestDynamic::Instantiate, 128, MAPS::Threaded,
-    MAPS_TABLE(kInputs), MAPS_TABLE(kOutputs), MAPS_TABLE(kProperties), MAPS_NO_TABLE,
-    1, 1, 6, -1};
+MAPSComponentDefinition dynamicDefinition = {"TestDynamic",
+                                             "1.0",
+                                             &TestDynamic::Instantiate,
+                                             128,
+                                             MAPS::Threaded,
+                                             MAPS_TABLE(kInputs),
+                                             MAPS_TABLE(kOutputs),
+                                             MAPS_TABLE(kProperties),
+                                             MAPS_NO_TABLE,
+                                             1,
+                                             1,
+                                             6,
+                                             -1};
 
 // The same class with an action that exchanges values of every kind.
-MAPSComponentDefinition propertiesDefinition = {
-    "TestProperties", "1.0", &TestDynamic::Instantiate, 128, MAPS::Threaded,
-    MAPS_TABLE(kInputs), MAPS_TABLE(kOutputs), MAPS_TABLE(kProperties), MAPS_TABLE(kActions),
-    1, 1, 6, -1};
+MAPSComponentDefinition propertiesDefinition = {"TestProperties",
+                                                "1.0",
+                                                &TestDynamic::Instantiate,
+                                                128,
+                                                MAPS::Threaded,
+                                                MAPS_TABLE(kInputs),
+                                                MAPS_TABLE(kOutputs),
+                                                MAPS_TABLE(kProperties),
+                                                MAPS_TABLE(kActions),
+                                                1,
+                                                1,
+                                                6,
+                                                -1};
 
-} // namespace
+}  // namespace
 
 MAPS_REGISTER_COMPONENT(TestDynamic, dynamicDefinition, "TestDynamic", "1.0");
 __attribute__((used)) static const char propertiesMarker[] = "$!MAPS_MODULE!MAPSComponent!TestProperties!$!1.0!$";

@@ -10,46 +10,46 @@ namespace {
 // in Birth, fail in Core after pCoreLimit calls, and run a helper thread.
 class TestLifecycle : public MAPSComponent {
 public:
-  MAPS_COMPONENT_FACTORY(TestLifecycle)
-  TestLifecycle(const char* name, MAPSComponentDefinition& definition) : MAPSComponent(name, definition) {}
+    MAPS_COMPONENT_FACTORY(TestLifecycle)
+    TestLifecycle(const char *name, MAPSComponentDefinition &definition) : MAPSComponent(name, definition) {}
 
-  void Birth() override {
-    cores_ = 0;
-    Report("Birth");
-    if (GetBoolProperty("pThread")) CreateThread(&TestLifecycle::Helper);
-    MAPSInt64 delay = GetIntegerProperty("pBirthDelay");
-    if (delay > 0) Rest(delay);
-    if (GetBoolProperty("pBirthClock")) Report(("clock in Birth " + std::to_string(MAPS::CurrentTime())).c_str());
-    if (GetBoolProperty("pSuicideInBirth")) {
-      CommitSuicide();
-      Report("after CommitSuicide"); // must not appear
+    void Birth() override {
+        cores_ = 0;
+        Report("Birth");
+        if (GetBoolProperty("pThread")) CreateThread(&TestLifecycle::Helper);
+        MAPSInt64 delay = GetIntegerProperty("pBirthDelay");
+        if (delay > 0) Rest(delay);
+        if (GetBoolProperty("pBirthClock")) Report(("clock in Birth " + std::to_string(MAPS::CurrentTime())).c_str());
+        if (GetBoolProperty("pSuicideInBirth")) {
+            CommitSuicide();
+            Report("after CommitSuicide");  // must not appear
+        }
     }
-  }
-  void Core() override {
-    if (++cores_ == 1) Report(("Core clock " + std::to_string(MAPS::CurrentTime())).c_str());
-    MAPSInt64 limit = GetIntegerProperty("pCoreLimit");
-    if (limit > 0 && cores_ >= limit) {
-      if (GetBoolProperty("pErrorAtLimit")) Error("limit reached");
-      CommitSuicide();
-      Report("after CommitSuicide"); // must not appear
+    void Core() override {
+        if (++cores_ == 1) Report(("Core clock " + std::to_string(MAPS::CurrentTime())).c_str());
+        MAPSInt64 limit = GetIntegerProperty("pCoreLimit");
+        if (limit > 0 && cores_ >= limit) {
+            if (GetBoolProperty("pErrorAtLimit")) Error("limit reached");
+            CommitSuicide();
+            Report("after CommitSuicide");  // must not appear
+        }
+        Rest(1000);
     }
-    Rest(1000);
-  }
-  void Death() override { Report(("Death cores=" + std::to_string(cores_)).c_str()); }
+    void Death() override { Report(("Death cores=" + std::to_string(cores_)).c_str()); }
 
-  void Helper() {
-    while (!IsDying()) Rest(2000);
-    Report("helper ends");
-  }
+    void Helper() {
+        while (!IsDying()) Rest(2000);
+        Report("helper ends");
+    }
 
-  static void Mark(MAPSModule* module, int) {
-    auto* self = static_cast<TestLifecycle*>(module);
-    self->Report(self->IsRunning() ? "action while running" : "action while stopped");
-    self->Set(self->Property("pLive"), true);
-  }
+    static void Mark(MAPSModule *module, int) {
+        auto *self = static_cast<TestLifecycle *>(module);
+        self->Report(self->IsRunning() ? "action while running" : "action while stopped");
+        self->Set(self->Property("pLive"), true);
+    }
 
 private:
-  long cores_ = 0;
+    long cores_ = 0;
 };
 
 const MAPSPropertyDefinition kLifecycleProperties[] = {
@@ -63,12 +63,21 @@ const MAPSPropertyDefinition kLifecycleProperties[] = {
 };
 const MAPSActionDefinition kLifecycleActions[] = {{"aMark", &TestLifecycle::Mark, 1}};
 
-MAPSComponentDefinition lifecycleDefinition = {
-    "TestLifecycle", "1.0", &TestLifecycle::Instantiate, 128, MAPS::Threaded,
-    MAPS_NO_TABLE, MAPS_NO_TABLE, MAPS_TABLE(kLifecycleProperties), MAPS_TABLE(kLifecycleActions),
-    -1, -1, -1, -1};
+MAPSComponentDefinition lifecycleDefinition = {"TestLifecycle",
+                                               "1.0",
+                                               &TestLifecycle::Instantiate,
+                                               128,
+                                               MAPS::Threaded,
+                                               MAPS_NO_TABLE,
+                                               MAPS_NO_TABLE,
+                                               MAPS_TABLE(kLifecycleProperties),
+                                               MAPS_TABLE(kLifecycleActions),
+                                               -1,
+                                               -1,
+                                               -1,
+                                               -1};
 
-} // namespace
+}  // namespace
 
 MAPS_REGISTER_COMPONENT(TestLifecycle, lifecycleDefinition, "TestLifecycle", "1.0");
 

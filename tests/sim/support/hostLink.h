@@ -39,7 +39,9 @@ inline uint16_t freeUdpPort() {
     return ntohs(address.sin_port);
 }
 
-inline uint32_t loopbackAddress() { return 127u | (1u << 24); }  // first octet in the low byte
+inline uint32_t loopbackAddress() {
+    return 127u | (1u << 24);
+}  // first octet in the low byte
 
 struct RawAnswer {
     uint8_t id = 0;

@@ -26,9 +26,8 @@ SimLink::SimLink(sim::SimConfig config) {
     config.clock = sim::ClockMode::Manual;
     config.link = sim::LinkKind::None;
     device_ = std::make_unique<sim::Simulator>(std::move(config));
-    device_->setFrameTap([this](const sim::SentFrame &sent) {
-        incoming_.insert(incoming_.end(), sent.bytes, sent.bytes + sent.size);
-    });
+    device_->setFrameTap(
+        [this](const sim::SentFrame &sent) { incoming_.insert(incoming_.end(), sent.bytes, sent.bytes + sent.size); });
     if (device_->start() != ZUV_NO_ERROR) {
         throw std::runtime_error("simulator: " + device_->errorText());
     }
@@ -40,7 +39,9 @@ SimLink::SimLink(sim::SimConfig config) {
     interface_.pWriteFunc = writeOp;
 }
 
-SimLink::~SimLink() { device_->stop(); }
+SimLink::~SimLink() {
+    device_->stop();
+}
 
 size_t SimLink::requestCount(uint8_t cmdId) const {
     return static_cast<size_t>(std::count_if(requests_.begin(), requests_.end(),
@@ -89,8 +90,8 @@ void SimLink::write(const uint8_t *pData, size_t size) {
         const Bytes frame(outgoing_.begin(), outgoing_.begin() + static_cast<long>(n + 9));
         outgoing_.erase(outgoing_.begin(), outgoing_.begin() + static_cast<long>(n + 9));
         const uint16_t crc = static_cast<uint16_t>(frame[6 + n] | (frame[7 + n] << 8));
-        const bool good = frame[8 + n] == 0x33 && zuvCrc16Compute(frame.data() + 2, n + 4) == crc &&
-                          frame[3] == ZUV_ECOM_CLASS_CMD_0;
+        const bool good =
+            frame[8 + n] == 0x33 && zuvCrc16Compute(frame.data() + 2, n + 4) == crc && frame[3] == ZUV_ECOM_CLASS_CMD_0;
         if (!good) {
             continue;
         }

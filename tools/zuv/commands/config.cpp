@@ -161,8 +161,7 @@ void addConfigCommand(CLI::App &parent, ToolContext &context) {
     addAction(*config, context, options, ConfigAction::Save,
               "Make the device keep its current settings; waits until it sends logs again", nullptr);
     addAction(*config, context, options, ConfigAction::Reboot, "Reboot the device", nullptr);
-    addAction(*config, context, options, ConfigAction::Restore, "Put the device back to its default settings",
-              nullptr);
+    addAction(*config, context, options, ConfigAction::Restore, "Put the device back to its default settings", nullptr);
 }
 
 }  // namespace zuv::tool

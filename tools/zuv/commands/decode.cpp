@@ -40,9 +40,9 @@ void runDecode(ToolContext &context, const DecodeOptions &options) {
     // The outputs exist once the properties are applied; attach to all of them.
     sink.attachAll(session.runtime(), decoder);
 
-    replayIntoDecoder(session, decoder, options.recording, options.realtime, outputFailure,
-                      {[&sink] { return sink.close(); }, [&sink] { return sink.error(); },
-                       [&sink] { return sink.errorNumber(); }});
+    replayIntoDecoder(
+        session, decoder, options.recording, options.realtime, outputFailure,
+        {[&sink] { return sink.close(); }, [&sink] { return sink.error(); }, [&sink] { return sink.errorNumber(); }});
 }
 
 }  // namespace

@@ -45,9 +45,8 @@ struct DemoOptions {
 
 // Rates asked of the device, and the decoder outputs that show them.
 const std::vector<std::string> kReaderRates = {
-    "reader.pStatus=1 Hz",         "reader.pUtcTime=1 Hz",          "reader.pImuData=25 Hz",
-    "reader.pEkfEuler=10 Hz",      "reader.pEkfNav=10 Hz",          "reader.pGps1Vel=On New Data",
-    "reader.pGps1Pos=On New Data",
+    "reader.pStatus=1 Hz",  "reader.pUtcTime=1 Hz",        "reader.pImuData=25 Hz",       "reader.pEkfEuler=10 Hz",
+    "reader.pEkfNav=10 Hz", "reader.pGps1Vel=On New Data", "reader.pGps1Pos=On New Data",
 };
 const std::vector<std::string> kDecoderKinds = {"pStatus", "pUtcTime", "pImuData", "pEkfEuler",
                                                 "pEkfNav", "pGps1Vel", "pGps1Pos"};
@@ -101,8 +100,9 @@ void printBlock(double seconds, const ReaderTap &tap, const LatestValues &latest
     }
     const auto nav = latest.get("oEkfNav");
     if (nav.size() >= 9) {
-        text += fmt::format("  nav       lat {:.6f}  lon {:.6f}  alt {:.1f} m   vel N {:+.2f} E {:+.2f} D {:+.2f} m/s\n",
-                            nav[6], nav[7], nav[8], nav[0], nav[1], nav[2]);
+        text +=
+            fmt::format("  nav       lat {:.6f}  lon {:.6f}  alt {:.1f} m   vel N {:+.2f} E {:+.2f} D {:+.2f} m/s\n",
+                        nav[6], nav[7], nav[8], nav[0], nav[1], nav[2]);
     }
     const auto gnss = latest.get("oGps1Pos");
     if (gnss.size() >= 10) {
@@ -266,13 +266,15 @@ void runDemo(ToolContext &context, const DemoOptions &options) {
 void addDemoCommand(CLI::App &parent, ToolContext &context) {
     auto options = std::make_shared<DemoOptions>();
     CLI::App *cmd = parent.add_subcommand(
-        "demo", "Run the package on a simulated device: show decoded values live, leave a recording and its JSON lines");
+        "demo",
+        "Run the package on a simulated device: show decoded values live, leave a recording and its JSON lines");
     cmd->add_option("--duration", options->durationSeconds, "Seconds to run (default 10)")
         ->type_name("S")
         ->check(durationSecondsCheck())
         ->check(CLI::PositiveNumber);
-    cmd->add_option("--out", options->out,
-                    "Folder for the recording and the JSON lines (default: a new zuv-demo-XXXXXX in the current folder)")
+    cmd->add_option(
+           "--out", options->out,
+           "Folder for the recording and the JSON lines (default: a new zuv-demo-XXXXXX in the current folder)")
         ->type_name("DIR");
     cmd->callback([&context, options] { runDemo(context, *options); });
 }

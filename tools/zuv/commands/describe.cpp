@@ -33,8 +33,8 @@ void runDescribe(ToolContext &context, const DescribeOptions &options) {
     session.loadPackage();
     host::Instance &instance = session.createInstance(options.model, instanceNameFor(options.model));
     session.applyProperties(options.properties);
-    std::string text = describeInstance(instance).dump(options.indent, ' ', false,
-                                                       nlohmann::ordered_json::error_handler_t::replace);
+    std::string text =
+        describeInstance(instance).dump(options.indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     text.push_back('\n');
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -48,8 +48,7 @@ void addDescribeCommand(CLI::App &parent, ToolContext &context) {
         "describe",
         "Create one instance of MODEL, apply the properties, and print its inputs, outputs, properties and "
         "actions as one JSON object");
-    cmd->add_option("MODEL", options->model, "Component model, e.g. ZUV_FrameReader or ZUV_FrameDecoder")
-        ->required();
+    cmd->add_option("MODEL", options->model, "Component model, e.g. ZUV_FrameReader or ZUV_FrameDecoder")->required();
     addPropertyOption(*cmd, options->properties);
     cmd->add_option("--indent", options->indent, "Pretty-print with this many spaces per level (default: one line)")
         ->check(CLI::Range(0, 16));

@@ -48,9 +48,9 @@ void runExport(ToolContext &context, const ExportOptions &options) {
     sink.setFailureHandler(outputFailure.handler());
     sink.attachAll(session.runtime(), decoder);
 
-    replayIntoDecoder(session, decoder, options.recording, options.realtime, outputFailure,
-                      {[&sink] { return sink.close(); }, [&sink] { return sink.error(); },
-                       [&sink] { return sink.errorNumber(); }});
+    replayIntoDecoder(
+        session, decoder, options.recording, options.realtime, outputFailure,
+        {[&sink] { return sink.close(); }, [&sink] { return sink.error(); }, [&sink] { return sink.errorNumber(); }});
 }
 
 }  // namespace

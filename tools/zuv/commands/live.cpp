@@ -87,8 +87,7 @@ void addLiveCommand(CLI::App &parent, ToolContext &context) {
         "live", "Read a device (reader → decoder) and write every decoder output sample as a JSON line");
     addLinkOptions(*cmd, options->link);
     addPropertyOption(*cmd, options->properties);
-    cmd->add_option("--record", options->record, "Also record reader.oData into this .zrec file")
-        ->type_name("FILE");
+    cmd->add_option("--record", options->record, "Also record reader.oData into this .zrec file")->type_name("FILE");
     cmd->add_option("--jsonl", options->jsonl, "Write the JSON lines to this file instead of standard output")
         ->type_name("PATH");
     addRunLimitOptions(*cmd, options->limits);

@@ -17,9 +17,8 @@ void addSimCommand(CLI::App &parent, ToolContext &context) {
         "(--udp-bind ADDR:PORT --udp-peer ADDR:PORT) until --duration ends or SIGINT/SIGTERM");
     sim::zuvSimAddOptions(*cmd, *options);
     cmd->callback([&context, options] {
-        context.exitStatus = sim::zuvSimMain(*options, [](int ms) {
-            return StopSignal::waitFor(std::chrono::milliseconds(ms));
-        });
+        context.exitStatus =
+            sim::zuvSimMain(*options, [](int ms) { return StopSignal::waitFor(std::chrono::milliseconds(ms)); });
     });
 }
 

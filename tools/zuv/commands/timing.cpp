@@ -79,7 +79,8 @@ std::string logNameOf(uint8_t id) {
 nlohmann::json toJson(const std::string &file, uint64_t records, const TimingReport &report) {
     nlohmann::json logs = nlohmann::json::array();
     for (const KindTiming &kind : report.kinds) {
-        nlohmann::json entry = {{"id", kind.id}, {"log", logNameOf(kind.id)}, {"frames", kind.frames}, {"deviceClock", kind.deviceClock}};
+        nlohmann::json entry = {
+            {"id", kind.id}, {"log", logNameOf(kind.id)}, {"frames", kind.frames}, {"deviceClock", kind.deviceClock}};
         if (kind.deviceClock) {
             entry["rateHz"] = kind.rateHz;
             entry["spacingUs"] = kind.spacingUs;
@@ -94,8 +95,11 @@ nlohmann::json toJson(const std::string &file, uint64_t records, const TimingRep
         }
         logs.push_back(entry);
     }
-    return {{"file", file},     {"records", records}, {"frames", report.frames},
-            {"clockJumps", report.clockJumpsAt}, {"logs", logs}};
+    return {{"file", file},
+            {"records", records},
+            {"frames", report.frames},
+            {"clockJumps", report.clockJumpsAt},
+            {"logs", logs}};
 }
 
 void printText(const std::string &file, uint64_t records, const TimingReport &report) {
@@ -105,8 +109,8 @@ void printText(const std::string &file, uint64_t records, const TimingReport &re
     for (const int64_t at : report.clockJumpsAt) {
         std::printf("  clock jump at t=%lld us\n", static_cast<long long>(at));
     }
-    std::printf("  %4s %-15s %8s %10s %6s %8s %16s %14s %11s %10s %6s\n", "id", "log", "frames", "rate Hz", "gaps", "missing",
-                "largest gap", "jitter median", "jitter p99", "drift ppm", "jumps");
+    std::printf("  %4s %-15s %8s %10s %6s %8s %16s %14s %11s %10s %6s\n", "id", "log", "frames", "rate Hz", "gaps",
+                "missing", "largest gap", "jitter median", "jitter p99", "drift ppm", "jumps");
     for (const KindTiming &kind : report.kinds) {
         if (!kind.deviceClock) {
             std::printf("  %4u %-15s %8llu   (no device time stamp)\n", unsigned(kind.id), logNameOf(kind.id).c_str(),
@@ -116,8 +120,7 @@ void printText(const std::string &file, uint64_t records, const TimingReport &re
         const std::string largest =
             kind.gaps == 0 ? "-" : fmt::format("{} ({} us)", kind.largestGapFrames, kind.largestGapUs);
         std::printf("  %4u %-15s %8llu %10.3f %6llu %8llu %16s %11lld us %8lld us %10.1f %6lld\n", unsigned(kind.id),
-                    logNameOf(kind.id).c_str(),
-                    static_cast<unsigned long long>(kind.frames), kind.rateHz,
+                    logNameOf(kind.id).c_str(), static_cast<unsigned long long>(kind.frames), kind.rateHz,
                     static_cast<unsigned long long>(kind.gaps), static_cast<unsigned long long>(kind.missingFrames),
                     largest.c_str(), static_cast<long long>(kind.jitterMedianUs),
                     static_cast<long long>(kind.jitterP99Us), kind.driftPpm, static_cast<long long>(kind.clockJumps));

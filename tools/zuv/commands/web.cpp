@@ -30,8 +30,8 @@
 #include "deviceLink.h"
 #include "limitChecks.h"
 #include "linkOptions.h"
-#include "rateRequest.h"
 #include "liveFeed.h"
+#include "rateRequest.h"
 #include "runControl.h"
 #include "session.h"
 #include "sseFormat.h"
@@ -59,12 +59,12 @@ struct WebOptions {
 
 // What the page plots unless -p says otherwise.
 const std::vector<std::string> kDefaultRates = {
-    "reader.pStatus=1 Hz",    "reader.pUtcTime=1 Hz",        "reader.pImuData=25 Hz",       "reader.pEkfEuler=10 Hz",
-    "reader.pEkfNav=10 Hz",   "reader.pGps1Vel=On New Data", "reader.pGps1Pos=On New Data", "reader.pLinkStatistics=true",
+    "reader.pStatus=1 Hz",  "reader.pUtcTime=1 Hz",        "reader.pImuData=25 Hz",       "reader.pEkfEuler=10 Hz",
+    "reader.pEkfNav=10 Hz", "reader.pGps1Vel=On New Data", "reader.pGps1Pos=On New Data", "reader.pLinkStatistics=true",
 };
 const std::vector<std::string> kShownKinds = {"pStatus", "pUtcTime", "pImuData", "pEkfEuler",
                                               "pEkfNav", "pGps1Vel", "pGps1Pos"};
-const std::vector<std::string> kShownOutputs = {"oStatus", "oUtcTime", "oImu", "oEkfEuler",
+const std::vector<std::string> kShownOutputs = {"oStatus", "oUtcTime", "oImu",    "oEkfEuler",
                                                 "oEkfNav", "oGps1Vel", "oGps1Pos"};
 constexpr std::chrono::milliseconds kStatusEvery{500};
 constexpr std::chrono::seconds kJobWait{90};  // a save waits up to 30 s for the device
@@ -102,8 +102,13 @@ class WebApp : public WebBackend {
 public:
     WebApp(Session &session, host::Instance &reader, LiveFeed &feed, LinkOptions deviceLink, std::string linkText,
            sim::Simulator *simulator, const std::string &scratch)
-        : session_(session), reader_(reader), feed_(feed), deviceLink_(std::move(deviceLink)),
-          linkText_(std::move(linkText)), sim_(simulator), scratch_(scratch) {
+        : session_(session),
+          reader_(reader),
+          feed_(feed),
+          deviceLink_(std::move(deviceLink)),
+          linkText_(std::move(linkText)),
+          sim_(simulator),
+          scratch_(scratch) {
         refreshRates();
     }
 
@@ -112,12 +117,12 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             for (const auto &kind : catalogue::kLogKinds) {
-                kinds.push_back({{"property", kind.property},
-                                 {"log", catalogue::logName(kind)},
-                                 {"id", kind.msgId},
-                                 {"rate", rates_[kind.property]},
-                                 {"shown", std::find(kShownKinds.begin(), kShownKinds.end(), kind.property) !=
-                                               kShownKinds.end()}});
+                kinds.push_back(
+                    {{"property", kind.property},
+                     {"log", catalogue::logName(kind)},
+                     {"id", kind.msgId},
+                     {"rate", rates_[kind.property]},
+                     {"shown", std::find(kShownKinds.begin(), kShownKinds.end(), kind.property) != kShownKinds.end()}});
             }
         }
         nlohmann::json choices = nlohmann::json::array();
@@ -280,7 +285,8 @@ private:
                 reply.fileName = "zuv-settings.bin";
                 break;
             case Job::Kind::Import: {
-                std::ofstream(file, std::ios::binary).write(job.image.data(), static_cast<std::streamsize>(job.image.size()));
+                std::ofstream(file, std::ios::binary)
+                    .write(job.image.data(), static_cast<std::streamsize>(job.image.size()));
                 rc = link.ImportConfigurationFile(file);
                 reply.body = nlohmann::json{{"ok", true},
                                             {"message", "imported " + std::to_string(job.image.size()) +
@@ -416,7 +422,8 @@ void runWeb(ToolContext &context, const WebOptions &options) {
         }
         if (StopSignal::stopRequested()) break;
         if (options.durationSeconds > 0 &&
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= options.durationSeconds) {
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >=
+                options.durationSeconds) {
             break;
         }
         if (!app.runPendingJobs()) {

@@ -42,8 +42,7 @@ ZuvErrorCode zuvEComSettingsPageEncode(uint16_t pageIndex, uint16_t pageCount, c
 
 ZuvErrorCode zuvEComSettingsPageDecode(const uint8_t *pIn, size_t size, uint16_t *pPageIndex, uint16_t *pPageCount,
                                        const uint8_t **ppData, size_t *pDataSize) {
-    if (pIn == nullptr || pPageIndex == nullptr || pPageCount == nullptr || ppData == nullptr ||
-        pDataSize == nullptr) {
+    if (pIn == nullptr || pPageIndex == nullptr || pPageCount == nullptr || ppData == nullptr || pDataSize == nullptr) {
         return ZUV_NULL_POINTER;
     }
     if (size < ZUV_ECOM_SETTINGS_PAGE_HEADER_SIZE ||

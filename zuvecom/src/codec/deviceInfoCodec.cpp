@@ -20,8 +20,7 @@ ZuvErrorCode zuvEComDeviceInfoDecode(const uint8_t *pIn, size_t size, ZuvEComDev
     return decodeWith<DeviceInfoFields>(pIn, size, pInfo);
 }
 
-ZuvErrorCode zuvEComFeaturesEncode(const ZuvEComFeatures *pFeatures, uint8_t *pOut, size_t capacity,
-                                   size_t *pSize) {
+ZuvErrorCode zuvEComFeaturesEncode(const ZuvEComFeatures *pFeatures, uint8_t *pOut, size_t capacity, size_t *pSize) {
     if (pFeatures == nullptr) {
         return ZUV_NULL_POINTER;
     }

@@ -21,8 +21,8 @@ ZuvErrorCode zuvEComOutputConfDecode(const uint8_t *pIn, size_t size, ZuvEComOut
         return ZUV_NULL_POINTER;
     }
     const bool withMode = size == ZUV_ECOM_OUTPUT_CONF_SIZE;
-    const ZuvErrorCode result = withMode ? decodeWith<OutputConfFields>(pIn, size, pConf)
-                                         : decodeWith<OutputSelectorFields>(pIn, size, pConf);
+    const ZuvErrorCode result =
+        withMode ? decodeWith<OutputConfFields>(pIn, size, pConf) : decodeWith<OutputSelectorFields>(pIn, size, pConf);
     if (result == ZUV_NO_ERROR) {
         *pWithMode = withMode;
     }
@@ -44,8 +44,8 @@ ZuvErrorCode zuvEComUartConfDecode(const uint8_t *pIn, size_t size, ZuvEComPortI
     }
     const bool hasConf = size == ZUV_ECOM_UART_CONF_SIZE;
     UartWire payload{};
-    const ZuvErrorCode result = hasConf ? decodeWith<UartConfFields>(pIn, size, &payload)
-                                        : decodeWith<UartSelectorFields>(pIn, size, &payload);
+    const ZuvErrorCode result =
+        hasConf ? decodeWith<UartConfFields>(pIn, size, &payload) : decodeWith<UartSelectorFields>(pIn, size, &payload);
     if (result == ZUV_NO_ERROR) {
         *pPort = payload.port;
         if (hasConf) {

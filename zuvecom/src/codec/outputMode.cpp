@@ -16,9 +16,7 @@ extern "C" int zuvEComOutputModeIsValid(uint32_t mode) {
         case ZUV_ECOM_OUTPUT_MODE_SYNC_A:
         case ZUV_ECOM_OUTPUT_MODE_SYNC_B:
         case ZUV_ECOM_OUTPUT_MODE_SYNC_C:
-        case ZUV_ECOM_OUTPUT_MODE_SYNC_D:
-            return 1;
-        default:
-            return 0;
+        case ZUV_ECOM_OUTPUT_MODE_SYNC_D: return 1;
+        default: return 0;
     }
 }

@@ -29,8 +29,8 @@ ZuvErrorCode zuvEComCmdSettingsAction(ZuvEComHandle *pHandle, ZuvEComSettingsAct
         return ZUV_INVALID_PARAMETER;
     }
     // Writing the settings to flash takes the device longer than any other command.
-    const uint32_t timeOut = action == ZUV_ECOM_SAVE_SETTINGS ? ZUV_ECOM_SAVE_CMD_TIME_OUT
-                                                              : ZUV_ECOM_DEFAULT_CMD_TIME_OUT;
+    const uint32_t timeOut =
+        action == ZUV_ECOM_SAVE_SETTINGS ? ZUV_ECOM_SAVE_CMD_TIME_OUT : ZUV_ECOM_DEFAULT_CMD_TIME_OUT;
     return runSet(
         pHandle, ZUV_ECOM_CMD_SETTINGS_ACTION,
         [&](uint8_t *pOut, size_t capacity, size_t *pSize) {

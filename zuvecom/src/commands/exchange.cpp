@@ -85,8 +85,7 @@ ZuvErrorCode checkHandle(const ZuvEComHandle *pHandle) {
     return pHandle->dispatching ? ZUV_NOT_READY : ZUV_NO_ERROR;
 }
 
-ZuvErrorCode exchange(ZuvEComHandle &handle, uint8_t cmdId, size_t requestSize, AnswerSink *pSink,
-                      uint32_t timeOutMs) {
+ZuvErrorCode exchange(ZuvEComHandle &handle, uint8_t cmdId, size_t requestSize, AnswerSink *pSink, uint32_t timeOutMs) {
     size_t frameSize = 0;
     const ZuvErrorCode built = zuvEComFrameBuild(cmdId, ZUV_ECOM_CLASS_CMD_0, requestPayload(handle), requestSize,
                                                  handle.frameBuffer, sizeof(handle.frameBuffer), &frameSize);

@@ -110,10 +110,9 @@ ZuvErrorCode zuvEComCmdImportSettings(ZuvEComHandle *pHandle, const void *pBuffe
         const size_t offset = page * pageSize;
         const size_t dataSize = size - offset < pageSize ? size - offset : pageSize;
         size_t requestSize = 0;
-        ZuvErrorCode result =
-            zuvEComSettingsPageEncode(static_cast<uint16_t>(page), static_cast<uint16_t>(pageCount),
-                                      dataSize > 0 ? image + offset : nullptr, dataSize, requestPayload(*pHandle),
-                                      kRequestCapacity, &requestSize);
+        ZuvErrorCode result = zuvEComSettingsPageEncode(static_cast<uint16_t>(page), static_cast<uint16_t>(pageCount),
+                                                        dataSize > 0 ? image + offset : nullptr, dataSize,
+                                                        requestPayload(*pHandle), kRequestCapacity, &requestSize);
         if (result == ZUV_NO_ERROR) {
             result = exchange(*pHandle, ZUV_ECOM_CMD_IMPORT_SETTINGS, requestSize, nullptr);
         }

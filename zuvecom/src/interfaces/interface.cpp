@@ -8,12 +8,16 @@ thread_local int lastOsError = 0;
 }
 
 namespace zuv::detail {
-void RecordOsError(int error) { lastOsError = error; }
+void RecordOsError(int error) {
+    lastOsError = error;
+}
 }  // namespace zuv::detail
 
 extern "C" {
 
-int zuvInterfaceGetLastOsError(void) { return lastOsError; }
+int zuvInterfaceGetLastOsError(void) {
+    return lastOsError;
+}
 
 void zuvInterfaceZeroInit(ZuvInterface *pInterface) {
     if (pInterface != nullptr) {

@@ -14,10 +14,10 @@ namespace {
 struct MemoryState {
     mutable std::mutex mutex;
     std::condition_variable pushed;
-    std::vector<uint8_t> script;      // all chunks back to back
-    std::vector<size_t> chunkEnds;    // end offset of each chunk in `script`
-    size_t cursor = 0;                // next byte to deliver
-    size_t chunkIndex = 0;            // chunk that holds `cursor`
+    std::vector<uint8_t> script;    // all chunks back to back
+    std::vector<size_t> chunkEnds;  // end offset of each chunk in `script`
+    size_t cursor = 0;              // next byte to deliver
+    size_t chunkIndex = 0;          // chunk that holds `cursor`
     size_t failuresLeft = 0;
     ZuvErrorCode failureCode = ZUV_READ_ERROR;
     std::vector<uint8_t> written;
@@ -88,8 +88,8 @@ ZuvInterfaceWaitResult memoryWait(ZuvInterface *pInterface, uint32_t timeoutMs) 
         return ZUV_IF_WAIT_READABLE;
     }
     std::unique_lock<std::mutex> lock(state->mutex);
-    const bool ready = state->pushed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                              [state] { return state->readable(); });
+    const bool ready =
+        state->pushed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [state] { return state->readable(); });
     return ready ? ZUV_IF_WAIT_READABLE : ZUV_IF_WAIT_TIMEOUT;
 }
 

@@ -1,8 +1,8 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -103,8 +103,8 @@ ZuvErrorCode udpWrite(ZuvInterface *pInterface, const void *pBuffer, size_t byte
         return ZUV_NULL_POINTER;
     }
     for (;;) {
-        const ssize_t sent = ::sendto(state->fd, pBuffer, bytesToWrite, 0, reinterpret_cast<const sockaddr *>(&state->remote),
-                                      sizeof(state->remote));
+        const ssize_t sent = ::sendto(state->fd, pBuffer, bytesToWrite, 0,
+                                      reinterpret_cast<const sockaddr *>(&state->remote), sizeof(state->remote));
         if (sent == static_cast<ssize_t>(bytesToWrite)) {
             return ZUV_NO_ERROR;
         }
@@ -129,8 +129,7 @@ ZuvErrorCode udpFlush(ZuvInterface *pInterface) {
         return ZUV_NULL_POINTER;
     }
     state->pendingOffset = state->pendingSize = 0;
-    while (receiveDatagram(state) >= 0) {
-    }
+    while (receiveDatagram(state) >= 0) {}
     return ZUV_NO_ERROR;
 }
 

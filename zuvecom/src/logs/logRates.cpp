@@ -5,7 +5,8 @@
 #include "zuvEComLogCatalogue.h"
 #include "zuvEComProtocol.h"
 
-static_assert(ZUV_ECOM_GNSS_UPDATE_RATE_HZ == zuv::catalogue::kGnssRateHz, "the features answer and the log catalogue agree");
+static_assert(ZUV_ECOM_GNSS_UPDATE_RATE_HZ == zuv::catalogue::kGnssRateHz,
+              "the features answer and the log catalogue agree");
 
 extern "C" {
 

@@ -60,9 +60,8 @@ ZuvErrorCode readOnce(ZuvEComProtocol &protocol, size_t *pReadBytes) {
         return ZUV_NO_ERROR;
     }
     size_t readBytes = 0;
-    const ZuvErrorCode result =
-        zuvInterfaceRead(protocol.pLinkedInterface, protocol.rxBuffer + protocol.rxBufferSize, &readBytes,
-                         ZUV_ECOM_MAX_BUFFER_SIZE - protocol.rxBufferSize);
+    const ZuvErrorCode result = zuvInterfaceRead(protocol.pLinkedInterface, protocol.rxBuffer + protocol.rxBufferSize,
+                                                 &readBytes, ZUV_ECOM_MAX_BUFFER_SIZE - protocol.rxBufferSize);
     if (result != ZUV_NO_ERROR) {
         return result;
     }
