@@ -2,6 +2,58 @@
 // read-modify-writes that send back untouched what they do not change.
 #include "ZuvCommunication.h"
 
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Reads a record and hands it to `use` only when the device answered, so a
+// failed read leaves the caller's outputs as they were.
+template <typename Record, typename Read, typename Use>
+ZuvErrorCode readThen(Read read, Use use) {
+    Record record{};
+    const ZuvErrorCode rc = read(record);
+    if (rc == ZUV_NO_ERROR) {
+        use(record);
+    }
+    return rc;
+}
+
+// What `change` leaves alone goes back as the device had it; a failed read
+// sends nothing.
+template <typename Record, typename Read, typename Write, typename Change>
+ZuvErrorCode readChangeWrite(Read read, Write write, Change change) {
+    Record record{};
+    const ZuvErrorCode rc = read(record);
+    if (rc != ZUV_NO_ERROR) {
+        return rc;
+    }
+    change(record);
+    return write(record);
+}
+
+// The alignment and the sensor lever arm travel in one command.
+struct Alignment {
+    ZuvEComSensorAlignmentInfo info{};
+    float leverArm[3] = {};
+};
+
+template <typename Use>
+ZuvErrorCode withAlignment(CZuvCommunication &link, Use use) {
+    return readThen<Alignment>([&](Alignment &read) { return link.GetSensorConfiguration(read.info, read.leverArm); },
+                               [&](const Alignment &read) { use(read.info, read.leverArm); });
+}
+
+template <typename Change>
+ZuvErrorCode changeAlignment(CZuvCommunication &link, Change change) {
+    return readChangeWrite<Alignment>(
+        [&](Alignment &read) { return link.GetSensorConfiguration(read.info, read.leverArm); },
+        [&](const Alignment &changed) { return link.SetSensorConfiguration(changed.info, changed.leverArm); },
+        [&](Alignment &read) { change(read.info, read.leverArm); });
+}
+
+}  // namespace
+
 ZuvErrorCode CZuvCommunication::GetDeviceInformations(ZuvEComDeviceInfo &info) {
     return zuvEComCmdGetInfo(&handle_, &info);
 }
@@ -29,10 +81,7 @@ ZuvErrorCode CZuvCommunication::GetSensorConfiguration(float &leverArmX, float &
                                                        float &roll, float &pitch, float &yaw,
                                                        ZuvEComAxisDirection &axisDirectionX,
                                                        ZuvEComAxisDirection &axisDirectionY) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = readAlignment(alignment, leverArm);
-    if (rc == ZUV_NO_ERROR) {
+    return withAlignment(*this, [&](const ZuvEComSensorAlignmentInfo &alignment, const float leverArm[3]) {
         leverArmX = leverArm[0];
         leverArmY = leverArm[1];
         leverArmZ = leverArm[2];
@@ -41,8 +90,7 @@ ZuvErrorCode CZuvCommunication::GetSensorConfiguration(float &leverArmX, float &
         yaw = alignment.misYaw;
         axisDirectionX = alignment.axisDirectionX;
         axisDirectionY = alignment.axisDirectionY;
-    }
-    return rc;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::SetSensorConfiguration(float leverArmX, float leverArmY, float leverArmZ, float roll,
@@ -59,36 +107,21 @@ ZuvErrorCode CZuvCommunication::SetSensorConfiguration(float leverArmX, float le
 }
 
 ZuvErrorCode CZuvCommunication::GetSensorLeverArm(float leverArm[3]) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    float read[3] = {};
-    const ZuvErrorCode rc = readAlignment(alignment, read);
-    if (rc == ZUV_NO_ERROR) {
-        leverArm[0] = read[0];
-        leverArm[1] = read[1];
-        leverArm[2] = read[2];
-    }
-    return rc;
+    return withAlignment(
+        *this, [&](const ZuvEComSensorAlignmentInfo &, const float read[3]) { std::copy(read, read + 3, leverArm); });
 }
 
 ZuvErrorCode CZuvCommunication::GetSensorLeverArm(float &x, float &y, float &z) {
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = GetSensorLeverArm(leverArm);
-    if (rc == ZUV_NO_ERROR) {
+    return withAlignment(*this, [&](const ZuvEComSensorAlignmentInfo &, const float leverArm[3]) {
         x = leverArm[0];
         y = leverArm[1];
         z = leverArm[2];
-    }
-    return rc;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::SetSensorLeverArm(const float leverArm[3]) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    float current[3] = {};
-    const ZuvErrorCode rc = readAlignment(alignment, current);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    return SetSensorConfiguration(alignment, leverArm);
+    return changeAlignment(
+        *this, [&](ZuvEComSensorAlignmentInfo &, float current[3]) { std::copy(leverArm, leverArm + 3, current); });
 }
 
 ZuvErrorCode CZuvCommunication::SetSensorLeverArm(float x, float y, float z) {
@@ -97,71 +130,43 @@ ZuvErrorCode CZuvCommunication::SetSensorLeverArm(float x, float y, float z) {
 }
 
 ZuvErrorCode CZuvCommunication::GetSensorAlignment(ZuvEComSensorAlignmentInfo &alignment) {
-    ZuvEComSensorAlignmentInfo read{};
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = readAlignment(read, leverArm);
-    if (rc == ZUV_NO_ERROR) {
-        alignment = read;
-    }
-    return rc;
+    return withAlignment(*this, [&](const ZuvEComSensorAlignmentInfo &read, const float *) { alignment = read; });
 }
 
 ZuvErrorCode CZuvCommunication::GetSensorAlignment(float &roll, float &pitch, float &yaw) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    const ZuvErrorCode rc = GetSensorAlignment(alignment);
-    if (rc == ZUV_NO_ERROR) {
+    return withAlignment(*this, [&](const ZuvEComSensorAlignmentInfo &alignment, const float *) {
         roll = alignment.misRoll;
         pitch = alignment.misPitch;
         yaw = alignment.misYaw;
-    }
-    return rc;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::SetSensorAlignment(const ZuvEComSensorAlignmentInfo &alignment) {
-    ZuvEComSensorAlignmentInfo current{};
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = readAlignment(current, leverArm);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    return SetSensorConfiguration(alignment, leverArm);
+    return changeAlignment(*this, [&](ZuvEComSensorAlignmentInfo &current, float *) { current = alignment; });
 }
 
 ZuvErrorCode CZuvCommunication::SetSensorAlignment(float roll, float pitch, float yaw) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = readAlignment(alignment, leverArm);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    alignment.misRoll = roll;
-    alignment.misPitch = pitch;
-    alignment.misYaw = yaw;
-    return SetSensorConfiguration(alignment, leverArm);
+    return changeAlignment(*this, [&](ZuvEComSensorAlignmentInfo &alignment, float *) {
+        alignment.misRoll = roll;
+        alignment.misPitch = pitch;
+        alignment.misYaw = yaw;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::GetSensorAxisDirection(ZuvEComAxisDirection &axisDirectionX,
                                                        ZuvEComAxisDirection &axisDirectionY) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    const ZuvErrorCode rc = GetSensorAlignment(alignment);
-    if (rc == ZUV_NO_ERROR) {
+    return withAlignment(*this, [&](const ZuvEComSensorAlignmentInfo &alignment, const float *) {
         axisDirectionX = alignment.axisDirectionX;
         axisDirectionY = alignment.axisDirectionY;
-    }
-    return rc;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::SetSensorAxisDirection(ZuvEComAxisDirection axisDirectionX,
                                                        ZuvEComAxisDirection axisDirectionY) {
-    ZuvEComSensorAlignmentInfo alignment{};
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = readAlignment(alignment, leverArm);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    alignment.axisDirectionX = axisDirectionX;
-    alignment.axisDirectionY = axisDirectionY;
-    return SetSensorConfiguration(alignment, leverArm);
+    return changeAlignment(*this, [&](ZuvEComSensorAlignmentInfo &alignment, float *) {
+        alignment.axisDirectionX = axisDirectionX;
+        alignment.axisDirectionY = axisDirectionY;
+    });
 }
 
 // ---- Initial condition and motion profile.
@@ -187,12 +192,8 @@ ZuvErrorCode CZuvCommunication::GetSensorMotionProfileInfo(ZuvEComModelInfo &inf
 }
 
 ZuvErrorCode CZuvCommunication::GetMotionProfile(uint32_t &profileId) {
-    ZuvEComModelInfo info{};
-    const ZuvErrorCode rc = GetSensorMotionProfileInfo(info);
-    if (rc == ZUV_NO_ERROR) {
-        profileId = info.id;
-    }
-    return rc;
+    return readThen<ZuvEComModelInfo>([this](ZuvEComModelInfo &info) { return GetSensorMotionProfileInfo(info); },
+                                      [&](const ZuvEComModelInfo &info) { profileId = info.id; });
 }
 
 ZuvErrorCode CZuvCommunication::SetMotionProfile(uint32_t profileId) {
@@ -210,54 +211,50 @@ ZuvErrorCode CZuvCommunication::SetGNSS1Installation(const ZuvEComGnssInstallati
 }
 
 ZuvErrorCode CZuvCommunication::GetGNSS1LeverArmPrimary(float &x, float &y, float &z, bool &precise) {
-    ZuvEComGnssInstallation installation{};
-    const ZuvErrorCode rc = GetGNSS1Installation(installation);
-    if (rc == ZUV_NO_ERROR) {
-        x = installation.leverArmPrimary[0];
-        y = installation.leverArmPrimary[1];
-        z = installation.leverArmPrimary[2];
-        precise = installation.leverArmPrimaryPrecise;
-    }
-    return rc;
+    return readThen<ZuvEComGnssInstallation>(
+        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
+        [&](const ZuvEComGnssInstallation &installation) {
+            x = installation.leverArmPrimary[0];
+            y = installation.leverArmPrimary[1];
+            z = installation.leverArmPrimary[2];
+            precise = installation.leverArmPrimaryPrecise;
+        });
 }
 
 ZuvErrorCode CZuvCommunication::SetGNSS1LeverArmPrimary(float x, float y, float z, bool precise) {
-    ZuvEComGnssInstallation installation{};
-    const ZuvErrorCode rc = GetGNSS1Installation(installation);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    installation.leverArmPrimary[0] = x;
-    installation.leverArmPrimary[1] = y;
-    installation.leverArmPrimary[2] = z;
-    installation.leverArmPrimaryPrecise = precise;
-    return SetGNSS1Installation(installation);
+    return readChangeWrite<ZuvEComGnssInstallation>(
+        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
+        [this](const ZuvEComGnssInstallation &changed) { return SetGNSS1Installation(changed); },
+        [&](ZuvEComGnssInstallation &installation) {
+            installation.leverArmPrimary[0] = x;
+            installation.leverArmPrimary[1] = y;
+            installation.leverArmPrimary[2] = z;
+            installation.leverArmPrimaryPrecise = precise;
+        });
 }
 
 ZuvErrorCode CZuvCommunication::GetGNSS1LeverArmSecondary(float &x, float &y, float &z,
                                                           ZuvEComGnssInstallationMode &mode) {
-    ZuvEComGnssInstallation installation{};
-    const ZuvErrorCode rc = GetGNSS1Installation(installation);
-    if (rc == ZUV_NO_ERROR) {
-        x = installation.leverArmSecondary[0];
-        y = installation.leverArmSecondary[1];
-        z = installation.leverArmSecondary[2];
-        mode = installation.leverArmSecondaryMode;
-    }
-    return rc;
+    return readThen<ZuvEComGnssInstallation>(
+        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
+        [&](const ZuvEComGnssInstallation &installation) {
+            x = installation.leverArmSecondary[0];
+            y = installation.leverArmSecondary[1];
+            z = installation.leverArmSecondary[2];
+            mode = installation.leverArmSecondaryMode;
+        });
 }
 
 ZuvErrorCode CZuvCommunication::SetGNSS1LeverArmSecondary(float x, float y, float z, ZuvEComGnssInstallationMode mode) {
-    ZuvEComGnssInstallation installation{};
-    const ZuvErrorCode rc = GetGNSS1Installation(installation);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    installation.leverArmSecondary[0] = x;
-    installation.leverArmSecondary[1] = y;
-    installation.leverArmSecondary[2] = z;
-    installation.leverArmSecondaryMode = mode;
-    return SetGNSS1Installation(installation);
+    return readChangeWrite<ZuvEComGnssInstallation>(
+        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
+        [this](const ZuvEComGnssInstallation &changed) { return SetGNSS1Installation(changed); },
+        [&](ZuvEComGnssInstallation &installation) {
+            installation.leverArmSecondary[0] = x;
+            installation.leverArmSecondary[1] = y;
+            installation.leverArmSecondary[2] = z;
+            installation.leverArmSecondaryMode = mode;
+        });
 }
 
 ZuvErrorCode CZuvCommunication::GetGNSS1RejectionConf(ZuvEComGnssRejectionConf &rejection) {
@@ -279,14 +276,13 @@ ZuvErrorCode CZuvCommunication::SetOdometerConf(const ZuvEComOdoConf &conf) {
 }
 
 ZuvErrorCode CZuvCommunication::GetOdometerLeverArm(float &x, float &y, float &z) {
-    float leverArm[3] = {};
-    const ZuvErrorCode rc = zuvEComCmdOdoGetLeverArm(&handle_, leverArm);
-    if (rc == ZUV_NO_ERROR) {
-        x = leverArm[0];
-        y = leverArm[1];
-        z = leverArm[2];
-    }
-    return rc;
+    using LeverArm = std::array<float, 3>;
+    return readThen<LeverArm>([this](LeverArm &read) { return zuvEComCmdOdoGetLeverArm(&handle_, read.data()); },
+                              [&](const LeverArm &leverArm) {
+                                  x = leverArm[0];
+                                  y = leverArm[1];
+                                  z = leverArm[2];
+                              });
 }
 
 ZuvErrorCode CZuvCommunication::SetOdometerLeverArm(float x, float y, float z) {
@@ -321,22 +317,15 @@ ZuvErrorCode CZuvCommunication::SetAdvancedConf(const ZuvEComAdvancedConf &conf)
 }
 
 ZuvErrorCode CZuvCommunication::GetTimeReferenceSource(ZuvEComTimeReferenceSrc &source) {
-    ZuvEComAdvancedConf conf{};
-    const ZuvErrorCode rc = GetAdvancedConf(conf);
-    if (rc == ZUV_NO_ERROR) {
-        source = conf.timeReferenceSrc;
-    }
-    return rc;
+    return readThen<ZuvEComAdvancedConf>([this](ZuvEComAdvancedConf &read) { return GetAdvancedConf(read); },
+                                         [&](const ZuvEComAdvancedConf &conf) { source = conf.timeReferenceSrc; });
 }
 
 ZuvErrorCode CZuvCommunication::SetTimeReferenceSource(ZuvEComTimeReferenceSrc source) {
-    ZuvEComAdvancedConf conf{};
-    const ZuvErrorCode rc = GetAdvancedConf(conf);
-    if (rc != ZUV_NO_ERROR) {
-        return rc;
-    }
-    conf.timeReferenceSrc = source;
-    return SetAdvancedConf(conf);
+    return readChangeWrite<ZuvEComAdvancedConf>(
+        [this](ZuvEComAdvancedConf &read) { return GetAdvancedConf(read); },
+        [this](const ZuvEComAdvancedConf &changed) { return SetAdvancedConf(changed); },
+        [&](ZuvEComAdvancedConf &conf) { conf.timeReferenceSrc = source; });
 }
 
 // ---- Output rates.
