@@ -85,7 +85,7 @@ expect_eq "$apt_calls" 0 "apt-get calls"
 run_case present-user 1000 no-sudo "" build fuzz ci
 expect_eq "$status" 0 status
 expect_eq "$out$err" "" output
-expect_eq "$log" "dpkg-query -W $q cmake ninja-build make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libfmt-dev clang libclang-rt-14-dev ccache binutils python3" "the one query"
+expect_eq "$log" "dpkg-query -W $q cmake ninja-build make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libfmt-dev clang libclang-rt-14-dev ccache binutils python3 clang-format" "the one query"
 
 run_case missing-root 0 works "libfmt-dev libgtest-dev"
 expect_eq "$status" 0 status
