@@ -149,5 +149,30 @@ TEST_F(Unplugging, WithoutReconnectTheReaderReportsTheLossOnceAndStops) {
     EXPECT_EQ(reportsStartingWith("Link to " + link_ + " back", 0), 0u);
 }
 
+// Silence is one warning when it begins and one report when data returns,
+// however long it lasts; the link itself is never reported lost.
+TEST_F(Unplugging, SilenceOfFiveSecondsIsOneWarningAndItsEndOneReport) {
+    run_.start();
+    ASSERT_TRUE(run_.data.WaitForCount(10, 10s));
+    zuv::sim::FaultConfig quiet;
+    quiet.silent = true;
+    sim_->setFaults(quiet);
+    ASSERT_TRUE(sim_->waitForOutput(5000));
+    EXPECT_FALSE(waitForReports("no data from the device for 5 s", 1, 1, 4s)) << "warned before 5 s";
+    ASSERT_TRUE(waitForReports("no data from the device for 5 s", 1, 1, 5s));
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(reportsStartingWith("no data", 1), 1u) << "one warning however long it stays silent";
+    EXPECT_EQ(reportsStartingWith("Data from the device again", 0), 0u);
+
+    sim_->setFaults({});
+    ASSERT_TRUE(waitForReports("Data from the device again", 0, 1, 5s));
+    const size_t before = run_.data.Take().size();
+    ASSERT_TRUE(run_.data.WaitForCount(20, 5s)) << before;
+    run_.stop();
+    EXPECT_EQ(reportsStartingWith("no data", 1), 1u);
+    EXPECT_EQ(reportsStartingWith("Data from the device again", 0), 1u);
+    EXPECT_EQ(reportsStartingWith("Link to ", 1), 0u) << "a silent link is not a lost one";
+}
+
 }  // namespace
 }  // namespace zuv::test
