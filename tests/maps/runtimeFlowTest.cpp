@@ -142,6 +142,34 @@ TEST_F(RuntimeTest, DrainBeforeStopLosesNothing) {
     for (int i = 0; i < 200; ++i) EXPECT_EQ(samples[static_cast<size_t>(i)].Integer64(0), i % 256);
 }
 
+// A stop ends producers first; their consumers take what was published
+// before they stop, so a recording of the producer and the consumer's output
+// cover the same samples.
+TEST_F(RuntimeTest, AStopLetsConsumersTakeWhatTheirProducersPublished) {
+    auto &counter = runtime.CreateInstance("TestCounter", "counter");
+    auto &echo = runtime.CreateInstance("TestEcho", "echo");
+    auto &echoAgain = runtime.CreateInstance("TestEcho", "echoAgain");
+    counter.SetProperty("pTotal", zuv::host::PropertyValue::Integer(1000000));
+    echo.SetPropertyFromText("pSlowEvery", "1");  // behind by a full FIFO at the stop
+    runtime.Connect(counter, "oCount", echo, "iIn");
+    runtime.Connect(echo, "oEcho", echoAgain, "iIn");
+    zuv::host::SampleQueue published, echoed, echoedAgain;
+    runtime.AttachSink(counter, "oCount", published.Callback());
+    runtime.AttachSink(echo, "oEcho", echoed.Callback());
+    runtime.AttachSink(echoAgain, "oEcho", echoedAgain.Callback());
+    runtime.Start();
+    ASSERT_TRUE(echoed.WaitForCount(40, 20s));
+    const size_t echoedBeforeStop = echoed.Size();
+    const auto started = std::chrono::steady_clock::now();
+    runtime.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    const size_t count = published.Size();
+    EXPECT_GT(count, echoedBeforeStop + 4) << "nothing to drain: the test lost its point";
+    EXPECT_EQ(echoed.Size(), count);
+    EXPECT_EQ(echoedAgain.Size(), count) << "the second consumer drains after the first";
+    EXPECT_EQ(TextsOf("echoAgain"), (std::vector<std::string>{"Death"}));
+}
+
 TEST_F(RuntimeTest, ARunCanStartAgain) {
     auto &counter = runtime.CreateInstance("TestCounter", "counter");
     counter.SetPropertyFromText("pTotal", "100");

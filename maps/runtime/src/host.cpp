@@ -267,6 +267,41 @@ Instance *Host::WaitForEnded(std::chrono::milliseconds timeout) {
     return instance;
 }
 
+// Instances stop in waves, producers before their consumers, and each
+// consumer first takes what its stopped producers published (within the
+// budget): a live run then ends with every recorded frame decoded too. A
+// consumer that never reads costs the budget once; a cycle stops as one wave.
+void Host::StopProducersFirst() {
+    const auto drainDeadline = std::chrono::steady_clock::now() + kStopDrainBudget;
+    std::vector<InstanceImpl *> pending;
+    for (auto &instance : instances_) pending.push_back(instance.get());
+    auto feeds = [this](const InstanceImpl *producer, const InstanceImpl *consumer) {
+        for (const Connection &c : connections_)
+            if (c.from == producer && c.to == consumer) return true;
+        return false;
+    };
+    while (!pending.empty()) {
+        std::vector<InstanceImpl *> wave, later;
+        for (InstanceImpl *candidate : pending) {
+            bool fedByPending = false;
+            for (InstanceImpl *other : pending)
+                fedByPending = fedByPending || (other != candidate && feeds(other, candidate));
+            (fedByPending ? later : wave).push_back(candidate);
+        }
+        if (wave.empty()) wave.swap(later);
+        for (InstanceImpl *consumer : wave) {
+            for (const Connection &c : connections_) {
+                if (c.to != consumer || c.from == nullptr) continue;
+                if (OutputPin *out = c.from->OutputByName(c.output.c_str()); out != nullptr && out->fifo)
+                    out->fifo->WaitIdle(drainDeadline);
+            }
+        }
+        for (InstanceImpl *instance : wave) instance->RequestStop();
+        for (InstanceImpl *instance : wave) instance->Join();
+        pending.swap(later);
+    }
+}
+
 void Host::Stop() {
     std::lock_guard<std::mutex> serial(stopMutex_);
     {
@@ -281,8 +316,7 @@ void Host::Stop() {
         stateCv_.notify_all();
     }
     for (auto &source : sources_) source->Stop();
-    for (auto &instance : instances_) instance->RequestStop();
-    for (auto &instance : instances_) instance->Join();
+    StopProducersFirst();
     clock_.Freeze();
     std::lock_guard<std::recursive_mutex> control(control_);
     for (auto &instance : instances_) instance->ClearRun();

@@ -259,6 +259,9 @@ public:
     void Start();
     void Stop();
     bool Running() const { return running_.load(); }
+    // What consumers may take, all together, to finish the samples their
+    // stopped producers published, before they are stopped too.
+    static constexpr std::chrono::milliseconds kStopDrainBudget{500};
     Instance *WaitForEnded(std::chrono::milliseconds timeout);
 
     HostClock &Clock() { return clock_; }
@@ -306,6 +309,8 @@ private:
 
     std::mutex reportMutex_;
     ReportCallback report_;
+
+    void StopProducersFirst();
 
     std::atomic<bool> running_{false};
     HostClock clock_;
