@@ -5,8 +5,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -368,13 +370,15 @@ std::string readAll(const std::string &path) {
 
 // Feeds the same mixed samples to a sink: several batches' worth, all types,
 // and one sample larger than a whole batch.
-void feedMixed(sinks::JsonLinesSink &sink) {
+// `between(i)` runs before the samples of step i.
+void feedMixed(sinks::JsonLinesSink &sink, const std::function<void(int)> &between = {}) {
     auto imu = sink.callbackFor("decoder", "oImu");
     auto aux = sink.callbackFor("reader", "oAuxData");
     const std::string decoder = "decoder", oImu = "oImu", reader = "reader", oAux = "oAuxData";
     std::vector<uint8_t> big(300000);
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
     for (int i = 0; i < 6000; ++i) {
+        if (between) between(i);
         const double d[3] = {0.1 * i, -1e22, 1.0 / (i + 1)};
         const float f = 0.1f * static_cast<float>(i);
         const int32_t n32 = -i;
@@ -412,6 +416,128 @@ TEST(JsonLinesSink, WriterThreadWritesTheLinesOfTheDirectPath) {
     const std::string expected = readAll(direct.path());
     ASSERT_GT(expected.size(), 1000000u);
     EXPECT_TRUE(readAll(threaded.path()) == expected);
+}
+
+// Batches handed over while other threads flush, or while the writer's timed
+// flush takes a partly filled batch from a producer that pauses or trickles:
+// the bytes stay those of the direct path.
+enum class Interference { FlushingThread, PausingProducer, TricklingProducer };
+
+class WriterThreadHandOver : public ::testing::TestWithParam<Interference> {};
+
+TEST_P(WriterThreadHandOver, KeepsTheLinesOfTheDirectPath) {
+    TempPath direct, threaded;
+    {
+        sinks::JsonLinesSink sink(stdout);
+        ASSERT_TRUE(sink.openFile(direct.path()));
+        feedMixed(sink);
+        ASSERT_TRUE(sink.close());
+    }
+    sinks::JsonLinesSink sink(stdout);
+    ASSERT_TRUE(sink.openFile(threaded.path()));
+    ASSERT_TRUE(sink.startWriterThread());
+    std::atomic<bool> fed{false};
+    std::atomic<int> flushes{0};
+    std::thread flusher;
+    if (GetParam() == Interference::FlushingThread) {
+        flusher = std::thread([&] {
+            while (!fed) {
+                EXPECT_TRUE(sink.flush());
+                ++flushes;
+            }
+        });
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    uint64_t leftWhileIdle = 0, expectedWhileIdle = 0;
+    int trickledTo = -1;
+    uint64_t beforeTrickle = 0;
+    feedMixed(sink, [&](int i) {
+        if (GetParam() == Interference::PausingProducer && i == 2000) {
+            // Five lines a step so far; the writer takes the last partial batch.
+            expectedWhileIdle = 5 * 2000;
+            while (sink.writtenLines() < expectedWhileIdle && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            leftWhileIdle = sink.writtenLines();
+        }
+        if (GetParam() == Interference::TricklingProducer && i >= 1000 && trickledTo < 0) {
+            // From an empty batch, about 1200 steps fill one; lines that leave
+            // sooner went with the timed flush while the producer was busy.
+            if (i == 1000) {
+                EXPECT_TRUE(sink.flush());
+                beforeTrickle = sink.writtenLines();
+            }
+            if (sink.writtenLines() > beforeTrickle) trickledTo = i;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    fed = true;
+    if (flusher.joinable()) flusher.join();
+    ASSERT_TRUE(sink.close());
+    EXPECT_EQ(sink.writtenLines(), 30001u);
+    if (GetParam() == Interference::FlushingThread) {
+        EXPECT_GT(flushes.load(), 0);
+    }
+    if (GetParam() == Interference::PausingProducer) {
+        EXPECT_EQ(leftWhileIdle, expectedWhileIdle);
+    }
+    if (GetParam() == Interference::TricklingProducer) {
+        EXPECT_GE(trickledTo, 1000) << "no timed flush while the producer was busy";
+        EXPECT_LT(trickledTo, 1900) << "lines left only with a full batch";
+    }
+    EXPECT_TRUE(readAll(threaded.path()) == readAll(direct.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(JsonLinesSink, WriterThreadHandOver,
+                         ::testing::Values(Interference::FlushingThread, Interference::PausingProducer,
+                                           Interference::TricklingProducer),
+                         [](const auto &param) {
+                             switch (param.param) {
+                                 case Interference::FlushingThread: return std::string("FlushingThread");
+                                 case Interference::PausingProducer: return std::string("PausingProducer");
+                                 case Interference::TricklingProducer: return std::string("TricklingProducer");
+                             }
+                             return std::string();
+                         });
+
+// Callbacks on several threads at once: each thread's lines whole and in its order.
+TEST(JsonLinesSink, WriterThreadTakesSamplesFromSeveralThreads) {
+    TempPath file;
+    constexpr int kThreads = 3;
+    constexpr int64_t kEach = 40000;
+    {
+        sinks::JsonLinesSink sink(stdout);
+        ASSERT_TRUE(sink.openFile(file.path()));
+        ASSERT_TRUE(sink.startWriterThread());
+        std::vector<std::thread> producers;
+        for (int t = 0; t < kThreads; ++t) {
+            producers.emplace_back([&sink, t] {
+                const std::string inst = "p" + std::to_string(t), out = "o";
+                auto cb = sink.callbackFor(inst, out);
+                for (int64_t i = 0; i < kEach; ++i) cb(view(inst, out, host::ElementType::Integer64, i, &i, 1));
+            });
+        }
+        for (auto &p : producers) p.join();
+        ASSERT_TRUE(sink.close());
+        EXPECT_EQ(sink.writtenLines(), uint64_t{kThreads * kEach});
+    }
+    const std::string text = readAll(file.path());
+    std::vector<int64_t> next(kThreads, 0);
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find('\n', at);
+        ASSERT_NE(end, std::string::npos);
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const size_t pin = line.find("\"pin\":\"p");
+        ASSERT_NE(pin, std::string::npos) << line;
+        const int t = line[pin + 8] - '0';
+        ASSERT_TRUE(t >= 0 && t < kThreads) << line;
+        const std::string want = "{\"t\":" + std::to_string(next[t]) + ",\"pin\":\"p" + std::to_string(t) +
+                                 ".o\",\"type\":\"Integer64\",\"data\":[" + std::to_string(next[t]) + "]}";
+        ASSERT_EQ(line, want);
+        ++next[t];
+    }
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kEach);
 }
 
 TEST(JsonLinesSink, WriterThreadLinesLeaveWithinTheFlushIntervalUnasked) {
