@@ -1,5 +1,5 @@
 // Reads a .zrec recording record by record, in memory bounded by the largest
-// record it delivers.
+// record it delivers plus one 64 KiB block (it reads the file in blocks).
 // Errors: open() refuses a file that cannot be read or does not start with the
 // header of version 1; next() ends with End, Truncated (a last record cut
 // short: its byte offset is kept and the records before it were all returned)
