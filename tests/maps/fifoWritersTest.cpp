@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -45,6 +46,7 @@ TEST_P(FifoWriters, SamplesAreWholeAndInOneOrderForReadersAndSinks) {
         if (sunk.size() % 64 == 0) std::this_thread::yield();
     });
     std::atomic<bool> dying{false};
+    std::atomic<int> readersDone{0};
     std::vector<std::vector<int64_t>> seen(static_cast<size_t>(p.readers));
     std::vector<std::thread> threads;
     std::vector<int> ids;  // all set up before the run, as the runtime does
@@ -58,6 +60,7 @@ TEST_P(FifoWriters, SamplesAreWholeAndInOneOrderForReadersAndSinks) {
                 mine.push_back(slot->Timestamp());
             }
             fifo.ReaderGone(id);
+            ++readersDone;
         });
     }
     for (int w = 0; w < p.writers; ++w) {
@@ -76,7 +79,15 @@ TEST_P(FifoWriters, SamplesAreWholeAndInOneOrderForReadersAndSinks) {
             }
         });
     }
+    // A fault that loses samples or leaves a writer in must fail, not hang.
+    std::thread watchdog([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (readersDone < p.readers && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        fifo.Stop();
+    });
     for (auto &t : threads) t.join();
+    watchdog.join();
     EXPECT_EQ(broken.load(), 0);
     ASSERT_EQ(sunk.size(), total);
     std::vector<int64_t> next(static_cast<size_t>(p.writers), 0);
