@@ -5,8 +5,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -368,13 +370,15 @@ std::string readAll(const std::string &path) {
 
 // Feeds the same mixed samples to a sink: several batches' worth, all types,
 // and one sample larger than a whole batch.
-void feedMixed(sinks::JsonLinesSink &sink) {
+// `between(i)` runs before the samples of step i.
+void feedMixed(sinks::JsonLinesSink &sink, const std::function<void(int)> &between = {}) {
     auto imu = sink.callbackFor("decoder", "oImu");
     auto aux = sink.callbackFor("reader", "oAuxData");
     const std::string decoder = "decoder", oImu = "oImu", reader = "reader", oAux = "oAuxData";
     std::vector<uint8_t> big(300000);
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
     for (int i = 0; i < 6000; ++i) {
+        if (between) between(i);
         const double d[3] = {0.1 * i, -1e22, 1.0 / (i + 1)};
         const float f = 0.1f * static_cast<float>(i);
         const int32_t n32 = -i;
@@ -412,6 +416,89 @@ TEST(JsonLinesSink, WriterThreadWritesTheLinesOfTheDirectPath) {
     const std::string expected = readAll(direct.path());
     ASSERT_GT(expected.size(), 1000000u);
     EXPECT_TRUE(readAll(threaded.path()) == expected);
+}
+
+// Batches handed over while another thread flushes, or taken by the timed
+// flush from a producer that pauses (the writer takes it) or trickles (taken
+// well before it fills): the bytes stay those of the direct path.
+enum class Interference { FlushingThread, PausingProducer, TricklingProducer };
+class WriterThreadHandOver : public ::testing::TestWithParam<Interference> {};
+
+TEST_P(WriterThreadHandOver, KeepsTheLinesOfTheDirectPath) {
+    TempPath direct, threaded;
+    {
+        sinks::JsonLinesSink sink(stdout);
+        ASSERT_TRUE(sink.openFile(direct.path()));
+        feedMixed(sink);
+        ASSERT_TRUE(sink.close());
+    }
+    sinks::JsonLinesSink sink(stdout);
+    ASSERT_TRUE(sink.openFile(threaded.path()));
+    ASSERT_TRUE(sink.startWriterThread());
+    std::atomic<bool> fed{false};
+    std::thread flusher([&] {
+        while (GetParam() == Interference::FlushingThread && !fed) EXPECT_TRUE(sink.flush());
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int leftAt = -1;
+    uint64_t before = 0;
+    feedMixed(sink, [&](int i) {
+        if (GetParam() == Interference::PausingProducer && i == 2000) {
+            while (sink.writtenLines() < 5 * 2000 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            EXPECT_EQ(sink.writtenLines(), 5u * 2000) << "five lines a step, all out while the producer waits";
+        }
+        // From an empty batch about 1210 steps (216 bytes each) fill one.
+        if (GetParam() == Interference::TricklingProducer && i >= 1000 && leftAt < 0) {
+            if (i == 1000) {
+                EXPECT_TRUE(sink.flush());
+                before = sink.writtenLines();
+            }
+            if (sink.writtenLines() > before) leftAt = i;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    fed = true;
+    flusher.join();
+    ASSERT_TRUE(sink.close());
+    EXPECT_EQ(sink.writtenLines(), 30001u);
+    if (GetParam() == Interference::TricklingProducer) {
+        EXPECT_TRUE(leftAt > 1000 && leftAt < 2150) << "lines left at step " << leftAt;
+    }
+    EXPECT_TRUE(readAll(threaded.path()) == readAll(direct.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(JsonLinesSink, WriterThreadHandOver,
+                         ::testing::Values(Interference::FlushingThread, Interference::PausingProducer,
+                                           Interference::TricklingProducer));
+
+// Callbacks on several threads at once: each thread's lines whole and in its order.
+TEST(JsonLinesSink, WriterThreadTakesSamplesFromSeveralThreads) {
+    TempPath file;
+    constexpr int kThreads = 3;
+    constexpr int64_t kEach = 40000;
+    sinks::JsonLinesSink sink(stdout);
+    ASSERT_TRUE(sink.openFile(file.path()));
+    ASSERT_TRUE(sink.startWriterThread());
+    std::vector<std::thread> producers;
+    for (int t = 0; t < kThreads; ++t) {
+        producers.emplace_back([&sink, t] {
+            const std::string inst = "p" + std::to_string(t), out = "o";
+            auto cb = sink.callbackFor(inst, out);
+            for (int64_t i = 0; i < kEach; ++i) cb(view(inst, out, host::ElementType::Integer64, i, &i, 1));
+        });
+    }
+    for (auto &p : producers) p.join();
+    ASSERT_TRUE(sink.close());
+    std::vector<int64_t> next(kThreads, 0);
+    const std::string text = readAll(file.path());
+    for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+        const size_t t = static_cast<size_t>(text[text.find("\"pin\":\"p", at) + 8] - '0') % kThreads;
+        const std::string n = std::to_string(next[t]++);
+        ASSERT_EQ(text.substr(at, end - at), "{\"t\":" + n + ",\"pin\":\"p" + std::to_string(t) +
+                                                 ".o\",\"type\":\"Integer64\",\"data\":[" + n + "]}");
+    }
+    for (int64_t n : next) EXPECT_EQ(n, kEach);
 }
 
 TEST(JsonLinesSink, WriterThreadLinesLeaveWithinTheFlushIntervalUnasked) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -39,8 +40,9 @@ public:
         std::ifstream in(path_, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
-    void write(const std::vector<uint8_t> &data) const {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    void write(const std::vector<uint8_t> &data) const { writeTo(path_, data); }
+    static void writeTo(const std::string &path, const std::vector<uint8_t> &data) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char *>(data.data()), static_cast<std::streamsize>(data.size()));
     }
 
@@ -362,5 +364,74 @@ TEST(Zrec, ADeviceThatTakesNothingCountsNothing) {
     EXPECT_EQ(w.sampleBytes(), 0u);
     EXPECT_EQ(w.error(), "/dev/full: cannot write: No space left on device");
 }
+
+// Records of every size around the reader's block and record limits, from a
+// file and from a pipe fed in uneven pieces: records that straddle blocks come
+// out whole, oversized ones are skipped at their offsets, and a cut last record
+// is reported where it starts.
+class ZrecBlocks : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ZrecBlocks, RecordsAcrossBlockEdgesComeOutWholeWithTheirOffsets) {
+    const uint32_t sizes[] = {0,     1,  11, 12,     13,    4095,  65536, 65535, 65537, 30000,  65536, 7,
+                              65524, 12, 3,  200000, 65536, 65536, 65536, 5,     1,     131072, 100};
+    std::vector<uint8_t> bytes = kHeader;
+    std::vector<Sample> expected;
+    std::vector<std::pair<uint64_t, uint32_t>> skipped, gotSkipped;
+    for (uint32_t size : sizes) {
+        std::vector<uint8_t> body(size);
+        for (size_t k = 0; k < body.size(); ++k) body[k] = static_cast<uint8_t>(k * 13 + bytes.size());
+        const auto t = static_cast<int64_t>(bytes.size()) - 7;
+        if (size > recording::kMaxReplayableRecord)
+            skipped.emplace_back(bytes.size(), size);
+        else
+            expected.push_back({t, body});
+        bytes = bytes + recordBytes(t, body);
+    }
+    const uint64_t cutAt = bytes.size();
+    bytes = bytes + recordBytes(99, std::vector<uint8_t>(288, 1), 500);
+
+    char dir[] = "/tmp/zrec_blocks_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/in.zrec";
+    std::thread writer;
+    auto previous = signal(SIGPIPE, SIG_IGN);
+    if (GetParam()) {
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        writer = std::thread([&] {
+            std::FILE *out = std::fopen(path.c_str(), "wb");
+            // Uneven pieces, each pushed out on its own, so reads come back short.
+            for (size_t at = 0, piece = 1; out != nullptr && at < bytes.size(); piece = piece * 7 % 100003 + 1) {
+                at += std::fwrite(bytes.data() + at, 1, std::min(piece, bytes.size() - at), out);
+                std::fflush(out);
+            }
+            if (out != nullptr) std::fclose(out);
+        });
+    } else {
+        TempFile::writeTo(path, bytes);
+    }
+    ZrecReader r(recording::kMaxReplayableRecord);
+    ASSERT_TRUE(r.open(path)) << r.error();
+    std::vector<Sample> got;
+    ZrecRecord rec;
+    ZrecStatus status;
+    while ((status = r.next(rec)) == ZrecStatus::Record || status == ZrecStatus::Oversized) {
+        if (status == ZrecStatus::Oversized) gotSkipped.emplace_back(rec.offset, rec.size);
+        if (status == ZrecStatus::Record) got.push_back({rec.timestampUs, {rec.bytes, rec.bytes + rec.size}});
+    }
+    r.close();  // a reader that stopped early must not leave the writer blocked
+    if (writer.joinable()) writer.join();
+    signal(SIGPIPE, previous);
+    std::remove(path.c_str());
+    rmdir(dir);
+    EXPECT_EQ(status, ZrecStatus::Truncated);
+    EXPECT_TRUE(got == expected) << got.size() << " of " << expected.size() << " records";
+    EXPECT_EQ(gotSkipped, skipped);
+    EXPECT_EQ(r.truncatedAt(), cutAt);
+    EXPECT_NE(r.error().find("at byte offset " + std::to_string(cutAt) + " (300 of 512 bytes present)"),
+              std::string::npos)
+        << r.error();
+}
+
+INSTANTIATE_TEST_SUITE_P(Zrec, ZrecBlocks, ::testing::Bool());
 
 }  // namespace zuv::test

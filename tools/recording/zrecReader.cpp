@@ -15,6 +15,7 @@ namespace {
 // Reading through an oversized record on a pipe needs some room even when
 // every record delivered is tiny.
 constexpr size_t kMinBuffer = 4096;
+constexpr size_t kBlock = 65536;
 constexpr int kFifoPollMs = 50;
 }  // namespace
 
@@ -25,14 +26,29 @@ ZrecReader::~ZrecReader() {
 }
 
 void ZrecReader::close() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
-size_t ZrecReader::readUpTo(uint8_t *into, size_t size) {
-    size_t got = std::fread(into, 1, size, file_);
-    offset_ += got;
-    return got;
+bool ZrecReader::fill(size_t size) {
+    if (end_ - pos_ >= size) return true;
+    if (pos_ + size > buffer_.size()) {
+        std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    while (end_ - pos_ < size) {
+        const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        if (n > 0) {
+            end_ += static_cast<size_t>(n);
+        } else if (n == 0) {
+            return false;
+        } else if (errno != EINTR) {
+            readError_ = errno;
+            return false;
+        }
+    }
+    return true;
 }
 
 // A FIFO's open() blocks until a writer comes, deaf to a stop request: open
@@ -57,16 +73,15 @@ bool ZrecReader::openFile(const std::string &path, const std::function<bool()> &
         }
         int flags = ::fcntl(fd, F_GETFL);
         if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-        file_ = ::fdopen(fd, "rb");
-        if (file_ == nullptr) ::close(fd);
+        fd_ = fd;
     } else {
-        file_ = std::fopen(path.c_str(), "rb");
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     }
-    if (file_ == nullptr) {
+    if (fd_ < 0) {
         error_ = path + ": cannot open: " + std::strerror(errno);
         return false;
     }
-    seekable_ = ::fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
+    seekable_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
     fileSize_ = seekable_ ? static_cast<uint64_t>(st.st_size) : 0;
     return true;
 }
@@ -76,14 +91,16 @@ bool ZrecReader::open(const std::string &path, const std::function<bool()> &shou
     path_ = path;
     error_.clear();
     offset_ = truncatedAt_ = records_ = 0;
+    pos_ = end_ = 0;
+    readError_ = 0;
     finished_ = false;
-    buffer_.assign(std::max<size_t>(maxRecordSize_, kMinBuffer), 0);
+    buffer_.assign(std::max<size_t>(maxRecordSize_, kMinBuffer) + kRecordHeaderSize + kBlock, 0);
     if (!openFile(path, shouldStop)) return false;
-    uint8_t header[kHeaderSize];
-    size_t got = readUpTo(header, sizeof header);
-    if (std::ferror(file_)) {
-        error_ = path + ": cannot read: " + std::strerror(errno);
-    } else if (got < sizeof header || std::memcmp(header, kMagic, 4) != 0) {
+    const bool got = fill(kHeaderSize);
+    const uint8_t *header = buffer_.data() + pos_;
+    if (readError_ != 0) {
+        error_ = path + ": cannot read: " + std::strerror(readError_);
+    } else if (!got || std::memcmp(header, kMagic, 4) != 0) {
         error_ = path + ": not a recording (no ZREC header)";
     } else if (loadLe32(header + 4) != kVersion) {
         error_ = path + ": unsupported recording version " + std::to_string(loadLe32(header + 4));
@@ -92,6 +109,8 @@ bool ZrecReader::open(const std::string &path, const std::function<bool()> &shou
         close();
         return false;
     }
+    pos_ += kHeaderSize;
+    offset_ = kHeaderSize;
     return true;
 } catch (...) {
     close();
@@ -99,25 +118,43 @@ bool ZrecReader::open(const std::string &path, const std::function<bool()> &shou
     return false;
 }
 
-// Returns how many of `size` bytes were passed over (fewer at the end of the file).
+// Passes over `size` bytes from pos_ on; returns how many there were (fewer
+// at the end of the file).
 uint64_t ZrecReader::skip(uint64_t size) {
+    const uint64_t held = std::min<uint64_t>(size, end_ - pos_);
+    pos_ += static_cast<size_t>(held);
+    offset_ += held;
+    if (held == size) return size;
+    pos_ = end_ = 0;
+    const uint64_t rest = size - held;
     if (seekable_) {
-        if (offset_ + size > fileSize_) {
+        if (offset_ + rest > fileSize_) {
             // The file may have grown since open (a recording still being written).
             struct stat st {};
-            if (::fstat(fileno(file_), &st) == 0) fileSize_ = static_cast<uint64_t>(st.st_size);
+            if (::fstat(fd_, &st) == 0) fileSize_ = static_cast<uint64_t>(st.st_size);
         }
-        uint64_t present = std::min(size, fileSize_ > offset_ ? fileSize_ - offset_ : 0);
-        if (present > 0 && fseeko(file_, static_cast<off_t>(present), SEEK_CUR) != 0) return 0;
+        const uint64_t present = std::min(rest, fileSize_ > offset_ ? fileSize_ - offset_ : 0);
+        if (present > 0 && ::lseek(fd_, static_cast<off_t>(present), SEEK_CUR) < 0) {
+            readError_ = errno;
+            return held;
+        }
         offset_ += present;
-        return present;
+        return held + present;
     }
-    uint64_t passed = 0;
+    // Not past the record: what follows it is read into the window later.
+    uint64_t passed = held;
     while (passed < size) {
-        size_t chunk = static_cast<size_t>(std::min<uint64_t>(size - passed, buffer_.size()));
-        size_t n = readUpTo(buffer_.data(), chunk);
-        passed += n;
-        if (n < chunk) break;
+        const size_t chunk = static_cast<size_t>(std::min<uint64_t>(size - passed, buffer_.size()));
+        const ssize_t n = ::read(fd_, buffer_.data(), chunk);
+        if (n > 0) {
+            passed += static_cast<uint64_t>(n);
+            offset_ += static_cast<uint64_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            readError_ = errno;
+            break;
+        }
     }
     return passed;
 }
@@ -133,46 +170,60 @@ ZrecStatus ZrecReader::next(ZrecRecord &record) {
 }
 
 ZrecStatus ZrecReader::readNext(ZrecRecord &record) {
-    if (file_ == nullptr || finished_) return ZrecStatus::End;
+    if (fd_ < 0 || finished_) return ZrecStatus::End;
     const uint64_t start = offset_;
-    uint8_t head[kRecordHeaderSize];
-    size_t got = readUpTo(head, sizeof head);
+    const bool gotHead = fill(kRecordHeaderSize);
     uint32_t size = 0;
     bool complete = false;
     bool oversized = false;
-    if (got == sizeof head) {
+    int64_t timestamp = 0;
+    uint64_t present = end_ - pos_;  // bytes of this record in the file, when cut short
+    if (gotHead) {
+        const uint8_t *head = buffer_.data() + pos_;
+        timestamp = static_cast<int64_t>(loadLe64(head));
         size = loadLe32(head + 8);
         oversized = size > maxRecordSize_;
-        uint64_t have = oversized ? skip(size) : readUpTo(buffer_.data(), size);
-        complete = have == size;
+        if (oversized) {
+            pos_ += kRecordHeaderSize;
+            offset_ += kRecordHeaderSize;
+            const uint64_t have = skip(size);
+            complete = have == size;
+            present = kRecordHeaderSize + have;
+        } else {
+            complete = fill(kRecordHeaderSize + size_t{size});
+            present = end_ - pos_;
+        }
     }
-    if (std::ferror(file_)) {
+    if (readError_ != 0) {
         finished_ = true;
-        error_ = path_ + ": cannot read at byte offset " + std::to_string(offset_) + ": " + std::strerror(errno);
+        error_ = path_ + ": cannot read at byte offset " + std::to_string(start + present) + ": " +
+                 std::strerror(readError_);
         return ZrecStatus::ReadError;
     }
-    if (got == 0) {
+    if (present == 0) {
         finished_ = true;
         return ZrecStatus::End;
     }
     if (!complete) {
         finished_ = true;
         truncatedAt_ = start;
-        error_ =
-            path_ + ": truncated record at byte offset " + std::to_string(start) + " (" +
-            std::to_string(offset_ - start) + " of " +
-            (got == sizeof head ? std::to_string(kRecordHeaderSize + uint64_t{size}) : std::string("at least 12")) +
-            " bytes present)";
+        offset_ = start + present;
+        pos_ = end_ = 0;
+        error_ = path_ + ": truncated record at byte offset " + std::to_string(start) + " (" + std::to_string(present) +
+                 " of " + (gotHead ? std::to_string(kRecordHeaderSize + uint64_t{size}) : std::string("at least 12")) +
+                 " bytes present)";
         return ZrecStatus::Truncated;
     }
-    record.timestampUs = static_cast<int64_t>(loadLe64(head));
+    record.timestampUs = timestamp;
     record.size = size;
     record.offset = start;
     if (oversized) {
         record.bytes = nullptr;
         return ZrecStatus::Oversized;
     }
-    record.bytes = buffer_.data();
+    record.bytes = buffer_.data() + pos_ + kRecordHeaderSize;
+    pos_ += kRecordHeaderSize + size_t{size};
+    offset_ = start + kRecordHeaderSize + size;
     ++records_;
     return ZrecStatus::Record;
 }

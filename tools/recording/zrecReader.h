@@ -1,5 +1,5 @@
 // Reads a .zrec recording record by record, in memory bounded by the largest
-// record it delivers.
+// record it delivers plus one 64 KiB block (it reads the file in blocks).
 // Errors: open() refuses a file that cannot be read or does not start with the
 // header of version 1; next() ends with End, Truncated (a last record cut
 // short: its byte offset is kept and the records before it were all returned)
@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -50,20 +49,27 @@ public:
 
 private:
     ZrecStatus readNext(ZrecRecord &record);
-    size_t readUpTo(uint8_t *into, size_t size);
+    // Makes `size` bytes from pos_ on available in buffer_, reading large
+    // blocks; false at the end of the file or on a read error (readError_).
+    bool fill(size_t size);
     uint64_t skip(uint64_t size);
     bool openFile(const std::string &path, const std::function<bool()> &shouldStop);
 
-    std::FILE *file_ = nullptr;
+    int fd_ = -1;
     std::string path_;
     std::string error_;
+    // The largest record delivered plus a block, so reads are large and a
+    // whole record always fits once the rest is moved to the front.
     std::vector<uint8_t> buffer_;
+    size_t pos_ = 0;  // first byte not yet consumed
+    size_t end_ = 0;  // end of the bytes read into buffer_
     uint32_t maxRecordSize_;
     bool seekable_ = false;
     uint64_t fileSize_ = 0;  // seekable files only
-    uint64_t offset_ = 0;
+    uint64_t offset_ = 0;    // file offset of pos_
     uint64_t truncatedAt_ = 0;
     uint64_t records_ = 0;
+    int readError_ = 0;
     bool finished_ = false;
 };
 

@@ -70,12 +70,15 @@ void JsonLinesSink::attachAll(host::Runtime &runtime, host::Instance &instance) 
 
 void JsonLinesSink::write(const host::SampleView &sample, const JsonPinTag &pin) {
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (!error_.empty() || stream_ == nullptr) return;
-        if (threaded_) {
-            enqueueLocked(lock, sample, pin);
+        std::lock_guard<std::mutex> fill(fillMutex_);
+        if (producing_) {
+            enqueue(sample, pin);
             return;
         }
+    }
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!error_.empty() || stream_ == nullptr) return;
         size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
         appendJsonLine(buffer_, sample.timestamp, pin, sample.data, count);
         ++lines_;
@@ -115,8 +118,9 @@ bool JsonLinesSink::flushLocked() {
 }
 
 bool JsonLinesSink::startWriterThread() {
+    std::lock_guard<std::mutex> fill(fillMutex_);
     std::lock_guard<std::mutex> lock(mutex_);
-    if (threaded_ || flushEachLine_) return false;
+    if (producing_ || flushEachLine_) return false;
     try {
         for (Batch &batch : batches_) {
             if (batch.capacity < kBatchWords) {
@@ -131,68 +135,110 @@ bool JsonLinesSink::startWriterThread() {
         fill_ = 0;
         next_ = 0;
         batches_[0].state = Batch::State::Filling;
+        filling_ = &batches_[0];
         stopWriter_ = false;
+        flushRequested_.store(false);
         writer_ = std::thread([this] { writerMain(); });
     } catch (const std::exception &) {
         return false;
     }
-    threaded_ = true;
+    producing_ = true;
     return true;
 }
 
-void JsonLinesSink::enqueueLocked(std::unique_lock<std::mutex> &lock, const host::SampleView &sample,
-                                  const JsonPinTag &pin) {
+void JsonLinesSink::enqueue(const host::SampleView &sample, const JsonPinTag &pin) {
+    if (failed_.load(std::memory_order_relaxed)) return;
     const size_t count = sample.vectorSize > 0 ? static_cast<size_t>(sample.vectorSize) : 0;
     const size_t bytes = count * sampleElementSize(pin.type());
     const size_t need = wordsFor(sizeof(Entry)) + wordsFor(bytes);
-    for (;;) {
-        if (!error_.empty()) return;
-        Batch &batch = batches_[fill_];
-        if (batch.state == Batch::State::Filling) {
-            if (batch.used + need <= batch.capacity) break;
-            if (batch.used == 0) {
-                // A sample larger than a whole batch: that batch grows, once.
-                batch.words = std::make_unique<uint64_t[]>(need);
-                batch.capacity = need;
-                break;
+    Batch *batch = filling_;
+    if (batch == nullptr || batch->used + need > batch->capacity) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        batch = handOverLocked(lock, need);
+        if (batch == nullptr) return;
+    }
+    const Entry entry{sample.timestamp, &pin, count, bytes};
+    std::memcpy(batch->words.get() + batch->used, &entry, sizeof entry);
+    if (bytes > 0) std::memcpy(batch->words.get() + batch->used + wordsFor(sizeof(Entry)), sample.data, bytes);
+    batch->used += need;
+    ++batch->samples;
+    ++enqueued_;
+    // The writer's timed flush: this sample goes with the partly filled batch.
+    if (flushRequested_.load(std::memory_order_relaxed) && flushRequested_.exchange(false)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        handOverLocked(lock, 0);
+    }
+}
+
+JsonLinesSink::Batch *JsonLinesSink::handOverLocked(std::unique_lock<std::mutex> &lock, size_t need) {
+    if (filling_ != nullptr) {
+        if (filling_->samples == 0) {
+            if (need == 0) return nullptr;
+            // A sample larger than a whole batch: that batch grows, once.
+            if (filling_->capacity < need) {
+                filling_->words = std::make_unique<uint64_t[]>(need);
+                filling_->capacity = need;
             }
-            batch.state = Batch::State::Ready;
-            if (writerWaiting_) writerCv_.notify_one();
-            continue;
+            return filling_;
         }
-        // The batch being filled has gone to the writer: on to the next one,
-        // or wait for the writer to free it.
-        const size_t next = (fill_ + 1) % kBatches;
-        if (batches_[next].state == Batch::State::Free) {
-            fill_ = next;
-            batches_[next].state = Batch::State::Filling;
-            continue;
-        }
+        filling_->state = Batch::State::Ready;
+        filling_ = nullptr;
+        if (writerWaiting_) writerCv_.notify_one();
+    }
+    if (need == 0) return nullptr;
+    // On to the next batch, or wait for the writer to free it.
+    const size_t next = (fill_ + 1) % kBatches;
+    for (;;) {
+        if (!error_.empty()) return nullptr;
+        if (batches_[next].state == Batch::State::Free) break;
         ++producersWaiting_;
         producerCv_.wait(lock);
         --producersWaiting_;
     }
-    Batch &batch = batches_[fill_];
-    const Entry entry{sample.timestamp, &pin, count, bytes};
-    std::memcpy(batch.words.get() + batch.used, &entry, sizeof entry);
-    if (bytes > 0) std::memcpy(batch.words.get() + batch.used + wordsFor(sizeof(Entry)), sample.data, bytes);
-    batch.used += need;
-    ++batch.samples;
-    ++enqueued_;
+    fill_ = next;
+    Batch &batch = batches_[next];
+    batch.state = Batch::State::Filling;
+    if (batch.capacity < need) {
+        batch.words = std::make_unique<uint64_t[]>(need);
+        batch.capacity = need;
+    }
+    filling_ = &batch;
+    return filling_;
+}
+
+bool JsonLinesSink::takePartialBatch() {
+    // A producer waiting for a free batch holds fillMutex_ until the writer
+    // frees one, so the writer only tries it.
+    std::unique_lock<std::mutex> fill(fillMutex_, std::try_to_lock);
+    if (!fill.owns_lock()) return false;
+    std::unique_lock<std::mutex> lock(mutex_);
+    flushRequested_.store(false);
+    handOverLocked(lock, 0);
+    return true;
 }
 
 void JsonLinesSink::writerMain() {
+    // A producer under way when the timed flush is due gets this long to
+    // honour it before the writer tries again to take the batch itself.
+    constexpr auto kRetry = std::chrono::milliseconds(5);
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         Batch &batch = batches_[next_];
-        const auto now = std::chrono::steady_clock::now();
-        const bool due = stopWriter_ || flushers_ > 0 || now >= nextFlush_;
-        if (batch.state == Batch::State::Filling && batch.samples > 0 && due) batch.state = Batch::State::Ready;
         if (batch.state != Batch::State::Ready) {
             if (stopWriter_) return;
-            if (due) nextFlush_ = now + kFlushEvery;
+            const auto now = std::chrono::steady_clock::now();
+            auto wakeAt = nextFlush_;
+            if (now >= nextFlush_) {
+                flushRequested_.store(true);
+                lock.unlock();
+                const bool taken = takePartialBatch();
+                lock.lock();
+                if (taken) nextFlush_ = now + kFlushEvery;
+                if (batches_[next_].state == Batch::State::Ready) continue;
+                wakeAt = taken ? nextFlush_ : now + kRetry;
+            }
             writerWaiting_ = true;
-            writerCv_.wait_until(lock, nextFlush_);
+            writerCv_.wait_until(lock, wakeAt);
             writerWaiting_ = false;
             continue;
         }
@@ -212,6 +258,7 @@ void JsonLinesSink::writerMain() {
         if (failure != 0 && error_.empty()) {
             errno_ = failure;
             error_ = path_ + ": cannot write: " + std::strerror(failure);
+            failed_.store(true);
         }
         handled_ += batch.samples;
         batch.used = 0;
@@ -263,30 +310,36 @@ int JsonLinesSink::writeBatch(const Batch &batch, uint64_t &formatted, uint64_t 
 
 void JsonLinesSink::stopWriterThread() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!threaded_) return;
+        std::lock_guard<std::mutex> fill(fillMutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!producing_) return;
+        handOverLocked(lock, 0);
+        producing_ = false;
         stopWriter_ = true;
         writerCv_.notify_one();
     }
     writer_.join();
     std::lock_guard<std::mutex> lock(mutex_);
-    threaded_ = false;
     if (flushers_ > 0) handledCv_.notify_all();
 }
 
 bool JsonLinesSink::flush() {
     bool failedBefore = false;
     {
+        std::unique_lock<std::mutex> fill(fillMutex_);
         std::unique_lock<std::mutex> lock(mutex_);
-        if (threaded_) {
+        if (producing_) {
             // Everything handed over so far leaves before this returns.
+            handOverLocked(lock, 0);
             const uint64_t target = enqueued_;
+            fill.unlock();
             ++flushers_;
             if (writerWaiting_) writerCv_.notify_one();
-            handledCv_.wait(lock, [&] { return handled_ >= target || !threaded_; });
+            handledCv_.wait(lock, [&] { return handled_ >= target || stopWriter_; });
             --flushers_;
             return error_.empty();
         }
+        fill.unlock();
         failedBefore = !error_.empty();
         if (flushLocked()) return true;
     }

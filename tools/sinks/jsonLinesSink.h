@@ -13,6 +13,7 @@
 // the same either way; failures then show on the writer thread.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -95,7 +96,16 @@ private:
 
     bool flushLocked();
     void reportFailure(bool failedBefore);
-    void enqueueLocked(std::unique_lock<std::mutex> &lock, const host::SampleView &sample, const JsonPinTag &pin);
+    // Writer thread, producer side (fillMutex_ held): copies one sample into
+    // the batch being filled, handing that batch over when full or asked to.
+    void enqueue(const host::SampleView &sample, const JsonPinTag &pin);
+    // Hands the batch being filled to the writer (mutex_ held too); with
+    // `need`, then gets a free batch with room for that many words, waiting
+    // for the writer if none is free. Null once a write failed.
+    Batch *handOverLocked(std::unique_lock<std::mutex> &lock, size_t need);
+    // Timed flush: the writer takes the partly filled batch itself when no
+    // producer is under way; otherwise the producer does at its next sample.
+    bool takePartialBatch();
     void writerMain();
     // Formats and writes one batch: 0, or the OS error of a failed write.
     int writeBatch(const Batch &batch, uint64_t &formatted, uint64_t &written);
@@ -116,14 +126,21 @@ private:
     std::chrono::steady_clock::time_point nextFlush_ = std::chrono::steady_clock::now() + kFlushEvery;
     std::function<void(const std::string &)> failureHandler_;
 
-    // Writer thread; the batches, counts and flags under mutex_.
-    std::thread writer_;
-    bool threaded_ = false;
+    // Writer thread. The batch being filled belongs to the producers under
+    // fillMutex_, which stays on the publishing thread's core when there is
+    // one; mutex_ (batch states, counts, flags) is taken only to hand a batch
+    // over. Lock order: fillMutex_, then mutex_.
+    std::mutex fillMutex_;
+    bool producing_ = false;           // under both locks; read under either
+    Batch *filling_ = nullptr;         // under fillMutex_; null: handed over
+    uint64_t enqueued_ = 0;            // under fillMutex_
+    std::atomic<bool> failed_{false};  // error_ is set, for the producers
+    alignas(64) std::atomic<bool> flushRequested_{false};
+    alignas(64) std::thread writer_;
     bool stopWriter_ = false;
     Batch batches_[kBatches];
-    size_t fill_ = 0;  // the batch the callbacks fill
-    size_t next_ = 0;  // the oldest batch not yet written
-    uint64_t enqueued_ = 0;
+    size_t fill_ = 0;       // the batch being filled, or the last one handed over
+    size_t next_ = 0;       // the oldest batch not yet written
     uint64_t handled_ = 0;  // samples the writer has finished with
     int producersWaiting_ = 0;
     int flushers_ = 0;

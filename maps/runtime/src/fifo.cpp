@@ -73,26 +73,41 @@ void Fifo::Flush() {
 
 Slot *Fifo::Acquire(const std::atomic<bool> &dying) {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (writing_ || FullLocked()) {
+    while (writing_.load() || FullLocked()) {
         if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
         // Readers that wait for a run of samples get what there is.
         SignalReadersLocked();
         ++writersWaiting_;
+        // The other writer may have finished without the lock before it could see us.
+        if (!writing_.load() && !FullLocked()) {
+            --writersWaiting_;
+            break;
+        }
         writersSignalled_ = false;
         writerCv_.wait(lock);
         --writersWaiting_;
         // A stop ends the wait even if room appeared meanwhile (readers ending).
         if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
     }
-    writing_ = true;
-    current_ = &slots_[written_ % static_cast<uint64_t>(depth_)];
-    current_->Clear();
-    return current_;
+    Slot *slot = &slots_[written_ % static_cast<uint64_t>(depth_)];
+    slot->Clear();
+    current_.store(slot, std::memory_order_relaxed);
+    writing_.store(true);
+    return slot;
+}
+
+void Fifo::EndWriting() {
+    current_.store(nullptr, std::memory_order_relaxed);
+    writing_.store(false);
+    if (writersWaiting_.load() > 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        SignalWritersLocked();
+    }
 }
 
 Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!writing_ || slot != current_) return PublishResult::NotWriting;
+    if (!writing_.load() || slot != current_.load(std::memory_order_relaxed)) return PublishResult::NotWriting;
     const int size = slot->VectorSize();
     PublishResult result = PublishResult::Published;
     if (discard) {
@@ -102,33 +117,35 @@ Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
     } else {
         ++written_;
         if (readersWaiting_ > 0 && !readersSignalled_ && ReaderWantsWakingLocked()) SignalReadersLocked();
-        if (!sinks_.empty()) {
-            // Sinks run outside the lock while `writing_` keeps other writers out,
-            // so they see samples in publishing order and readers are not held up.
-            lock.unlock();
-            SampleView view{instance_,
-                            output_,
-                            slot->Timestamp(),
-                            static_cast<ElementType>(0),
-                            size,
-                            slot->Quality(),
-                            slot->Data(),
-                            static_cast<size_t>(size) * static_cast<size_t>(MAPSElementSize(type_))};
-            switch (type_) {
-                case MAPSType_Stream8: view.type = ElementType::Stream8; break;
-                case MAPSType_TextAscii: view.type = ElementType::TextAscii; break;
-                case MAPSType_Integer32: view.type = ElementType::Integer32; break;
-                case MAPSType_Integer64: view.type = ElementType::Integer64; break;
-                case MAPSType_Float64: view.type = ElementType::Float64; break;
-                case MAPSType_Float32: view.type = ElementType::Float32; break;
-            }
-            for (const SampleCallback &sink : sinks_) sink(view);
-            lock.lock();
-        }
     }
-    writing_ = false;
-    current_ = nullptr;
-    if (writersWaiting_ > 0) SignalWritersLocked();
+    if (result != PublishResult::Published || sinks_.empty()) {
+        current_.store(nullptr, std::memory_order_relaxed);
+        writing_.store(false);
+        if (writersWaiting_.load() > 0) SignalWritersLocked();
+        return result;
+    }
+    // Sinks run outside the lock while `writing_` keeps other writers out, so
+    // they see samples in publishing order and readers are not held up; the
+    // lock is not taken again afterwards unless another writer waits.
+    lock.unlock();
+    SampleView view{instance_,
+                    output_,
+                    slot->Timestamp(),
+                    static_cast<ElementType>(0),
+                    size,
+                    slot->Quality(),
+                    slot->Data(),
+                    static_cast<size_t>(size) * static_cast<size_t>(MAPSElementSize(type_))};
+    switch (type_) {
+        case MAPSType_Stream8: view.type = ElementType::Stream8; break;
+        case MAPSType_TextAscii: view.type = ElementType::TextAscii; break;
+        case MAPSType_Integer32: view.type = ElementType::Integer32; break;
+        case MAPSType_Integer64: view.type = ElementType::Integer64; break;
+        case MAPSType_Float64: view.type = ElementType::Float64; break;
+        case MAPSType_Float32: view.type = ElementType::Float32; break;
+    }
+    for (const SampleCallback &sink : sinks_) sink(view);
+    EndWriting();
     return result;
 }
 

@@ -88,6 +88,7 @@ private:
     bool FullLocked() const;
     bool IdleLocked() const;
     void SignalWritersLocked();
+    void EndWriting();
     void SignalReadersLocked();
     bool ReaderWantsWakingLocked() const;
 
@@ -106,12 +107,15 @@ private:
     std::condition_variable idleCv_;
     std::vector<Reader> readers_;
     uint64_t written_ = 0;
-    bool writing_ = false;
-    Slot *current_ = nullptr;
+    // Set under the lock by Acquire; the writer clears them without it after
+    // the sinks, and a writer that waits for them checks again after counting
+    // itself in writersWaiting_, so one of the two sides always sees the other.
+    std::atomic<bool> writing_{false};
+    std::atomic<Slot *> current_{nullptr};
     bool stopped_ = false;
     int drainers_ = 0;
     int readersWaiting_ = 0;
-    int writersWaiting_ = 0;
+    std::atomic<int> writersWaiting_{0};
     int readerWakeAt_ = 1;
     // A signal is on its way to the waiters; cleared by each one that waits.
     bool readersSignalled_ = false;
