@@ -9,8 +9,8 @@
 #include <mutex>
 #include <thread>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 #include "zuvEComIds.h"
 
 using ::testing::StartsWith;
