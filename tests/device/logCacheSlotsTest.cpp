@@ -29,24 +29,12 @@ constexpr cache::Slot kProbeNamed[] = {
 
 constexpr auto kProbeSlots = cache::slotsFor<kProbeKinds, kProbeNamed>();
 
-ZuvLogDvlData &probeA() {
-    return cache::gUnnamedRecord<kProbeKinds, 1>;
-}
-ZuvLogDvlData &probeB() {
-    return cache::gUnnamedRecord<kProbeKinds, 2>;
-}
-ZuvLogEkfEulerData &probeAttitude() {
-    return cache::gUnnamedRecord<kProbeKinds, 3>;
-}
-bool &flagA() {
-    return cache::gUnnamedFlag<kProbeKinds, 1>;
-}
-bool &flagB() {
-    return cache::gUnnamedFlag<kProbeKinds, 2>;
-}
-bool &flagAttitude() {
-    return cache::gUnnamedFlag<kProbeKinds, 3>;
-}
+ZuvLogDvlData &probeA = cache::gUnnamedRecord<kProbeKinds, 1>;
+ZuvLogDvlData &probeB = cache::gUnnamedRecord<kProbeKinds, 2>;
+ZuvLogEkfEulerData &probeAttitude = cache::gUnnamedRecord<kProbeKinds, 3>;
+bool &flagA = cache::gUnnamedFlag<kProbeKinds, 1>;
+bool &flagB = cache::gUnnamedFlag<kProbeKinds, 2>;
+bool &flagAttitude = cache::gUnnamedFlag<kProbeKinds, 3>;
 
 ZuvBinaryLogData dvl(uint32_t timeStamp, float velocityX) {
     ZuvBinaryLogData log{};
@@ -72,20 +60,29 @@ TEST_F(UnnamedSlots, EachKindKeptApartAndFlagged) {
     EXPECT_EQ(kProbeSlots[0].flag, &gProbeNavFlag);  // the named slot is used, not a pair of its own
 
     ASSERT_TRUE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, kProbeA, dvl(111, 1.5f)));
-    EXPECT_EQ(probeA().timeStamp, 111u);
-    EXPECT_EQ(probeA().velocity[0], 1.5f);
-    EXPECT_TRUE(flagA());
+    EXPECT_EQ(probeA.timeStamp, 111u);
+    EXPECT_EQ(probeA.velocity[0], 1.5f);
+    EXPECT_TRUE(flagA);
     EXPECT_TRUE(gNewDataReceived);
     // The other kind of the same record is untouched, and a DVL record has no solution status.
-    EXPECT_EQ(probeB().timeStamp, 0u);
-    EXPECT_FALSE(flagB());
+    EXPECT_EQ(probeB.timeStamp, 0u);
+    EXPECT_FALSE(flagB);
     EXPECT_FALSE(gNewEkfStatusReceived);
 
     ASSERT_TRUE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_1, kProbeB, dvl(222, -2.0f)));
-    EXPECT_EQ(probeB().timeStamp, 222u);
-    EXPECT_EQ(probeA().timeStamp, 111u);
-    EXPECT_FALSE(flagAttitude());
+    EXPECT_EQ(probeB.timeStamp, 222u);
+    EXPECT_EQ(probeA.timeStamp, 111u);
+    EXPECT_FALSE(flagAttitude);
     EXPECT_FALSE(gProbeNavFlag);
+
+    // Clearing the flags keeps the records; clearing the cache zeroes them.
+    cache::clearFlags(kProbeSlots);
+    EXPECT_FALSE(flagA || flagB || gNewDataReceived);
+    EXPECT_EQ(probeA.timeStamp, 111u);
+    EXPECT_EQ(probeB.velocity[0], -2.0f);
+    cache::clear(kProbeSlots);
+    EXPECT_EQ(probeA.timeStamp, 0u);
+    EXPECT_EQ(probeB.velocity[0], 0.0f);
 }
 
 TEST_F(UnnamedSlots, SolutionStatusFromUnnamedAndNamedKinds) {
@@ -93,8 +90,8 @@ TEST_F(UnnamedSlots, SolutionStatusFromUnnamedAndNamedKinds) {
     log.ekfEulerData.timeStamp = 5;
     log.ekfEulerData.solutionStatus = 0x00ABCDEF;
     ASSERT_TRUE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, kProbeAttitude, log));
-    EXPECT_EQ(probeAttitude().solutionStatus, 0x00ABCDEFu);
-    EXPECT_TRUE(flagAttitude());
+    EXPECT_EQ(probeAttitude.solutionStatus, 0x00ABCDEFu);
+    EXPECT_TRUE(flagAttitude);
     EXPECT_EQ(gEkfStatus, 0x00ABCDEFu);
     EXPECT_TRUE(gNewEkfStatusReceived);
 
@@ -110,31 +107,13 @@ TEST_F(UnnamedSlots, SolutionStatusFromUnnamedAndNamedKinds) {
     EXPECT_FALSE(gNewEkfNavDataReceived);
 }
 
-TEST_F(UnnamedSlots, ClearingFlagsKeepsRecordsAndClearingZeroesThem) {
-    ASSERT_TRUE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, kProbeA, dvl(111, 1.5f)));
-    ASSERT_TRUE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, kProbeB, dvl(222, 2.5f)));
-    cache::clearFlags(kProbeSlots);
-    EXPECT_FALSE(flagA());
-    EXPECT_FALSE(flagB());
-    EXPECT_FALSE(gNewDataReceived);
-    EXPECT_EQ(probeA().timeStamp, 111u);
-    EXPECT_EQ(probeB().velocity[0], 2.5f);
-
-    ASSERT_TRUE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, kProbeA, dvl(112, 1.5f)));
-    cache::clear(kProbeSlots);
-    EXPECT_FALSE(flagA());
-    EXPECT_EQ(probeA().timeStamp, 0u);
-    EXPECT_EQ(probeA().velocity[0], 0.0f);
-    EXPECT_EQ(probeB().timeStamp, 0u);
-}
-
 TEST_F(UnnamedSlots, OtherClassesAndIdsWithoutASlotRefused) {
     EXPECT_FALSE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_CMD_0, kProbeA, dvl(1, 1.0f)));
     EXPECT_FALSE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, ZUV_ECOM_LOG_DVL_BOTTOM_TRACK, dvl(1, 1.0f)));
     EXPECT_FALSE(cache::store(kProbeSlots, ZUV_ECOM_CLASS_LOG_ECOM_0, 35, dvl(1, 1.0f)));
-    EXPECT_FALSE(flagA());
+    EXPECT_FALSE(flagA);
     EXPECT_FALSE(gNewDataReceived);
-    EXPECT_EQ(probeA().timeStamp, 0u);
+    EXPECT_EQ(probeA.timeStamp, 0u);
 }
 
 }  // namespace
