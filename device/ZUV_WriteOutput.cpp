@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ZuvWriteSample.h"
+#include "ZuvWriteValues.h"
 #include "zuvEComLogCatalogue.h"
 
 namespace {
@@ -86,11 +87,30 @@ double F(float value) {
 
 }  // namespace
 
+namespace zuv::writers {
+
+void PublishValues(MAPSComponent *component, const char *output, const double *values, int count,
+                   const MAPSInt64 &timestamp, MAPSInt32 appended) {
+    Publish(component, output, values, count, timestamp, appended);
+}
+
+void PublishValues(MAPSComponent *component, const char *output, const MAPSInt64 *values, int count,
+                   const MAPSInt64 &timestamp, MAPSInt32 appended) {
+    Publish(component, output, values, count, timestamp, appended);
+}
+
+void PublishTwin(MAPSComponent *component, const char *twinOutput, uint32_t deviceTimestamp, bool internalTimestamp,
+                 const MAPSInt64 &timestamp) {
+    ::PublishTwin(component, twinOutput, deviceTimestamp, internalTimestamp, timestamp);
+}
+
+}  // namespace zuv::writers
+
+using zuv::writers::WriteValues;
+
 void WriteStatusData(MAPSComponent *component, const ZuvLogStatusData &log, const MAPSInt64 &timestamp,
                      MAPSInt32 appended) {
-    const std::array<MAPSInt64, 7> values{log.timeStamp,   log.generalStatus, log.comStatus, log.aidingStatus,
-                                          log.clockStatus, log.reserved2,     log.reserved3};
-    Publish<Record::Status>(component, "oStatus", values, timestamp, appended);
+    WriteValues<Record::Status>(component, log, "oStatus", "", timestamp, false, appended);
 }
 
 void WriteUtcData(MAPSComponent *component, const ZuvLogUtcData &log, const MAPSInt64 &timestamp,
@@ -256,9 +276,8 @@ void WriteGPSRaw(MAPSComponent *component, const ZuvLogGpsRaw &log, const MAPSSt
 
 void WriteOdo(MAPSComponent *component, const ZuvLogOdometerData &log, const MAPSInt64 &timestamp,
               bool internalTimestamp, MAPSInt32 appended) {
-    const std::array<double, 2> values{F(log.velocity), static_cast<double>(log.status)};
-    Publish<Record::Odometer>(component, "oOdoVel", values, timestamp, appended);
-    PublishTwin(component, "oOdoVelInternalTimestamp", log.timeStamp, internalTimestamp, timestamp);
+    WriteValues<Record::Odometer>(component, log, "oOdoVel", "oOdoVelInternalTimestamp", timestamp, internalTimestamp,
+                                  appended);
 }
 
 void WriteEvent(MAPSComponent *component, const ZuvLogEvent &log, const MAPSString &output, const MAPSInt64 &timestamp,
@@ -313,31 +332,6 @@ void WriteUsbl(MAPSComponent *component, const ZuvLogUsblData &log, const MAPSIn
 
 namespace {
 
-// Takes a record's values, in the order of its values list, widened to the output's element.
-template <typename T, size_t N>
-struct ValueSink {
-    std::array<T, N> *values;
-    size_t next = 0;
-    template <class V>
-    void operator()(const char *, const V &value) {
-        (*values)[next++] = static_cast<T>(value);
-    }
-};
-
-template <Record R>
-void WriteValues(MAPSComponent *component, const typename zuv::catalogue::RecordType<R>::Type &log, const char *output,
-                 const char *twinOutput, const MAPSInt64 &timestamp, bool internalTimestamp, MAPSInt32 appended) {
-    constexpr zuv::catalogue::Element element = zuv::catalogue::layoutOf(R).element;
-    using T = std::conditional_t<element == zuv::catalogue::Element::Float64, double, MAPSInt64>;
-    std::array<T, static_cast<size_t>(zuv::catalogue::valueCount<R>())> values{};
-    ValueSink<T, values.size()> sink{&values};
-    zuv::catalogue::RecordType<R>::values(sink, log);
-    Publish<R>(component, output, values, timestamp, appended);
-    if (twinOutput[0] != '\0') {
-        PublishTwin(component, twinOutput, log.timeStamp, internalTimestamp, timestamp);
-    }
-}
-
 using KindWriter = void (*)(MAPSComponent *, const ZuvBinaryLogData &, const MAPSString &, const MAPSString &,
                             const MAPSInt64 &, bool, MAPSInt32);
 
@@ -346,9 +340,7 @@ void WriteKind(MAPSComponent *c, const ZuvBinaryLogData &data, const MAPSString 
                const MAPSInt64 &t, bool twin, MAPSInt32 appended) {
     constexpr Record R = zuv::catalogue::kLogKinds[I].record;
     const auto &log = data.*zuv::catalogue::RecordType<R>::kMember;
-    if constexpr (R == Record::Status)
-        WriteStatusData(c, log, t, appended);
-    else if constexpr (R == Record::Utc)
+    if constexpr (R == Record::Utc)
         WriteUtcData(c, log, t, twin, appended);
     else if constexpr (R == Record::Imu)
         WriteImuData(c, log, t, twin, appended);
@@ -370,8 +362,6 @@ void WriteKind(MAPSComponent *c, const ZuvBinaryLogData &data, const MAPSString 
         WriteGPSHdt(c, log, output, twinOutput, t, twin, appended);
     else if constexpr (R == Record::GpsRaw)
         WriteGPSRaw(c, log, output, t);
-    else if constexpr (R == Record::Odometer)
-        WriteOdo(c, log, t, twin, appended);
     else if constexpr (R == Record::Event)
         WriteEvent(c, log, output, t, appended);
     else if constexpr (R == Record::Dvl)

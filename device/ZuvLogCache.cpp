@@ -1,10 +1,6 @@
 #include "ZuvLogCache.h"
 
-#include <array>
-#include <type_traits>
-#include <utility>
-
-#include "zuvEComLogCatalogue.h"
+#include "ZuvLogCacheSlots.h"
 
 ZuvLogStatusData gStatusData;
 ZuvLogUtcData gUtcData;
@@ -66,41 +62,11 @@ bool gNewDataReceived;
 
 namespace {
 
-void keepSolutionStatus(uint32_t solutionStatus) {
-    gEkfStatus = solutionStatus;
-    gNewEkfStatusReceived = true;
-}
-
-using zuv::catalogue::Record;
-using zuv::catalogue::RecordType;
-
-// One cached log kind: which record it holds and what storing and clearing it does.
-struct Slot {
-    uint8_t msgId;
-    Record record;
-    bool *flag;
-    void (*store)(const ZuvBinaryLogData &log);
-    void (*clear)();
-};
-
-// The attitude and navigation records also carry the filter's status.
-template <typename T, typename = void>
-struct CarriesSolutionStatus : std::false_type {};
-template <typename T>
-struct CarriesSolutionStatus<T, std::void_t<decltype(T::solutionStatus)>> : std::true_type {};
+using zuv::cache::Slot;
 
 template <uint8_t Id, auto *Cached, bool *Flag>
 constexpr Slot slot() {
-    constexpr Record R = zuv::catalogue::kindOf(Id)->record;
-    using Type = typename RecordType<R>::Type;
-    static_assert(std::is_same<std::remove_pointer_t<decltype(Cached)>, Type>::value,
-                  "the cache holds the kind's record");
-    return {Id, R, Flag,
-            [](const ZuvBinaryLogData &log) {
-                *Cached = log.*RecordType<R>::kMember;
-                if constexpr (CarriesSolutionStatus<Type>::value) keepSolutionStatus(Cached->solutionStatus);
-            },
-            [] { *Cached = {}; }};
+    return zuv::cache::recordSlot<zuv::catalogue::kindOf(Id)->record, Cached, Flag>(Id);
 }
 
 // The kinds with a name of their own for their record and flag.
@@ -133,62 +99,21 @@ constexpr Slot kNamedSlots[] = {
     slot<ZUV_ECOM_LOG_USBL, &gUsblData, &gNewUsblDataReceived>(),
 };
 
-// Kinds without such names are kept all the same, for the flags and the any-log flag.
-template <size_t I>
-typename RecordType<zuv::catalogue::kLogKinds[I].record>::Type gUnnamedRecord;
-template <size_t I>
-bool gUnnamedFlag;
-
-constexpr int namedSlotOf(uint8_t msgId) {
-    for (size_t i = 0; i < sizeof(kNamedSlots) / sizeof(kNamedSlots[0]); ++i) {
-        if (kNamedSlots[i].msgId == msgId) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-template <size_t I>
-constexpr Slot kindSlot() {
-    constexpr uint8_t id = zuv::catalogue::kLogKinds[I].msgId;
-    constexpr int named = namedSlotOf(id);
-    if constexpr (named >= 0) {
-        return kNamedSlots[named];
-    } else {
-        return slot<id, &gUnnamedRecord<I>, &gUnnamedFlag<I>>();
-    }
-}
-
-// In the log catalogue's order.
-template <size_t... I>
-constexpr std::array<Slot, sizeof...(I)> kindSlots(std::index_sequence<I...>) {
-    return {kindSlot<I>()...};
-}
-constexpr std::array<Slot, zuv::catalogue::kLogKindCount> kSlots =
-    kindSlots(std::make_index_sequence<zuv::catalogue::kLogKindCount>());
+// In the log catalogue's order; kinds without names are kept all the same,
+// for the flags and the any-log flag.
+constexpr auto kSlots = zuv::cache::slotsFor<zuv::catalogue::kLogKinds, kNamedSlots>();
+static_assert(kSlots.size() == zuv::catalogue::kLogKindCount, "a slot per kind");
 
 }  // namespace
 
 bool ZuvLogCacheStore(ZuvEComClass msgClass, uint8_t msgId, const ZuvBinaryLogData &log) {
-    if (msgClass != ZUV_ECOM_CLASS_LOG_ECOM_0 && msgClass != ZUV_ECOM_CLASS_LOG_ECOM_1) {
-        return false;
-    }
-    const int kind = zuv::catalogue::kindIndexOf(msgId);
-    if (kind < 0) {
-        return false;  // ship motion, opaque ids and anything above 38
-    }
-    kSlots[kind].store(log);
-    *kSlots[kind].flag = true;
-    gNewDataReceived = true;
-    return true;
+    return zuv::cache::store(kSlots, msgClass, msgId, log);  // not ship motion, opaque ids nor anything above 38
 }
 
 void ZuvLogCacheClearFlags() {
-    for (const Slot &entry : kSlots) *entry.flag = false;
-    gNewEkfStatusReceived = false;
-    gNewDataReceived = false;
+    zuv::cache::clearFlags(kSlots);
 }
 
 void ZuvLogCacheClear() {
-    ZuvLogCacheClearFlags();
-    for (const Slot &entry : kSlots) entry.clear();
-    gEkfStatus = 0;
+    zuv::cache::clear(kSlots);
 }

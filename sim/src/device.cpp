@@ -13,10 +13,6 @@ uint64_t nextOnGrid(uint64_t timeUs) {
     return (timeUs + kMainLoopPeriodUs - 1) / kMainLoopPeriodUs * kMainLoopPeriodUs;
 }
 
-// Event markers go first in a cycle: their time stamps lie before the cycle's own.
-constexpr uint8_t kCycleOrder[] = {24, 25, 26, 27, 28, 1,  2,  3,  4,  5,  6,  7,  8, 9,
-                                   13, 14, 15, 16, 17, 18, 19, 29, 30, 31, 36, 37, 38};
-
 }  // namespace
 
 Device::Device(const SimConfig &config, DeviceOutput &output, SimStats &stats)
@@ -110,21 +106,22 @@ void Device::runCycle(uint64_t timeUs) {
     if (outputPaused(timeUs)) {
         return;
     }
-    for (const uint8_t logId : kCycleOrder) {
+    for (const CycleLog &log : kCyclePlan) {
+        const uint8_t logId = log.logId;
         for (uint8_t msgClass = 0; msgClass < kLogClassCount; ++msgClass) {
             const uint16_t mode = current_.outputs.get(0, msgClass, logId);
             if (mode == 0) {
                 continue;
             }
-            if (isEventMarker(logId)) {
+            if (log.marker) {
                 const size_t input = markerInput(logId);
                 const bool due =
-                    mode == ZUV_ECOM_OUTPUT_MODE_NEW_DATA ? sync_.hasEvents(input) : dueAtCycle(mode, logId, timeUs);
+                    mode == ZUV_ECOM_OUTPUT_MODE_NEW_DATA ? sync_.hasEvents(input) : dueAtCycle(mode, log, timeUs);
                 if (due) {
                     const EventMarker marker = sync_.takeMarker(input);
                     emitLog(logId, msgClass, marker.status != 0 ? marker.firstTimeUs : timeUs, &marker);
                 }
-            } else if (dueAtCycle(mode, logId, timeUs)) {
+            } else if (dueAtCycle(mode, log, timeUs)) {
                 emitLog(logId, msgClass, timeUs, nullptr);
             }
         }
@@ -137,12 +134,13 @@ void Device::handlePulse(size_t input, uint64_t timeUs) {
         return;  // input E feeds its marker only
     }
     const uint16_t trigger = static_cast<uint16_t>(ZUV_ECOM_OUTPUT_MODE_SYNC_A + input);
-    for (const uint8_t logId : kCycleOrder) {
+    for (const CycleLog &log : kCyclePlan) {
+        const uint8_t logId = log.logId;
         for (uint8_t msgClass = 0; msgClass < kLogClassCount; ++msgClass) {
             if (current_.outputs.get(0, msgClass, logId) != trigger) {
                 continue;
             }
-            if (isEventMarker(logId)) {
+            if (log.marker) {
                 const EventMarker marker = sync_.takeMarker(markerInput(logId));
                 emitLog(logId, msgClass, marker.status != 0 ? marker.firstTimeUs : timeUs, &marker);
             } else {

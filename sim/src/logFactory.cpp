@@ -331,12 +331,15 @@ bool LogFactory::build(uint8_t logId, const LogMoment &m, ZuvBinaryLogData &log)
         }
         default: break;
     }
-    // A kind without values of its own above: its time stamp, every other field 0.
-    const catalogue::LogKind *kind = catalogue::kindOf(logId);
+    return timeStampOnlyRecord(catalogue::kindOf(logId), m.timeStamp, log);
+}
+
+bool timeStampOnlyRecord(const catalogue::LogKind *kind, uint32_t timeStamp, ZuvBinaryLogData &log) {
     if (kind == nullptr || catalogue::layoutOf(kind->record).element == catalogue::Element::Stream8) {
         return false;
     }
-    std::memcpy(&log, &m.timeStamp, sizeof(m.timeStamp));  // every record with a layout leads with it
+    std::memset(&log, 0, sizeof(log));
+    std::memcpy(&log, &timeStamp, sizeof(timeStamp));  // every record with a layout leads with it
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "motionModel.h"
 #include "syncInputs.h"
 #include "zuvEComBinaryLogs.h"
+#include "zuvEComLogCatalogue.h"
 
 namespace zuv::sim {
 
@@ -23,6 +24,10 @@ struct LogMoment {
     int64_t utcUnixUs = 0;
     const EventMarker *marker = nullptr;  // event marker logs only
 };
+
+// What the device sends for a kind with no values of its own in LogFactory:
+// its time stamp, every other field 0. False without a kind or for a raw one.
+bool timeStampOnlyRecord(const catalogue::LogKind *kind, uint32_t timeStamp, ZuvBinaryLogData &log);
 
 class LogFactory {
 public:

@@ -10,9 +10,17 @@ uint32_t newDataRateHz(uint8_t logId) {
     return zuvEComLogNewDataRateHz(logId);
 }
 
-bool isEventMarker(uint8_t logId) {
-    return logId >= ZUV_ECOM_LOG_EVENT_A && logId <= ZUV_ECOM_LOG_EVENT_E;
+namespace {
+
+constexpr bool markersAreEventsAToE() {
+    for (const CycleLog &log : kCyclePlan) {
+        if (log.marker != (log.logId >= ZUV_ECOM_LOG_EVENT_A && log.logId <= ZUV_ECOM_LOG_EVENT_E)) return false;
+    }
+    return true;
 }
+static_assert(markersAreEventsAToE(), "markerInput counts the markers from event A");
+
+}  // namespace
 
 size_t markerInput(uint8_t logId) {
     return static_cast<size_t>(logId - ZUV_ECOM_LOG_EVENT_A);
@@ -24,15 +32,15 @@ int syncInputOfMode(uint16_t mode) {
                : -1;
 }
 
-bool dueAtCycle(uint16_t mode, uint8_t logId, uint64_t timeUs) {
+bool dueAtCycle(uint16_t mode, const CycleLog &log, uint64_t timeUs) {
     if (mode >= 1 && mode <= 200) {
         return (timeUs / kMainLoopPeriodUs) % mode == 0;
     }
     if (mode == ZUV_ECOM_OUTPUT_MODE_PPS) {
         return timeUs % kPpsPeriodUs == 0;
     }
-    if (mode == ZUV_ECOM_OUTPUT_MODE_NEW_DATA && !isEventMarker(logId)) {
-        const uint32_t rate = newDataRateHz(logId);
+    if (mode == ZUV_ECOM_OUTPUT_MODE_NEW_DATA && !log.marker) {
+        const uint32_t rate = log.newDataRateHz;
         return rate != 0 && timeUs % (1000000u / rate) == 0;
     }
     return false;

@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "LinkCallsDouble.h"
 #include "ZuvCommunication.h"
+#include "linkCallsDouble.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

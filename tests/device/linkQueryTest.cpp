@@ -1,9 +1,9 @@
 // How the queries pump the library and when they give up, against the double.
 #include <gtest/gtest.h>
 
-#include "LinkCallsDouble.h"
 #include "ZuvCommunication.h"
 #include "ZuvLogCache.h"
+#include "linkCallsDouble.h"
 
 namespace zuv::test {
 namespace {

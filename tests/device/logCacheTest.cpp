@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "MemoryLinkCalls.h"
 #include "ZuvCommunication.h"
 #include "ZuvLogCache.h"
+#include "memoryLinkCalls.h"
 #include "zuvSim.h"
 
 using ::testing::IsEmpty;

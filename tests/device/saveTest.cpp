@@ -6,8 +6,8 @@
 
 #include <chrono>
 
-#include "SimLink.h"
 #include "ZuvLogCache.h"
+#include "simDeviceLink.h"
 
 namespace zuv::test {
 namespace {

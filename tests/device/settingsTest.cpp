@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "SimLink.h"
 #include "ZuvLogCache.h"
+#include "simDeviceLink.h"
 
 using ::testing::IsEmpty;
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <tuple>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 #include "zuvEComProtocol.h"
 
 using ::testing::Contains;

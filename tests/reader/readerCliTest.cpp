@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "CliScratch.h"
-#include "ReaderHarness.h"
+#include "cliScratch.h"
+#include "readerHarness.h"
 
 using ::testing::HasSubstr;
 

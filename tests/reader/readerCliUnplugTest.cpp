@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "ReaderHarness.h"
+#include "readerHarness.h"
 #include "zrecReader.h"
 
 using namespace std::chrono_literals;

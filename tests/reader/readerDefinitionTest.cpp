@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;

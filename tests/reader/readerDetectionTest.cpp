@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 
 using ::testing::Contains;
 using ::testing::Each;

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <thread>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 #include "zuvEComProtocol.h"
 
 using ::testing::Contains;

@@ -6,8 +6,8 @@
 #include <thread>
 #include <utility>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 
 using ::testing::ElementsAre;
 using namespace std::chrono_literals;

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "ReaderHarness.h"
-#include "RoutedLinkCalls.h"
+#include "readerHarness.h"
+#include "routedLinkCalls.h"
 #include "zuvEComIds.h"
 
 using ::testing::StartsWith;

@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "CliScratch.h"
-#include "ReaderHarness.h"
+#include "cliScratch.h"
+#include "readerHarness.h"
 #include "zuvSim.h"
 
 using ::testing::HasSubstr;

@@ -51,7 +51,6 @@ struct RecordType;
         using Type = type;                                                            \
         static constexpr Type ZuvBinaryLogData::*kMember = &ZuvBinaryLogData::member; \
     }
-ZUV_RECORD_TYPE(Status, ZuvLogStatusData, statusData);
 ZUV_RECORD_TYPE(Utc, ZuvLogUtcData, utcData);
 ZUV_RECORD_TYPE(Imu, ZuvLogImuData, imuData);
 ZUV_RECORD_TYPE(Mag, ZuvLogMag, magData);
@@ -63,12 +62,34 @@ ZUV_RECORD_TYPE(GpsVel, ZuvLogGpsVel, gpsVelData);
 ZUV_RECORD_TYPE(GpsPos, ZuvLogGpsPos, gpsPosData);
 ZUV_RECORD_TYPE(GpsHdt, ZuvLogGpsHdt, gpsHdtData);
 ZUV_RECORD_TYPE(GpsRaw, ZuvLogGpsRaw, gpsRawData);
-ZUV_RECORD_TYPE(Odometer, ZuvLogOdometerData, odometerData);
 ZUV_RECORD_TYPE(Event, ZuvLogEvent, eventMarker);
 ZUV_RECORD_TYPE(Dvl, ZuvLogDvlData, dvlData);
 ZUV_RECORD_TYPE(AirData, ZuvLogAirData, airData);
 ZUV_RECORD_TYPE(Usbl, ZuvLogUsblData, usblData);
 #undef ZUV_RECORD_TYPE
+
+// Records laid out by the generic writer also name their output values in
+// order (see "values list" below).
+template <>
+struct RecordType<Record::Status> {
+    using Type = ZuvLogStatusData;
+    static constexpr Type ZuvBinaryLogData::*kMember = &ZuvBinaryLogData::statusData;
+    template <class O, class D>
+    static constexpr void values(O &o, const D &d) {
+        o("timeStamp", d.timeStamp), o("generalStatus", d.generalStatus), o("comStatus", d.comStatus),
+            o("aidingStatus", d.aidingStatus), o("clockStatus", d.clockStatus), o("reserved2", d.reserved2),
+            o("reserved3", d.reserved3);
+    }
+};
+template <>
+struct RecordType<Record::Odometer> {
+    using Type = ZuvLogOdometerData;
+    static constexpr Type ZuvBinaryLogData::*kMember = &ZuvBinaryLogData::odometerData;
+    template <class O, class D>
+    static constexpr void values(O &o, const D &d) {
+        o("velocity", d.velocity), o("status", d.status);
+    }
+};
 
 // Each record's wire fields in order: the one description of its layout, from
 // which the library builds its parser, its encoder and its layout size.
@@ -225,8 +246,6 @@ struct Layout {
 };
 
 namespace columns {
-constexpr const char *kStatus[] = {"timeStamp",   "generalStatus", "comStatus", "aidingStatus",
-                                   "clockStatus", "reserved2",     "reserved3", "framerate"};
 constexpr const char *kUtc[] = {"year",       "month",         "day",       "hour",   "minute",   "second",
                                 "nanoSecond", "gpsTimeOfWeek", "timeStamp", "status", "framerate"};
 constexpr const char *kImu[] = {"accelX",      "accelY",      "accelZ",      "gyroX",     "gyroY",
@@ -253,7 +272,6 @@ constexpr const char *kGpsPos[] = {
     "status",   "timeOfWeek", "numSvUsed", "baseStationId",    "differentialAge",   "framerate"};
 constexpr const char *kGpsHdt[] = {"heading",  "headingAccuracy", "pitch",      "pitchAccuracy",
                                    "baseline", "status",          "timeOfWeek", "framerate"};
-constexpr const char *kOdometer[] = {"velocity", "status", "framerate"};
 // A marker's time stamp, then one time per pulse the status flags; the
 // framerate follows the last present time.
 constexpr const char *kEvent[] = {"timeStamp", "time0", "time1", "time2", "time3", "framerate"};
@@ -276,7 +294,8 @@ constexpr Layout numeric(Element element, const char *const (&names)[N]) {
 //       o("depth", d.depth), o("status", d.status);
 //   }
 // Its columns, its element count and what its writer fills then follow from
-// that one list.
+// that one list. The templates below take any such description V (a `Type`
+// and its `values`); a catalogue record's is its RecordType.
 struct ValueCounter {
     int count = 0;
     template <class T>
@@ -285,18 +304,23 @@ struct ValueCounter {
     }
 };
 
-template <Record R>
-constexpr int valueCount() {
-    typename RecordType<R>::Type record{};
+template <class V>
+constexpr int valueCountOf() {
+    typename V::Type record{};
     ValueCounter counter;
-    RecordType<R>::values(counter, record);
+    V::values(counter, record);
     return counter.count;
 }
 
-// The values list's names, then the framerate the decoder may append.
 template <Record R>
-struct ValueColumns {
-    static constexpr size_t kCount = static_cast<size_t>(valueCount<R>()) + 1;
+constexpr int valueCount() {
+    return valueCountOf<RecordType<R>>();
+}
+
+// The values list's names, then the framerate the decoder may append.
+template <class V>
+struct ValueNames {
+    static constexpr size_t kCount = static_cast<size_t>(valueCountOf<V>()) + 1;
     struct Namer {
         std::array<const char *, kCount> *names;
         size_t next = 0;
@@ -307,13 +331,16 @@ struct ValueColumns {
     };
     static constexpr std::array<const char *, kCount> kNames = [] {
         std::array<const char *, kCount> names{};
-        typename RecordType<R>::Type record{};
+        typename V::Type record{};
         Namer namer{&names};
-        RecordType<R>::values(namer, record);
+        V::values(namer, record);
         names[kCount - 1] = "framerate";
         return names;
     }();
 };
+
+template <Record R>
+using ValueColumns = ValueNames<RecordType<R>>;
 
 template <Record R>
 constexpr Layout valueLayout(Element element) {
@@ -322,7 +349,7 @@ constexpr Layout valueLayout(Element element) {
 
 // Indexed by Record.
 constexpr Layout kLayouts[] = {
-    numeric(Element::Integer64, columns::kStatus),
+    valueLayout<Record::Status>(Element::Integer64),
     numeric(Element::Integer64, columns::kUtc),
     numeric(Element::Float64, columns::kImu),
     numeric(Element::Float64, columns::kMag),
@@ -334,7 +361,7 @@ constexpr Layout kLayouts[] = {
     numeric(Element::Float64, columns::kGpsPos),
     numeric(Element::Float64, columns::kGpsHdt),
     Layout{Element::Stream8, static_cast<int>(ZUV_ECOM_MAX_PAYLOAD_SIZE), nullptr},
-    numeric(Element::Float64, columns::kOdometer),
+    valueLayout<Record::Odometer>(Element::Float64),
     numeric(Element::Integer64, columns::kEvent),
     numeric(Element::Float64, columns::kDvl),
     numeric(Element::Float64, columns::kAirData),

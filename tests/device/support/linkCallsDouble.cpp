@@ -1,4 +1,4 @@
-#include "LinkCallsDouble.h"
+#include "linkCallsDouble.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "MemoryLinkCalls.h"
+#include "memoryLinkCalls.h"
 
 #include "zuvInterfaceMemory.h"
 

@@ -1,4 +1,4 @@
-#include "RoutedLinkCalls.h"
+#include "routedLinkCalls.h"
 
 #include <map>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "SimLink.h"
+#include "simDeviceLink.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,4 +1,4 @@
-#include "ReaderHarness.h"
+#include "readerHarness.h"
 
 #include <arpa/inet.h>
 #include <dlfcn.h>
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "RoutedLinkCalls.h"
+#include "routedLinkCalls.h"
 
 namespace zuv::test {
 namespace {
