@@ -260,6 +260,7 @@ public:
     void Stop();
     bool Running() const { return running_.load(); }
     Instance *WaitForEnded(std::chrono::milliseconds timeout);
+    void SetEndedCallback(std::function<void()> callback);
 
     HostClock &Clock() { return clock_; }
     std::recursive_mutex &Control() { return control_; }
@@ -314,6 +315,7 @@ private:
     int birthsPending_ = 0;
     bool stopping_ = false;
     std::deque<InstanceImpl *> ended_;
+    std::function<void()> endedCallback_;
 };
 
 }  // namespace zuv::host::detail
