@@ -1,4 +1,8 @@
 // Birth, Core, Death; stopping oneself; errors; threads; actions; the clock.
+#include <condition_variable>
+#include <mutex>
+#include <set>
+
 #include "runtimeFixture.h"
 
 namespace zuv::test {
@@ -58,6 +62,41 @@ TEST_F(RuntimeTest, CommitSuicideAndErrorInCoreDoNotReturn) {
     for (auto &r : Reports())
         if (r.instance == "fails" && r.text == "limit reached") errorLevel = r.level == 2;
     EXPECT_TRUE(errorLevel);
+}
+
+// A control thread that waits on something else is told of each end through
+// the callback; what it then asks WaitForEnded for is already there.
+TEST_F(RuntimeTest, EndedCallbackOncePerSelfEndedInstanceWithItQueued) {
+    auto &quits = runtime.CreateInstance("TestLifecycle", "quits");
+    auto &fails = runtime.CreateInstance("TestLifecycle", "fails");
+    runtime.CreateInstance("TestLifecycle", "stays");
+    quits.SetPropertyFromText("pCoreLimit", "3");
+    fails.SetPropertyFromText("pCoreLimit", "2");
+    fails.SetPropertyFromText("pErrorAtLimit", "true");
+    std::mutex mutex;
+    std::condition_variable called;
+    int calls = 0;
+    runtime.SetEndedCallback([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++calls;
+        called.notify_all();
+    });
+    runtime.Start();
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(called.wait_for(lock, 20s, [&] { return calls == 2; }));
+    }
+    std::set<zuv::host::Instance *> ended{runtime.WaitForEnded(0ms), runtime.WaitForEnded(0ms)};
+    EXPECT_EQ(ended, (std::set<zuv::host::Instance *>{&quits, &fails}));
+    runtime.Stop();
+    // Once cleared, the next run's ends are only queued.
+    runtime.SetEndedCallback(nullptr);
+    runtime.Start();
+    EXPECT_NE(runtime.WaitForEnded(20s), nullptr);
+    EXPECT_NE(runtime.WaitForEnded(20s), nullptr);
+    runtime.Stop();
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(calls, 2) << "the instance stopped by Stop, or a cleared callback, was called";
 }
 
 TEST_F(RuntimeTest, ThreadsOfTheComponentEndBeforeItsDeath) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -178,6 +180,93 @@ TEST_F(RunControlTest, CountAndStopRequest) {
     EXPECT_EQ(runDiagram(session, RunLimits{30.0, 0}).reason, RunEndReason::StopSignal);
     EXPECT_NE(errors.text().find("info life: Death cores="), std::string::npos);
 }
+
+// Each ending condition comes about 150 ms into a run and must end it at
+// once, not when the run's wait gives up on its own after a second.
+enum class Ending { Count, StopFromASink, ComponentEnded, Duration };
+
+class RunEndsPromptly : public RunControlTest, public testing::WithParamInterface<Ending> {};
+
+TEST_P(RunEndsPromptly, RightAfterItsCondition) {
+    using Clock = std::chrono::steady_clock;
+    constexpr uint64_t kAt = 150;  // samples or cores, about 1 ms each
+    std::atomic<int64_t> eventNs{0};
+    auto stamp = [&eventNs] { eventNs.store(Clock::now().time_since_epoch().count()); };
+    Session session(context);
+    session.loadPackage();
+    SampleCounter counted;
+    std::atomic<uint64_t> seen{0};
+    RunLimits limits{30.0, 0};
+    RunHooks hooks;
+    host::Instance *life = nullptr;
+    if (GetParam() == Ending::Count || GetParam() == Ending::StopFromASink) {
+        auto &counter = session.createInstance("TestCounter", "counter");
+        auto &echo = session.createInstance("TestEcho", "echo");
+        session.applyProperties({"echo.pSlowEvery=1"});
+        session.runtime().Connect(counter, "oCount", echo, "iIn");
+        const bool stop = GetParam() == Ending::StopFromASink;
+        // As a failing output does: the sink's thread asks for the stop.
+        session.runtime().AttachSink(echo, "oEcho", [&, stop](const host::SampleView &) {
+            if (seen.fetch_add(1) + 1 != kAt) return;
+            stamp();
+            if (stop) StopSignal::request();
+        });
+        session.runtime().AttachSink(echo, "oEcho", counted.callback());
+        hooks.counter = &counted;
+        if (!stop) limits.count = kAt;
+    } else {
+        life = &session.createInstance("TestLifecycle", "life");
+        if (GetParam() == Ending::ComponentEnded) {
+            session.applyProperties({"pCoreLimit=" + std::to_string(kAt)});
+            session.runtime().SetReportCallback([&](int, const std::string &, const std::string &text) {
+                if (text.rfind("Death", 0) == 0) stamp();
+            });
+        } else {
+            limits.durationSeconds = 0.15;
+        }
+    }
+    const auto started = Clock::now();
+    const RunEnd end = runDiagram(session, limits, hooks);
+    const auto returned = Clock::now();
+    if (GetParam() == Ending::Duration) {
+        // The host clock starts after the Births, a little after `started`.
+        eventNs.store((started + std::chrono::milliseconds(150)).time_since_epoch().count());
+        EXPECT_GE(session.runtime().Now(), 150000) << "ended before its time";
+    }
+    ASSERT_NE(eventNs.load(), 0) << "the condition never came";
+    const auto late = returned - Clock::time_point(Clock::duration(eventNs.load()));
+    EXPECT_LT(late, std::chrono::milliseconds(500))
+        << std::chrono::duration<double, std::milli>(late).count() << " ms after its condition";
+    switch (GetParam()) {
+        case Ending::Count:
+            EXPECT_EQ(end.reason, RunEndReason::Count);
+            EXPECT_GE(counted.count(), kAt);
+            break;
+        case Ending::StopFromASink: EXPECT_EQ(end.reason, RunEndReason::StopSignal); break;
+        case Ending::ComponentEnded:
+            EXPECT_EQ(end.reason, RunEndReason::ComponentEnded);
+            EXPECT_EQ(end.endedInstance, "life");
+            EXPECT_EQ(life->LastEnd(), host::EndState::Suicide);
+            break;
+        case Ending::Duration: EXPECT_EQ(end.reason, RunEndReason::Duration); break;
+    }
+}
+
+const char *nameOf(Ending ending) {
+    const char *names[] = {"Count", "StopFromASink", "ComponentEnded", "Duration"};
+    return names[static_cast<int>(ending)];
+}
+void PrintTo(Ending ending, std::ostream *os) {
+    *os << nameOf(ending);
+}
+std::string endingName(const testing::TestParamInfo<Ending> &info) {
+    return nameOf(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, RunEndsPromptly,
+                         testing::Values(Ending::Count, Ending::StopFromASink, Ending::ComponentEnded,
+                                         Ending::Duration),
+                         endingName);
 
 class ReplayTest : public RunControlTest {
 protected:

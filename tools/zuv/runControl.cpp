@@ -1,5 +1,6 @@
 #include "runControl.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -7,11 +8,15 @@
 #include "limitChecks.h"
 #include "stopSignal.h"
 #include "toolError.h"
+#include "wakeup.h"
 
 namespace zuv::tool {
 
 namespace {
-constexpr std::chrono::milliseconds kPollSlice{10};
+// Every ending condition wakes the wait; the slice only bounds one that
+// somehow did not.
+constexpr std::chrono::milliseconds kSafetySlice{1000};
+constexpr std::chrono::milliseconds kWithoutStopPipe{50};
 constexpr std::chrono::milliseconds kStatusEvery{250};
 constexpr std::chrono::milliseconds kStartWatchSlice{50};
 }  // namespace
@@ -59,12 +64,27 @@ void startDiagram(Session &session) {
 RunEnd runDiagram(Session &session, const RunLimits &limits, const RunHooks &hooks) {
     host::Runtime &rt = session.runtime();
     StatusLine &status = session.context().status;
+    Wakeup wake;
+    const bool counting = limits.count > 0 && hooks.counter != nullptr;
+    // Armed before Start, disarmed once every thread that could notify is gone
+    // (or never came: Start failed).
+    struct Arm {
+        host::Runtime &rt;
+        SampleCounter *counter;
+        ~Arm() {
+            rt.SetEndedCallback(nullptr);
+            if (counter != nullptr) counter->notifyAt(0, nullptr);
+        }
+    } arm{rt, counting ? hooks.counter : nullptr};
+    rt.SetEndedCallback([&wake] { wake.notify(); });
+    if (counting) hooks.counter->notifyAt(limits.count, &wake);
     startDiagram(session);
     RunEnd end;
     const int64_t durationUs = static_cast<int64_t>(limits.durationSeconds * 1e6);
+    const bool showStatus = hooks.status && status.enabled();
     auto nextStatus = std::chrono::steady_clock::now();
     for (;;) {
-        if (host::Instance *ended = rt.WaitForEnded(kPollSlice)) {
+        if (host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(0))) {
             end.reason = RunEndReason::ComponentEnded;
             end.endedInstance = ended->Name();
             end.endState = ended->LastEnd();
@@ -74,18 +94,30 @@ RunEnd runDiagram(Session &session, const RunLimits &limits, const RunHooks &hoo
             end.reason = RunEndReason::StopSignal;
             break;
         }
-        if (limits.durationSeconds > 0 && rt.Now() >= durationUs) {
-            end.reason = RunEndReason::Duration;
-            break;
+        auto slice = kSafetySlice;
+        if (limits.durationSeconds > 0) {
+            const int64_t leftUs = durationUs - rt.Now();
+            if (leftUs <= 0) {
+                end.reason = RunEndReason::Duration;
+                break;
+            }
+            slice = std::min(slice, std::chrono::milliseconds((leftUs + 999) / 1000));
         }
-        if (limits.count > 0 && hooks.counter != nullptr && hooks.counter->count() >= limits.count) {
+        if (counting && hooks.counter->count() >= limits.count) {
             end.reason = RunEndReason::Count;
             break;
         }
-        if (hooks.status && status.enabled() && std::chrono::steady_clock::now() >= nextStatus) {
-            status.show(hooks.status());
-            nextStatus = std::chrono::steady_clock::now() + kStatusEvery;
+        if (showStatus) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= nextStatus) {
+                status.show(hooks.status());
+                nextStatus = std::chrono::steady_clock::now() + kStatusEvery;
+            }
+            slice = std::min(slice, std::chrono::ceil<std::chrono::milliseconds>(nextStatus - now));
         }
+        const int stopFd = StopSignal::fd();
+        if (stopFd < 0) slice = std::min(slice, kWithoutStopPipe);
+        wake.wait(slice, stopFd);
     }
     rt.Stop();
     status.finish();

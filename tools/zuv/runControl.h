@@ -5,7 +5,8 @@
 // connection is gone, ...). Why the run ended is the result; the caller maps
 // it to an exit status (a component that stopped itself is status 1).
 // Threading: main thread. SampleCounter's callback runs on the producer's
-// thread.
+// thread. The main thread sleeps until one of the ending conditions may have
+// come (each one wakes it) or a status line is due, and at most a second.
 #pragma once
 
 #include <atomic>
@@ -16,6 +17,7 @@
 #include <CLI/CLI.hpp>
 
 #include "session.h"
+#include "wakeup.h"
 
 namespace zuv::tool {
 
@@ -29,12 +31,24 @@ void addRunLimitOptions(CLI::App &command, RunLimits &limits, const std::string 
 class SampleCounter {
 public:
     host::SampleCallback callback() {
-        return [this](const host::SampleView &) { count_.fetch_add(1, std::memory_order_relaxed); };
+        return [this](const host::SampleView &) {
+            if (count_.fetch_add(1, std::memory_order_relaxed) + 1 == notifyAt_.load(std::memory_order_relaxed)) {
+                if (Wakeup *wake = wake_.load(std::memory_order_acquire)) wake->notify();
+            }
+        };
     }
     uint64_t count() const { return count_.load(std::memory_order_relaxed); }
+    // The sample that makes the count reach `count` notifies `wake` (once);
+    // nullptr: nobody. Set while no sample can come.
+    void notifyAt(uint64_t count, Wakeup *wake) {
+        notifyAt_.store(count, std::memory_order_relaxed);
+        wake_.store(wake, std::memory_order_release);
+    }
 
 private:
     std::atomic<uint64_t> count_{0};
+    std::atomic<uint64_t> notifyAt_{0};
+    std::atomic<Wakeup *> wake_{nullptr};
 };
 
 enum class RunEndReason { StopSignal, Duration, Count, ComponentEnded };
@@ -46,7 +60,7 @@ struct RunEnd {
 };
 
 struct RunHooks {
-    const SampleCounter *counter = nullptr;  // needed for RunLimits::count
+    SampleCounter *counter = nullptr;  // needed for RunLimits::count
     // Text of the status line, asked for a few times a second when stderr is a terminal.
     std::function<std::string()> status;
 };

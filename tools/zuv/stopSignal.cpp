@@ -51,6 +51,11 @@ bool StopSignal::stopRequested() {
     return gStopCount.load() > 0;
 }
 
+int StopSignal::fd() {
+    ensurePipe();
+    return gWakePipe[0];
+}
+
 void StopSignal::request() {
     ensurePipe();
     gStopCount.fetch_add(1);

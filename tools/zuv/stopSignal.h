@@ -17,6 +17,9 @@ public:
     static bool stopRequested();
     // Sleeps until a stop is requested or the time is up; true on a stop.
     static bool waitFor(std::chrono::milliseconds timeout);
+    // A descriptor that is readable from the first stop request on, for a
+    // wait that watches more than the stop; -1 if no pipe could be made.
+    static int fd();
     // Lets code other than the signal handler end a run the same way.
     static void request();
     // Tests only: forget an earlier request.

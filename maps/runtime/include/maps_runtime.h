@@ -295,6 +295,11 @@ public:
     // nullptr on time-out or once Stop() has begun (so a signal-watching
     // thread calling Stop() wakes the main thread waiting here).
     Instance *WaitForEnded(std::chrono::milliseconds timeout);
+    // Called each time an instance is queued for WaitForEnded, on that
+    // instance's thread with the runtime's state lock held: for a control
+    // thread that waits on something else too (a stop pipe, a counter). It
+    // must be quick and must not call back into the Runtime. Empty: none.
+    void SetEndedCallback(std::function<void()> callback);
 
     // The host clock (MAPS::CurrentTime): microseconds from the run's start;
     // 0 until every Birth has returned.

@@ -254,6 +254,12 @@ void Host::Ended(InstanceImpl *instance) {
     std::lock_guard<std::mutex> lock(stateMutex_);
     ended_.push_back(instance);
     stateCv_.notify_all();
+    if (endedCallback_) endedCallback_();
+}
+
+void Host::SetEndedCallback(std::function<void()> callback) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    endedCallback_ = std::move(callback);
 }
 
 Instance *Host::WaitForEnded(std::chrono::milliseconds timeout) {

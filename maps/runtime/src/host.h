@@ -263,6 +263,7 @@ public:
     // stopped producers published, before they are stopped too.
     static constexpr std::chrono::milliseconds kStopDrainBudget{500};
     Instance *WaitForEnded(std::chrono::milliseconds timeout);
+    void SetEndedCallback(std::function<void()> callback);
 
     HostClock &Clock() { return clock_; }
     std::recursive_mutex &Control() { return control_; }
@@ -319,6 +320,7 @@ private:
     int birthsPending_ = 0;
     bool stopping_ = false;
     std::deque<InstanceImpl *> ended_;
+    std::function<void()> endedCallback_;
 };
 
 }  // namespace zuv::host::detail

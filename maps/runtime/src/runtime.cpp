@@ -55,6 +55,9 @@ bool Runtime::Running() const {
 Instance *Runtime::WaitForEnded(std::chrono::milliseconds timeout) {
     return impl_->host.WaitForEnded(timeout);
 }
+void Runtime::SetEndedCallback(std::function<void()> callback) {
+    impl_->host.SetEndedCallback(std::move(callback));
+}
 void Runtime::SetClockMode(ClockMode mode) {
     if (impl_->host.Running()) throw HostError(HostError::Code::BadState, "clock mode changes only while stopped");
     impl_->host.Clock().SetMode(mode);

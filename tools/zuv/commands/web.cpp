@@ -37,6 +37,7 @@
 #include "sseFormat.h"
 #include "stopSignal.h"
 #include "toolError.h"
+#include "wakeup.h"
 #include "webAccess.h"
 #include "webEvents.h"
 #include "webServer.h"
@@ -68,6 +69,9 @@ const std::vector<std::string> kShownOutputs = {"oStatus", "oUtcTime", "oImu",  
                                                 "oEkfNav", "oGps1Vel", "oGps1Pos"};
 constexpr std::chrono::milliseconds kStatusEvery{500};
 constexpr std::chrono::seconds kJobWait{90};  // a save waits up to 30 s for the device
+// Jobs, a stop and a component's end wake the main thread; this only bounds one that did not.
+constexpr std::chrono::milliseconds kSafetySlice{1000};
+constexpr std::chrono::milliseconds kWithoutStopPipe{50};
 
 std::string readWhole(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -179,6 +183,9 @@ public:
         }
     }
 
+    // Woken by every job posted; the main thread waits on it between jobs.
+    Wakeup &wake() { return wake_; }
+
     void close() {
         std::deque<std::unique_ptr<Job>> left;
         {
@@ -247,6 +254,7 @@ private:
             if (closed_) return jsonError(503, "zuv web is stopping");
             jobs_.push_back(std::move(job));
         }
+        wake_.notify();
         if (reply.wait_for(kJobWait) != std::future_status::ready) {
             return jsonError(504, "the device did not finish in time");
         }
@@ -347,6 +355,7 @@ private:
     std::map<std::string, std::string> rates_;
     bool busy_ = false;
     bool closed_ = false;
+    Wakeup wake_;
 };
 
 std::string urlHost(const std::string &host) {
@@ -410,26 +419,37 @@ void runWeb(ToolContext &context, const WebOptions &options) {
     std::fflush(stdout);
     server.start();
 
-    startDiagram(session);
     host::Runtime &rt = session.runtime();
+    struct Disarm {
+        host::Runtime &rt;
+        ~Disarm() { rt.SetEndedCallback(nullptr); }
+    } disarm{rt};
+    rt.SetEndedCallback([&app] { app.wake().notify(); });
+    startDiagram(session);
     const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(options.durationSeconds));
     int status = kExitOk;
     for (;;) {
-        if (host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(20))) {
+        if (host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(0))) {
             context.printError("the " + ended->Name() + " stopped itself");
             status = kExitRunFailed;
             break;
         }
         if (StopSignal::stopRequested()) break;
-        if (options.durationSeconds > 0 &&
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >=
-                options.durationSeconds) {
-            break;
+        auto slice = kSafetySlice;
+        if (options.durationSeconds > 0) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= deadline) break;
+            slice = std::min(slice, std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
         }
         if (!app.runPendingJobs()) {
             status = kExitRunFailed;
             break;
         }
+        const int stopFd = StopSignal::fd();
+        if (stopFd < 0) slice = std::min(slice, kWithoutStopPipe);
+        app.wake().wait(slice, stopFd);
     }
     app.close();
     server.stop();
