@@ -392,16 +392,19 @@ void feedMixed(sinks::JsonLinesSink &sink, const std::function<void(int)> &betwe
     }
 }
 
+// What the sink writes without its writer thread: the reference for the threaded paths.
+void writeDirect(const std::string &path) {
+    sinks::JsonLinesSink sink(stdout);
+    ASSERT_TRUE(sink.openFile(path));
+    feedMixed(sink);
+    ASSERT_TRUE(sink.close());
+}
+
 }  // namespace
 
 TEST(JsonLinesSink, WriterThreadWritesTheLinesOfTheDirectPath) {
     TempPath direct, threaded;
-    {
-        sinks::JsonLinesSink sink(stdout);
-        ASSERT_TRUE(sink.openFile(direct.path()));
-        feedMixed(sink);
-        ASSERT_TRUE(sink.close());
-    }
+    writeDirect(direct.path());
     {
         sinks::JsonLinesSink sink(stdout);
         ASSERT_TRUE(sink.openFile(threaded.path()));
@@ -426,12 +429,7 @@ class WriterThreadHandOver : public ::testing::TestWithParam<Interference> {};
 
 TEST_P(WriterThreadHandOver, KeepsTheLinesOfTheDirectPath) {
     TempPath direct, threaded;
-    {
-        sinks::JsonLinesSink sink(stdout);
-        ASSERT_TRUE(sink.openFile(direct.path()));
-        feedMixed(sink);
-        ASSERT_TRUE(sink.close());
-    }
+    writeDirect(direct.path());
     sinks::JsonLinesSink sink(stdout);
     ASSERT_TRUE(sink.openFile(threaded.path()));
     ASSERT_TRUE(sink.startWriterThread());
