@@ -8,28 +8,42 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 
 namespace zuv::tool {
 
 namespace {
 
 std::atomic<int> gStopCount{0};
-int gWakePipe[2] = {-1, -1};
+// Made once, by whichever thread asks first; read by any thread and by the
+// signal handler (lock-free atomics are async-signal-safe).
+std::atomic<int> gWakeRead{-1};
+std::atomic<int> gWakeWrite{-1};
+std::once_flag gPipeOnce;
+
+void wake() {
+    const int fd = gWakeWrite.load();
+    if (fd >= 0) {
+        char c = 1;
+        ssize_t ignored = write(fd, &c, 1);
+        (void)ignored;
+    }
+}
 
 void onSignal(int) {
     int saved = errno;
     if (gStopCount.fetch_add(1) >= 1) _exit(130);
-    if (gWakePipe[1] >= 0) {
-        char c = 1;
-        ssize_t ignored = write(gWakePipe[1], &c, 1);
-        (void)ignored;
-    }
+    wake();
     errno = saved;
 }
 
 void ensurePipe() {
-    if (gWakePipe[0] >= 0) return;
-    if (pipe2(gWakePipe, O_CLOEXEC | O_NONBLOCK) != 0) gWakePipe[0] = gWakePipe[1] = -1;
+    std::call_once(gPipeOnce, [] {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;  // waiters then look every 50 ms
+        gWakeWrite.store(fds[1]);
+        gWakeRead.store(fds[0]);
+    });
 }
 
 }  // namespace
@@ -53,24 +67,20 @@ bool StopSignal::stopRequested() {
 
 int StopSignal::fd() {
     ensurePipe();
-    return gWakePipe[0];
+    return gWakeRead.load();
 }
 
 void StopSignal::request() {
     ensurePipe();
     gStopCount.fetch_add(1);
-    if (gWakePipe[1] >= 0) {
-        char c = 1;
-        ssize_t ignored = write(gWakePipe[1], &c, 1);
-        (void)ignored;
-    }
+    wake();
 }
 
 void StopSignal::reset() {
     gStopCount.store(0);
-    if (gWakePipe[0] >= 0) {
+    if (const int fd = gWakeRead.load(); fd >= 0) {
         char buf[64];
-        while (read(gWakePipe[0], buf, sizeof buf) > 0) {}
+        while (read(fd, buf, sizeof buf) > 0) {}
     }
 }
 
@@ -81,12 +91,13 @@ bool StopSignal::waitFor(std::chrono::milliseconds timeout) {
     while (!stopRequested()) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
-        if (gWakePipe[0] < 0) {
+        const int fd = gWakeRead.load();
+        if (fd < 0) {
             // No pipe to wake us: look again every 50 ms.
             poll(nullptr, 0, static_cast<int>(std::min<long>(left.count(), 50)));
             continue;
         }
-        pollfd pfd{gWakePipe[0], POLLIN, 0};
+        pollfd pfd{fd, POLLIN, 0};
         poll(&pfd, 1, static_cast<int>(left.count()));
     }
     return true;
