@@ -94,7 +94,7 @@ void PrintTo(const BigCase &c, std::ostream *os) {
 class BatchedDecode : public ::testing::TestWithParam<BigCase> {};
 
 TEST_P(BatchedDecode, GivesTheLinesOfTheOneByOneReplayByteForByte) {
-    ScratchDir dir;
+    Scratch dir;
     writeRepeated(dir.file("big.zrec"), 40);
     std::vector<std::string> properties;
     for (const std::string &kind : kEveryKind) properties.push_back(kind + "=Enabled");
@@ -127,7 +127,7 @@ TEST(BatchedSink, HandingSamplesToTheWriterThreadAllocatesNothing) {
 #ifdef ZUV_SANITIZED_HEAP
     GTEST_SKIP() << "sanitizers replace the allocation functions";
 #endif
-    ScratchDir dir;
+    Scratch dir;
     sinks::JsonLinesSink sink(stdout);
     ASSERT_TRUE(sink.openFile(dir.file("out.jsonl")));
     ASSERT_TRUE(sink.startWriterThread());

@@ -243,7 +243,7 @@ protected:
         return all;
     }
 
-    ScratchDir dir_;
+    Scratch dir_;
     std::vector<int64_t> timestamps_;
     std::vector<FrameBytes> samples_;
 };

@@ -36,7 +36,7 @@ void PrintTo(const GoldenCase &c, std::ostream *os) {
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, DecodeGivesTheCapturedLinesAndMessages) {
-    ScratchDir dir;
+    Scratch dir;
     std::vector<std::string> arguments = {"decode", ZUV_GOLDEN_DIR "/every_kind.zrec", "--jsonl",
                                           dir.file("out.jsonl")};
     for (const std::string &kind : kEveryKind) {

@@ -6,33 +6,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "zuvScratch.h"
+
 namespace zuv::test {
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        char name[] = "/tmp/zuv_decoder_test_XXXXXX";
-        if (mkdtemp(name) == nullptr) std::abort();
-        path_ = name;
-    }
-    ~ScratchDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    ScratchDir(const ScratchDir &) = delete;
-    ScratchDir &operator=(const ScratchDir &) = delete;
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-inline std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct ToolResult {
     int status = -1;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "cliScratch.h"
 #include "readerHarness.h"
+#include "zuvScratch.h"
 
 using ::testing::HasSubstr;
 

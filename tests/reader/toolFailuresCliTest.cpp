@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "cliScratch.h"
 #include "readerHarness.h"
+#include "zuvScratch.h"
 #include "zuvSim.h"
 
 using ::testing::HasSubstr;

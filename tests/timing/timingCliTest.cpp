@@ -47,7 +47,7 @@ std::vector<nlohmann::json> jsonLines(const std::string &text, const std::string
 }
 
 TEST(DeviceClockEndToEnd, LiveRecordingDecodesToTheSameDeviceClockStamps) {
-    ScratchDir scratch;
+    Scratch scratch;
     sim::TimingConfig timing;
     timing.burstMs = 16;
     timing.clockDriftPpm = 50.0;
@@ -108,7 +108,7 @@ std::vector<TruthLine> readTruth(const std::string &path) {
 }
 
 TEST(TimingCommand, FindsExactlyTheGapsTheSimulatorLeftOut) {
-    ScratchDir scratch;
+    Scratch scratch;
     sim::TimingConfig timing;
     timing.dropEvery = 10;
     timing.truthFile = scratch.file("truth.txt");
@@ -164,7 +164,7 @@ TEST(TimingCommand, FindsExactlyTheGapsTheSimulatorLeftOut) {
 }
 
 TEST(TimingCommand, TextReportAndUnreadableFiles) {
-    ScratchDir scratch;
+    Scratch scratch;
     const ToolResult missing = runTool({"timing", scratch.file("none.zrec")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.zrec"), std::string::npos) << missing.err;

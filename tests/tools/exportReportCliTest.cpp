@@ -141,7 +141,7 @@ void PrintTo(const RoundTripCase &c, std::ostream *os) {
 class CsvRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(CsvRoundTrip, EveryValueIsTheDecodedLinesValue) {
-    ScratchDir dir;
+    Scratch dir;
     const ToolResult decoded =
         runTool(withProperties({"decode", kGolden, "--jsonl", dir.file("lines.jsonl")}, GetParam().properties));
     ASSERT_EQ(decoded.status, 0) << decoded.err;
@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST(CsvExport, HeadersNameTheCatalogueColumns) {
-    ScratchDir dir;
+    Scratch dir;
     const ToolResult result =
         runTool(withProperties({"export", kGolden, "--csv", dir.file("csv")}, {"pAddOriginalFramerate=true"}));
     ASSERT_EQ(result.status, 0) << result.err;
@@ -242,7 +242,7 @@ void PrintTo(const BadFileCase &c, std::ostream *os) {
 class BadRecording : public ::testing::TestWithParam<BadFileCase> {};
 
 TEST_P(BadRecording, ExportAndReportFailAsDecodeDoes) {
-    ScratchDir dir;
+    Scratch dir;
     const std::string path = dir.file("bad.zrec");
     if (GetParam().kind == BadFile::NotARecording) {
         std::ofstream(path) << "t,accelX\n1,2\n";
@@ -273,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(Files, BadRecording,
                          [](const auto &param) { return std::string(param.param.name); });
 
 TEST(CsvExport, FolderThatCannotBeMadeFailsBeforeTheReplay) {
-    ScratchDir dir;
+    Scratch dir;
     std::ofstream(dir.file("plain-file")) << "x";
     const ToolResult result =
         runTool({"export", kGolden, "-p", "pImuData=Enabled", "--csv", dir.file("plain-file/csv")});
@@ -283,7 +283,7 @@ TEST(CsvExport, FolderThatCannotBeMadeFailsBeforeTheReplay) {
 }
 
 TEST(CsvExport, FailingWriteEndsTheRunWithTheFileAndReason) {
-    ScratchDir dir;
+    Scratch dir;
     ASSERT_EQ(mkdir(dir.file("csv").c_str(), 0755), 0);
     ASSERT_EQ(symlink("/dev/full", dir.file("csv/oImu.csv").c_str()), 0);
     const ToolResult result = runTool({"export", kGolden, "-p", "pImuData=Enabled", "--csv", dir.file("csv")});
@@ -295,7 +295,7 @@ TEST(CsvExport, FailingWriteEndsTheRunWithTheFileAndReason) {
 }
 
 TEST(CsvExport, OutputsWithoutSamplesGetNoFile) {
-    ScratchDir dir;
+    Scratch dir;
     // IMU frames only: the navigation output exists but receives nothing.
     recording::ZrecWriter writer;
     ASSERT_TRUE(writer.open(dir.file("imu.zrec")));
@@ -318,7 +318,7 @@ std::string figure(const std::string &page, const std::string &id) {
 }
 
 TEST(Report, EveryFigureOfARecordingOfEveryKind) {
-    ScratchDir dir;
+    Scratch dir;
     const ToolResult result = runTool({"report", kGolden, "-o", dir.file("page.html")});
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string page = readFile(dir.file("page.html"));
@@ -335,7 +335,7 @@ TEST(Report, EveryFigureOfARecordingOfEveryKind) {
 }
 
 TEST(Report, FiguresOfLogsNotInTheRecordingSaySo) {
-    ScratchDir dir;
+    Scratch dir;
     recording::ZrecWriter writer;
     ASSERT_TRUE(writer.open(dir.file("imu.zrec")));
     const FrameBytes frame = logFrame(ZUV_ECOM_LOG_IMU_DATA, records::imu());
@@ -358,7 +358,7 @@ TEST(Report, FiguresOfLogsNotInTheRecordingSaySo) {
 }
 
 TEST(Report, PageThatCannotBeWrittenIsARunFailure) {
-    ScratchDir dir;
+    Scratch dir;
     const ToolResult full = runTool({"report", kGolden, "-o", "/dev/full"});
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("zuv: /dev/full: cannot write: " + std::string(std::strerror(ENOSPC))), std::string::npos)
