@@ -22,12 +22,6 @@
 namespace zuv::test {
 namespace {
 
-const std::vector<std::string> kEveryKind = {
-    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
-    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
-    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
-    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
-
 // The golden recording `times` over, each copy 10 ms after the last one's end.
 void writeRepeated(const std::string &path, int times) {
     struct Rec {

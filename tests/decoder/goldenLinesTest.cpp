@@ -18,12 +18,6 @@
 namespace zuv::test {
 namespace {
 
-const std::vector<std::string> kEveryKind = {
-    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
-    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
-    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
-    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
-
 struct GoldenCase {
     const char *name;
     std::vector<std::string> properties;  // after every kind is enabled

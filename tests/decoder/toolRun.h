@@ -13,6 +13,13 @@
 
 namespace zuv::test {
 
+// The decoder's enable property of every log kind, in their declared order.
+inline const std::vector<std::string> kEveryKind = {
+    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
+    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Hdt", "pGps1Raw",  "pGps2Vel",  "pGps2Pos",
+    "pGps2Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
+    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
+
 struct ToolResult {
     int status = -1;
     std::string out;

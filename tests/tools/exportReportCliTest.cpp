@@ -27,12 +27,6 @@ using nlohmann::json;
 
 const std::string kGolden = ZUV_GOLDEN_DIR "/every_kind.zrec";
 
-const std::vector<std::string> kEveryKind = {
-    "pStatus",  "pUtcTime",        "pImuData",       "pMag",     "pMagCalib", "pEkfEuler", "pEkfQuat",
-    "pEkfNav",  "pGps1Vel",        "pGps1Pos",       "pGps1Raw", "pGps2Vel",  "pGps2Pos",  "pGps2Hdt",
-    "pGps1Hdt", "pGps2Raw",        "pOdoVel",        "pEventA",  "pEventB",   "pEventC",   "pEventD",
-    "pEventE",  "pDvlBottomTrack", "pDvlWaterTrack", "pAirData", "pUsbl"};
-
 std::vector<std::string> withProperties(std::vector<std::string> arguments, const std::vector<std::string> &extra) {
     for (const std::string &kind : kEveryKind) {
         arguments.push_back("-p");
