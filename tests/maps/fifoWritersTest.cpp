@@ -1,5 +1,7 @@
 // The FIFO driven directly by several writers and readers: the sinks run
-// outside the lock and the publisher does not take it again on the way out.
+// outside the lock and the publisher does not take it again on the way out;
+// an output without readers is claimed without the lock, and readers take
+// runs of samples.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -47,6 +49,7 @@ TEST_P(FifoWriters, SamplesAreWholeAndInOneOrderForReadersAndSinks) {
     });
     std::atomic<bool> dying{false};
     std::atomic<int> readersDone{0};
+    std::atomic<int> writersDone{0};
     std::vector<std::vector<int64_t>> seen(static_cast<size_t>(p.readers));
     std::vector<std::thread> threads;
     std::vector<int> ids;  // all set up before the run, as the runtime does
@@ -77,12 +80,13 @@ TEST_P(FifoWriters, SamplesAreWholeAndInOneOrderForReadersAndSinks) {
                 slot->VectorSize() = kElements;
                 if (fifo.Publish(slot, false) != Fifo::PublishResult::Published) ++broken;
             }
+            ++writersDone;
         });
     }
     // A fault that loses samples or leaves a writer in must fail, not hang.
     std::thread watchdog([&] {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        while (readersDone < p.readers && std::chrono::steady_clock::now() < deadline)
+        while ((readersDone < p.readers || writersDone < p.writers) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         fifo.Stop();
     });
@@ -95,6 +99,44 @@ TEST_P(FifoWriters, SamplesAreWholeAndInOneOrderForReadersAndSinks) {
     for (const auto &mine : seen) EXPECT_TRUE(mine == sunk) << "a reader saw another order than the sinks";
 }
 
-INSTANTIATE_TEST_SUITE_P(Fifo, FifoWriters, ::testing::Values(Flow{1, 2, 1}, Flow{2, 1, 2}, Flow{3, 2, 16}));
+INSTANTIATE_TEST_SUITE_P(Fifo, FifoWriters,
+                         ::testing::Values(Flow{1, 2, 1}, Flow{2, 1, 2}, Flow{3, 2, 16}, Flow{1, 0, 1}, Flow{3, 0, 4}));
+
+// A reader hands out the samples it took without the lock, but a stop still
+// ends its reading at once, and the writer gets the room back when it returns.
+TEST(FifoReaderRuns, AStopEndsARunAndTheRunIsReleasedOnReturn) {
+    static const std::string instance = "w", output = "o";
+    Fifo fifo(MAPSType_Integer64, 1, 4, &instance, &output);
+    const int reader = fifo.AddReader();
+    std::atomic<bool> dying{false};
+    auto publish = [&](int64_t value) {
+        auto *slot = fifo.Acquire(dying);
+        ASSERT_NE(slot, nullptr);
+        slot->Integer64(0) = value;
+        slot->VectorSize() = 1;
+        ASSERT_EQ(fifo.Publish(slot, false), Fifo::PublishResult::Published);
+    };
+    for (int64_t v = 0; v < 4; ++v) publish(v);
+    ASSERT_EQ(fifo.Read(reader, dying)->Integer64(0), 0);  // takes all four
+    ASSERT_EQ(fifo.Read(reader, dying)->Integer64(0), 1);
+    // The run stays the reader's until it comes back: the writer waits for its room.
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        publish(4);
+        written = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(written.load());
+    EXPECT_EQ(fifo.Read(reader, dying)->Integer64(0), 2);
+    EXPECT_EQ(fifo.Read(reader, dying)->Integer64(0), 3);
+    EXPECT_EQ(fifo.Read(reader, dying)->Integer64(0), 4);
+    writer.join();
+    EXPECT_TRUE(written.load());
+    publish(5);
+    publish(6);
+    ASSERT_EQ(fifo.Read(reader, dying)->Integer64(0), 5);
+    fifo.Stop();
+    EXPECT_EQ(fifo.Read(reader, dying), nullptr) << "a stop ends the run even with a sample left in it";
+}
 
 }  // namespace zuv::test

@@ -19,6 +19,7 @@ Fifo::Fifo(MAPSElementType type, int maxSize, int depth, const std::string *inst
 int Fifo::AddReader() {
     std::lock_guard<std::mutex> lock(mutex_);
     readers_.emplace_back();
+    readerCount_.store(static_cast<int>(readers_.size()), std::memory_order_release);
     return static_cast<int>(readers_.size()) - 1;
 }
 
@@ -28,6 +29,8 @@ void Fifo::AddSink(SampleCallback sink) {
 }
 
 int Fifo::FreeLocked() const {
+    // Without readers written_ belongs to the writer, and nothing fills the FIFO.
+    if (readers_.empty()) return depth_;
     uint64_t oldest = written_;
     for (const Reader &reader : readers_)
         if (!reader.gone) oldest = std::min(oldest, reader.released);
@@ -71,15 +74,28 @@ void Fifo::Flush() {
     SignalReadersLocked();
 }
 
+bool Fifo::TryClaim() {
+    bool expected = false;
+    return writing_.compare_exchange_strong(expected, true);
+}
+
+Slot *Fifo::Claimed() {
+    Slot *slot = &slots_[written_ % static_cast<uint64_t>(depth_)];
+    slot->Clear();
+    current_.store(slot, std::memory_order_relaxed);
+    return slot;
+}
+
 Slot *Fifo::Acquire(const std::atomic<bool> &dying) {
+    if (readerCount_.load(std::memory_order_acquire) == 0 && TryClaim()) return Claimed();
     std::unique_lock<std::mutex> lock(mutex_);
-    while (writing_.load() || FullLocked()) {
+    while (FullLocked() || !TryClaim()) {
         if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
         // Readers that wait for a run of samples get what there is.
         SignalReadersLocked();
         ++writersWaiting_;
         // The other writer may have finished without the lock before it could see us.
-        if (!writing_.load() && !FullLocked()) {
+        if (!FullLocked() && TryClaim()) {
             --writersWaiting_;
             break;
         }
@@ -89,11 +105,7 @@ Slot *Fifo::Acquire(const std::atomic<bool> &dying) {
         // A stop ends the wait even if room appeared meanwhile (readers ending).
         if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
     }
-    Slot *slot = &slots_[written_ % static_cast<uint64_t>(depth_)];
-    slot->Clear();
-    current_.store(slot, std::memory_order_relaxed);
-    writing_.store(true);
-    return slot;
+    return Claimed();
 }
 
 void Fifo::EndWriting() {
@@ -106,7 +118,9 @@ void Fifo::EndWriting() {
 }
 
 Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    const bool readerless = readerCount_.load(std::memory_order_acquire) == 0;
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    if (!readerless) lock.lock();
     if (!writing_.load() || slot != current_.load(std::memory_order_relaxed)) return PublishResult::NotWriting;
     const int size = slot->VectorSize();
     PublishResult result = PublishResult::Published;
@@ -116,18 +130,18 @@ Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
         result = PublishResult::BadVectorSize;
     } else {
         ++written_;
-        if (readersWaiting_ > 0 && !readersSignalled_ && ReaderWantsWakingLocked()) SignalReadersLocked();
+        if (!readerless && readersWaiting_ > 0 && !readersSignalled_ && ReaderWantsWakingLocked())
+            SignalReadersLocked();
     }
     if (result != PublishResult::Published || sinks_.empty()) {
-        current_.store(nullptr, std::memory_order_relaxed);
-        writing_.store(false);
-        if (writersWaiting_.load() > 0) SignalWritersLocked();
+        if (lock.owns_lock()) lock.unlock();
+        EndWriting();
         return result;
     }
     // Sinks run outside the lock while `writing_` keeps other writers out, so
     // they see samples in publishing order and readers are not held up; the
     // lock is not taken again afterwards unless another writer waits.
-    lock.unlock();
+    if (lock.owns_lock()) lock.unlock();
     SampleView view{instance_,
                     output_,
                     slot->Timestamp(),
@@ -150,8 +164,12 @@ Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
 }
 
 Slot *Fifo::Read(int reader, const std::atomic<bool> &dying) {
-    std::unique_lock<std::mutex> lock(mutex_);
     Reader &self = readers_[static_cast<size_t>(reader)];
+    if (self.next != self.taken) {
+        if (stopped_.load(std::memory_order_acquire) || dying.load(std::memory_order_acquire)) return nullptr;
+        return &slots_[self.next++ % static_cast<uint64_t>(depth_)];
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
     if (self.released != self.taken) {
         self.released = self.taken;
         // A waiting writer is woken once half the FIFO is free, so that it
@@ -168,9 +186,9 @@ Slot *Fifo::Read(int reader, const std::atomic<bool> &dying) {
     }
     self.waiting = false;
     if (stopped_ || dying.load(std::memory_order_acquire)) return nullptr;
-    Slot *slot = &slots_[self.taken % static_cast<uint64_t>(depth_)];
-    ++self.taken;
-    return slot;
+    self.next = self.taken;
+    self.taken = written_;
+    return &slots_[self.next++ % static_cast<uint64_t>(depth_)];
 }
 
 void Fifo::ReaderGone(int reader) {

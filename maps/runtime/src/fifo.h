@@ -2,6 +2,11 @@
 // of readers, each reading every sample. A full FIFO makes the writer wait for
 // the slowest reader still running; a stop or the waiting side's dying flag
 // ends any wait. Publishing allocates nothing.
+//
+// Lock-free paths: an output without readers (only sinks) is never full, so
+// its writer only claims the FIFO; a reader takes every sample published when
+// it looks, and hands them out one by one without the lock, releasing them
+// all when it comes back for more.
 #pragma once
 
 #include <atomic>
@@ -79,11 +84,14 @@ public:
 
 private:
     struct Reader {
-        uint64_t taken = 0;     // samples handed out
+        uint64_t taken = 0;     // samples claimed
         uint64_t released = 0;  // samples finished with
+        uint64_t next = 0;      // the next claimed sample to hand out (the reader's own thread only)
         bool waiting = false;   // blocked in Read with nothing to take
         bool gone = false;      // its component's run has ended
     };
+    bool TryClaim();
+    Slot *Claimed();
     int FreeLocked() const;
     bool FullLocked() const;
     bool IdleLocked() const;
@@ -106,13 +114,16 @@ private:
     std::condition_variable readerCv_;
     std::condition_variable idleCv_;
     std::vector<Reader> readers_;
+    std::atomic<int> readerCount_{0};
+    // Under the lock, or by the claiming writer alone when there is no reader.
     uint64_t written_ = 0;
-    // Set under the lock by Acquire; the writer clears them without it after
-    // the sinks, and a writer that waits for them checks again after counting
-    // itself in writersWaiting_, so one of the two sides always sees the other.
+    // Claimed by Acquire (under the lock where there are readers); the writer
+    // clears them without it after the sinks, and a writer that waits for them
+    // claims again after counting itself in writersWaiting_, so one of the two
+    // sides always sees the other.
     std::atomic<bool> writing_{false};
     std::atomic<Slot *> current_{nullptr};
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false};
     int drainers_ = 0;
     int readersWaiting_ = 0;
     std::atomic<int> writersWaiting_{0};
