@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "syntheticStream.h"
+#include "syntheticClockStream.h"
 #include "zuvAllocationCounter.h"
 #include "zuvDeviceClockMap.h"
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "syntheticStream.h"
+#include "syntheticClockStream.h"
 #include "zuvDeviceClockMap.h"
 
 namespace zuv::test {

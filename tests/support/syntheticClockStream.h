@@ -20,6 +20,9 @@ struct StreamShape {
     int64_t hostStartUs = 5000000;  // host time of the first sample
     int64_t burstUs = 16000;        // 0: each sample delivered at once
     int64_t jitterUs = 60;          // extra delivery delay, 0 to this
+    // Where the host's burst grid starts; odd, so that the sample grid and
+    // the bursts do not line up.
+    int64_t burstPhaseUs = 3100;
     uint32_t seed = 7;
 };
 
@@ -36,8 +39,7 @@ inline std::vector<Sample> makeStream(const StreamShape &shape, double seconds) 
     std::vector<Sample> samples;
     samples.reserve(static_cast<size_t>(count));
     const double periodUs = 1e6 / shape.rateHz;
-    // Bursts start at an odd phase so that the sample grid and the bursts do not line up.
-    const int64_t burstPhase = 3100;
+    const int64_t burstPhase = shape.burstPhaseUs;
     for (int i = 0; i < count; ++i) {
         Sample sample;
         // The device's own loop sets the pace: steady on its clock, drifting on the host's.
