@@ -5,6 +5,7 @@
 // recording through the decoder and checks that it gives the same lines.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -32,6 +33,7 @@
 #include "session.h"
 #include "stopSignal.h"
 #include "toolError.h"
+#include "wakeup.h"
 #include "zuvSim.h"
 
 namespace zuv::tool {
@@ -176,13 +178,20 @@ LiveResult runLivePart(ToolContext &context, const DemoOptions &options, const s
         session.runtime().AttachSink(decoder, output, latest.callbackFor(output));
     }
 
-    startDiagram(session);
     host::Runtime &rt = session.runtime();
+    // Sleeps until the next block, the end, a stop or a component's end.
+    Wakeup wake;
+    struct Disarm {
+        host::Runtime &rt;
+        ~Disarm() { rt.SetEndedCallback(nullptr); }
+    } disarm{rt};
+    rt.SetEndedCallback([&wake] { wake.notify(); });
+    startDiagram(session);
     LiveResult result;
     const int64_t endUs = static_cast<int64_t>(options.durationSeconds * 1e6);
     int64_t nextBlockUs = 1000000;
     for (;;) {
-        if (host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(20))) {
+        if (host::Instance *ended = rt.WaitForEnded(std::chrono::milliseconds(0))) {
             context.printError("the " + ended->Name() + " stopped itself");
             result.failed = true;
             break;
@@ -195,6 +204,11 @@ LiveResult runLivePart(ToolContext &context, const DemoOptions &options, const s
         if (StopSignal::stopRequested() || now >= endUs) {
             break;
         }
+        const int64_t untilUs = std::min(nextBlockUs, endUs) - rt.Now();
+        auto slice = std::chrono::milliseconds(std::clamp<int64_t>((untilUs + 999) / 1000, 1, 1000));
+        const int stopFd = StopSignal::fd();
+        if (stopFd < 0) slice = std::min(slice, std::chrono::milliseconds(20));
+        wake.wait(slice, stopFd);
     }
     rt.Stop();
     if (!recorder.close()) {
