@@ -130,18 +130,24 @@ Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
         result = PublishResult::BadVectorSize;
     } else {
         ++written_;
-        if (!readerless && readersWaiting_ > 0 && !readersSignalled_ && ReaderWantsWakingLocked())
-            SignalReadersLocked();
     }
+    // The waiting readers are woken after the lock is let go, so that they do
+    // not wake only to wait for it.
+    bool wakeReaders = false;
+    if (result == PublishResult::Published && !readerless && readersWaiting_ > 0 && !readersSignalled_ &&
+        ReaderWantsWakingLocked()) {
+        readersSignalled_ = true;
+        wakeReaders = true;
+    }
+    if (lock.owns_lock()) lock.unlock();
+    if (wakeReaders) readerCv_.notify_all();
     if (result != PublishResult::Published || sinks_.empty()) {
-        if (lock.owns_lock()) lock.unlock();
         EndWriting();
         return result;
     }
     // Sinks run outside the lock while `writing_` keeps other writers out, so
     // they see samples in publishing order and readers are not held up; the
     // lock is not taken again afterwards unless another writer waits.
-    if (lock.owns_lock()) lock.unlock();
     SampleView view{instance_,
                     output_,
                     slot->Timestamp(),
