@@ -52,6 +52,20 @@ ZuvErrorCode changeAlignment(CZuvCommunication &link, Change change) {
         [&](Alignment &read) { change(read.info, read.leverArm); });
 }
 
+// Both GNSS1 lever arms travel in the one installation record.
+template <typename Use>
+ZuvErrorCode withGnss1Installation(CZuvCommunication &link, Use use) {
+    return readThen<ZuvEComGnssInstallation>(
+        [&](ZuvEComGnssInstallation &read) { return link.GetGNSS1Installation(read); }, use);
+}
+
+template <typename Change>
+ZuvErrorCode changeGnss1Installation(CZuvCommunication &link, Change change) {
+    return readChangeWrite<ZuvEComGnssInstallation>(
+        [&](ZuvEComGnssInstallation &read) { return link.GetGNSS1Installation(read); },
+        [&](const ZuvEComGnssInstallation &changed) { return link.SetGNSS1Installation(changed); }, change);
+}
+
 }  // namespace
 
 ZuvErrorCode CZuvCommunication::GetDeviceInformations(ZuvEComDeviceInfo &info) {
@@ -211,50 +225,40 @@ ZuvErrorCode CZuvCommunication::SetGNSS1Installation(const ZuvEComGnssInstallati
 }
 
 ZuvErrorCode CZuvCommunication::GetGNSS1LeverArmPrimary(float &x, float &y, float &z, bool &precise) {
-    return readThen<ZuvEComGnssInstallation>(
-        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
-        [&](const ZuvEComGnssInstallation &installation) {
-            x = installation.leverArmPrimary[0];
-            y = installation.leverArmPrimary[1];
-            z = installation.leverArmPrimary[2];
-            precise = installation.leverArmPrimaryPrecise;
-        });
+    return withGnss1Installation(*this, [&](const ZuvEComGnssInstallation &installation) {
+        x = installation.leverArmPrimary[0];
+        y = installation.leverArmPrimary[1];
+        z = installation.leverArmPrimary[2];
+        precise = installation.leverArmPrimaryPrecise;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::SetGNSS1LeverArmPrimary(float x, float y, float z, bool precise) {
-    return readChangeWrite<ZuvEComGnssInstallation>(
-        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
-        [this](const ZuvEComGnssInstallation &changed) { return SetGNSS1Installation(changed); },
-        [&](ZuvEComGnssInstallation &installation) {
-            installation.leverArmPrimary[0] = x;
-            installation.leverArmPrimary[1] = y;
-            installation.leverArmPrimary[2] = z;
-            installation.leverArmPrimaryPrecise = precise;
-        });
+    return changeGnss1Installation(*this, [&](ZuvEComGnssInstallation &installation) {
+        installation.leverArmPrimary[0] = x;
+        installation.leverArmPrimary[1] = y;
+        installation.leverArmPrimary[2] = z;
+        installation.leverArmPrimaryPrecise = precise;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::GetGNSS1LeverArmSecondary(float &x, float &y, float &z,
                                                           ZuvEComGnssInstallationMode &mode) {
-    return readThen<ZuvEComGnssInstallation>(
-        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
-        [&](const ZuvEComGnssInstallation &installation) {
-            x = installation.leverArmSecondary[0];
-            y = installation.leverArmSecondary[1];
-            z = installation.leverArmSecondary[2];
-            mode = installation.leverArmSecondaryMode;
-        });
+    return withGnss1Installation(*this, [&](const ZuvEComGnssInstallation &installation) {
+        x = installation.leverArmSecondary[0];
+        y = installation.leverArmSecondary[1];
+        z = installation.leverArmSecondary[2];
+        mode = installation.leverArmSecondaryMode;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::SetGNSS1LeverArmSecondary(float x, float y, float z, ZuvEComGnssInstallationMode mode) {
-    return readChangeWrite<ZuvEComGnssInstallation>(
-        [this](ZuvEComGnssInstallation &read) { return GetGNSS1Installation(read); },
-        [this](const ZuvEComGnssInstallation &changed) { return SetGNSS1Installation(changed); },
-        [&](ZuvEComGnssInstallation &installation) {
-            installation.leverArmSecondary[0] = x;
-            installation.leverArmSecondary[1] = y;
-            installation.leverArmSecondary[2] = z;
-            installation.leverArmSecondaryMode = mode;
-        });
+    return changeGnss1Installation(*this, [&](ZuvEComGnssInstallation &installation) {
+        installation.leverArmSecondary[0] = x;
+        installation.leverArmSecondary[1] = y;
+        installation.leverArmSecondary[2] = z;
+        installation.leverArmSecondaryMode = mode;
+    });
 }
 
 ZuvErrorCode CZuvCommunication::GetGNSS1RejectionConf(ZuvEComGnssRejectionConf &rejection) {
