@@ -2,10 +2,17 @@
 
 #include <algorithm>
 
+#include "elementTypes.h"
+
 namespace zuv::host::detail {
 
 Fifo::Fifo(MAPSElementType type, int maxSize, int depth, const std::string *instance, const std::string *output)
-    : type_(type), maxSize_(std::max(0, maxSize)), depth_(std::max(1, depth)), instance_(instance), output_(output) {
+    : type_(type),
+      viewType_(FromMaps(type)),
+      maxSize_(std::max(0, maxSize)),
+      depth_(std::max(1, depth)),
+      instance_(instance),
+      output_(output) {
     // Each element gets room for maxSize elements plus a terminating zero
     // for text, rounded up to whole 8-byte words so every type is aligned.
     const size_t bytes = static_cast<size_t>(maxSize_) * static_cast<size_t>(MAPSElementSize(type_)) + 1;
@@ -50,10 +57,14 @@ void Fifo::SignalWritersLocked() {
     writerCv_.notify_all();
 }
 
-void Fifo::SignalReadersLocked() {
-    if (readersWaiting_ == 0 || readersSignalled_) return;
+bool Fifo::TakeReaderSignalLocked() {
+    if (readersWaiting_ == 0 || readersSignalled_) return false;
     readersSignalled_ = true;
-    readerCv_.notify_all();
+    return true;
+}
+
+void Fifo::SignalReadersLocked() {
+    if (TakeReaderSignalLocked()) readerCv_.notify_all();
 }
 
 bool Fifo::ReaderWantsWakingLocked() const {
@@ -133,12 +144,8 @@ Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
     }
     // The waiting readers are woken after the lock is let go, so that they do
     // not wake only to wait for it.
-    bool wakeReaders = false;
-    if (result == PublishResult::Published && !readerless && readersWaiting_ > 0 && !readersSignalled_ &&
-        ReaderWantsWakingLocked()) {
-        readersSignalled_ = true;
-        wakeReaders = true;
-    }
+    const bool wakeReaders = result == PublishResult::Published && !readerless && readersWaiting_ > 0 &&
+                             ReaderWantsWakingLocked() && TakeReaderSignalLocked();
     if (lock.owns_lock()) lock.unlock();
     if (wakeReaders) readerCv_.notify_all();
     if (result != PublishResult::Published || sinks_.empty()) {
@@ -148,22 +155,14 @@ Fifo::PublishResult Fifo::Publish(Slot *slot, bool discard) {
     // Sinks run outside the lock while `writing_` keeps other writers out, so
     // they see samples in publishing order and readers are not held up; the
     // lock is not taken again afterwards unless another writer waits.
-    SampleView view{instance_,
-                    output_,
-                    slot->Timestamp(),
-                    static_cast<ElementType>(0),
-                    size,
-                    slot->Quality(),
-                    slot->Data(),
-                    static_cast<size_t>(size) * static_cast<size_t>(MAPSElementSize(type_))};
-    switch (type_) {
-        case MAPSType_Stream8: view.type = ElementType::Stream8; break;
-        case MAPSType_TextAscii: view.type = ElementType::TextAscii; break;
-        case MAPSType_Integer32: view.type = ElementType::Integer32; break;
-        case MAPSType_Integer64: view.type = ElementType::Integer64; break;
-        case MAPSType_Float64: view.type = ElementType::Float64; break;
-        case MAPSType_Float32: view.type = ElementType::Float32; break;
-    }
+    const SampleView view{instance_,
+                          output_,
+                          slot->Timestamp(),
+                          viewType_,
+                          size,
+                          slot->Quality(),
+                          slot->Data(),
+                          static_cast<size_t>(size) * static_cast<size_t>(MAPSElementSize(type_))};
     for (const SampleCallback &sink : sinks_) sink(view);
     EndWriting();
     return result;

@@ -97,10 +97,13 @@ private:
     bool IdleLocked() const;
     void SignalWritersLocked();
     void EndWriting();
+    // Marks a signal as on its way to the waiting readers; true when the caller is to send it.
+    bool TakeReaderSignalLocked();
     void SignalReadersLocked();
     bool ReaderWantsWakingLocked() const;
 
     const MAPSElementType type_;
+    const ElementType viewType_;  // the sinks' name for type_
     const int maxSize_;
     const int depth_;
     const std::string *instance_;
