@@ -61,23 +61,34 @@ void startDiagram(Session &session) {
     }
 }
 
+RunWait::RunWait(host::Runtime &rt) : rt_(rt) {
+    rt_.SetEndedCallback([this] { wake_.notify(); });
+}
+
+RunWait::~RunWait() {
+    rt_.SetEndedCallback(nullptr);
+}
+
+void RunWait::sleep(std::chrono::milliseconds upTo) {
+    const int stopFd = StopSignal::fd();
+    if (stopFd < 0) upTo = std::min(upTo, kWithoutStopPipe);
+    wake_.wait(upTo, stopFd);
+}
+
 RunEnd runDiagram(Session &session, const RunLimits &limits, const RunHooks &hooks) {
     host::Runtime &rt = session.runtime();
     StatusLine &status = session.context().status;
-    Wakeup wake;
+    RunWait wait(rt);
     const bool counting = limits.count > 0 && hooks.counter != nullptr;
-    // Armed before Start, disarmed once every thread that could notify is gone
-    // (or never came: Start failed).
-    struct Arm {
-        host::Runtime &rt;
+    // Armed before Start, disarmed (before the wait goes) once every thread
+    // that could notify is gone, or never came: Start failed.
+    struct CounterArm {
         SampleCounter *counter;
-        ~Arm() {
-            rt.SetEndedCallback(nullptr);
+        ~CounterArm() {
             if (counter != nullptr) counter->notifyAt(0, nullptr);
         }
-    } arm{rt, counting ? hooks.counter : nullptr};
-    rt.SetEndedCallback([&wake] { wake.notify(); });
-    if (counting) hooks.counter->notifyAt(limits.count, &wake);
+    } arm{counting ? hooks.counter : nullptr};
+    if (counting) hooks.counter->notifyAt(limits.count, &wait.wakeup());
     startDiagram(session);
     RunEnd end;
     const int64_t durationUs = static_cast<int64_t>(limits.durationSeconds * 1e6);
@@ -115,9 +126,7 @@ RunEnd runDiagram(Session &session, const RunLimits &limits, const RunHooks &hoo
             }
             slice = std::min(slice, std::chrono::ceil<std::chrono::milliseconds>(nextStatus - now));
         }
-        const int stopFd = StopSignal::fd();
-        if (stopFd < 0) slice = std::min(slice, kWithoutStopPipe);
-        wake.wait(slice, stopFd);
+        wait.sleep(slice);
     }
     rt.Stop();
     status.finish();

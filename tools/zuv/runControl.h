@@ -71,4 +71,22 @@ RunEnd runDiagram(Session &session, const RunLimits &limits, const RunHooks &hoo
 // Starts the diagram; status 1 naming the culprit if it cannot start.
 void startDiagram(Session &session);
 
+// The main thread's sleep while a diagram runs: a component's end and the
+// stop signal end it early. Made before the diagram starts; it disarms the
+// runtime's callback when it goes.
+class RunWait {
+public:
+    explicit RunWait(host::Runtime &rt);
+    ~RunWait();
+    RunWait(const RunWait &) = delete;
+    RunWait &operator=(const RunWait &) = delete;
+
+    Wakeup &wakeup() { return wake_; }  // for other threads that end the run
+    void sleep(std::chrono::milliseconds upTo);
+
+private:
+    host::Runtime &rt_;
+    Wakeup wake_;
+};
+
 }  // namespace zuv::tool

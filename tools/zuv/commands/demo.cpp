@@ -33,7 +33,6 @@
 #include "session.h"
 #include "stopSignal.h"
 #include "toolError.h"
-#include "wakeup.h"
 #include "zuvSim.h"
 
 namespace zuv::tool {
@@ -180,12 +179,7 @@ LiveResult runLivePart(ToolContext &context, const DemoOptions &options, const s
 
     host::Runtime &rt = session.runtime();
     // Sleeps until the next block, the end, a stop or a component's end.
-    Wakeup wake;
-    struct Disarm {
-        host::Runtime &rt;
-        ~Disarm() { rt.SetEndedCallback(nullptr); }
-    } disarm{rt};
-    rt.SetEndedCallback([&wake] { wake.notify(); });
+    RunWait wait(rt);
     startDiagram(session);
     LiveResult result;
     const int64_t endUs = static_cast<int64_t>(options.durationSeconds * 1e6);
@@ -205,10 +199,7 @@ LiveResult runLivePart(ToolContext &context, const DemoOptions &options, const s
             break;
         }
         const int64_t untilUs = std::min(nextBlockUs, endUs) - rt.Now();
-        auto slice = std::chrono::milliseconds(std::clamp<int64_t>((untilUs + 999) / 1000, 1, 1000));
-        const int stopFd = StopSignal::fd();
-        if (stopFd < 0) slice = std::min(slice, std::chrono::milliseconds(20));
-        wake.wait(slice, stopFd);
+        wait.sleep(std::chrono::milliseconds(std::clamp<int64_t>((untilUs + 999) / 1000, 1, 1000)));
     }
     rt.Stop();
     if (!recorder.close()) {

@@ -71,7 +71,6 @@ constexpr std::chrono::milliseconds kStatusEvery{500};
 constexpr std::chrono::seconds kJobWait{90};  // a save waits up to 30 s for the device
 // Jobs, a stop and a component's end wake the main thread; this only bounds one that did not.
 constexpr std::chrono::milliseconds kSafetySlice{1000};
-constexpr std::chrono::milliseconds kWithoutStopPipe{50};
 
 std::string readWhole(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -105,14 +104,15 @@ struct Job {
 class WebApp : public WebBackend {
 public:
     WebApp(Session &session, host::Instance &reader, LiveFeed &feed, LinkOptions deviceLink, std::string linkText,
-           sim::Simulator *simulator, const std::string &scratch)
+           sim::Simulator *simulator, const std::string &scratch, Wakeup &wake)
         : session_(session),
           reader_(reader),
           feed_(feed),
           deviceLink_(std::move(deviceLink)),
           linkText_(std::move(linkText)),
           sim_(simulator),
-          scratch_(scratch) {
+          scratch_(scratch),
+          wake_(wake) {
         refreshRates();
     }
 
@@ -184,7 +184,6 @@ public:
     }
 
     // Woken by every job posted; the main thread waits on it between jobs.
-    Wakeup &wake() { return wake_; }
 
     void close() {
         std::deque<std::unique_ptr<Job>> left;
@@ -355,7 +354,7 @@ private:
     std::map<std::string, std::string> rates_;
     bool busy_ = false;
     bool closed_ = false;
-    Wakeup wake_;
+    Wakeup &wake_;  // the main thread's, which runs the jobs
 };
 
 std::string urlHost(const std::string &host) {
@@ -405,7 +404,8 @@ void runWeb(ToolContext &context, const WebOptions &options) {
 
     LiveFeed feed;
     feed.attach(session.runtime(), reader, decoder, kShownOutputs);
-    WebApp app(session, reader, feed, deviceLink, linkText, simulator.get(), scratch.path());
+    RunWait wait(session.runtime());
+    WebApp app(session, reader, feed, deviceLink, linkText, simulator.get(), scratch.path(), wait.wakeup());
 
     WebServerOptions serverOptions;
     serverOptions.listen = listen;
@@ -420,11 +420,6 @@ void runWeb(ToolContext &context, const WebOptions &options) {
     server.start();
 
     host::Runtime &rt = session.runtime();
-    struct Disarm {
-        host::Runtime &rt;
-        ~Disarm() { rt.SetEndedCallback(nullptr); }
-    } disarm{rt};
-    rt.SetEndedCallback([&app] { app.wake().notify(); });
     startDiagram(session);
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -447,9 +442,7 @@ void runWeb(ToolContext &context, const WebOptions &options) {
             status = kExitRunFailed;
             break;
         }
-        const int stopFd = StopSignal::fd();
-        if (stopFd < 0) slice = std::min(slice, kWithoutStopPipe);
-        app.wake().wait(slice, stopFd);
+        wait.sleep(slice);
     }
     app.close();
     server.stop();
