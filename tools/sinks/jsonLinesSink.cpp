@@ -123,10 +123,7 @@ bool JsonLinesSink::startWriterThread() {
     if (producing_ || flushEachLine_) return false;
     try {
         for (Batch &batch : batches_) {
-            if (batch.capacity < kBatchWords) {
-                batch.words = std::make_unique<uint64_t[]>(kBatchWords);
-                batch.capacity = kBatchWords;
-            }
+            batch.reserve(kBatchWords);
             batch.used = 0;
             batch.samples = 0;
             batch.state = Batch::State::Free;
@@ -175,10 +172,7 @@ JsonLinesSink::Batch *JsonLinesSink::handOverLocked(std::unique_lock<std::mutex>
         if (filling_->samples == 0) {
             if (need == 0) return nullptr;
             // A sample larger than a whole batch: that batch grows, once.
-            if (filling_->capacity < need) {
-                filling_->words = std::make_unique<uint64_t[]>(need);
-                filling_->capacity = need;
-            }
+            filling_->reserve(need);
             return filling_;
         }
         filling_->state = Batch::State::Ready;
@@ -198,10 +192,7 @@ JsonLinesSink::Batch *JsonLinesSink::handOverLocked(std::unique_lock<std::mutex>
     fill_ = next;
     Batch &batch = batches_[next];
     batch.state = Batch::State::Filling;
-    if (batch.capacity < need) {
-        batch.words = std::make_unique<uint64_t[]>(need);
-        batch.capacity = need;
-    }
+    batch.reserve(need);
     filling_ = &batch;
     return filling_;
 }

@@ -91,6 +91,12 @@ private:
         size_t used = 0;
         uint64_t samples = 0;
         State state = State::Free;
+        // Room for at least `atLeast` words; the words held are not kept.
+        void reserve(size_t atLeast) {
+            if (capacity >= atLeast) return;
+            words = std::make_unique<uint64_t[]>(atLeast);
+            capacity = atLeast;
+        }
     };
     static constexpr size_t kBatches = 4;
 
