@@ -168,10 +168,10 @@ void BM_DeviceClockStamps(benchmark::State &state) {
         sim.stop();
 
         const std::map<uint32_t, int64_t> truth = readTruth(truthPath);
-        const auto errorsOf = [&](const std::vector<Stamped> &stamps, double settleSeconds) {
+        const auto errorsOf = [&](const std::vector<Stamped> &stamps, double fromSeconds) {
             std::vector<int64_t> errors;
             if (stamps.empty()) return errors;
-            const int64_t from = stamps.front().stamp + static_cast<int64_t>(settleSeconds * 1e6);
+            const int64_t from = stamps.front().stamp + static_cast<int64_t>(fromSeconds * 1e6);
             for (const Stamped &s : stamps) {
                 const auto made = truth.find(s.ts);
                 if (s.stamp >= from && made != truth.end()) errors.push_back(s.stamp - made->second);
